@@ -1,0 +1,82 @@
+#include "messagetable.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+struct English {
+    int number;
+    const char16_t *text;
+};
+
+constexpr English kEnglish[] = {
+    {1090, u"Connected"},
+    {1091, u"Disconnected"},
+    {1092, u"Transferring files..."},
+    {1093, u"Transfer complete"},
+    {1094, u" Could not complete request."},
+    {1095, u"None"},
+    {1096, u"Custom..."},
+    {1097, u"Aqua"},
+    {1098, u"Black"},
+    {1099, u"Blue"},
+    {1100, u"Fuchsia"},
+    {1101, u"Gray"},
+    {1102, u"Green"},
+    {1103, u"Lime"},
+    {1104, u"Maroon"},
+    {1105, u"Navy"},
+    {1106, u"Olive"},
+    {1107, u"Purple"},
+    {1108, u"Red"},
+    {1109, u"Silver"},
+    {1110, u"Teal"},
+    {1111, u"White"},
+    {1112, u"Yellow"},
+    {1118, u"Could not open the default browser."},
+    {1119, u"Could not load template file."},
+    {1120, u"Connecting..."},
+    {1121, u"Error opening file."},
+    {1122, u"Currently there are no links listed. Would you like to add some?"},
+    {1123, u"Please select a layout style."},
+    {1124, u"Would you like to make another web page?"},
+    {1128, u"Would you like to test your web page?"},
+    {1137, u"You cannot implement any Image Links when Drop Box Style is selected."},
+    {1138, u"Delete Selected Link?"},
+    {1142, u"Would you like to save your changes?"},
+};
+
+} // namespace
+
+MessageTable::MessageTable()
+{
+    for (const English &entry : kEnglish)
+        m_texts.insert(entry.number, QString::fromUtf16(entry.text));
+}
+
+QString MessageTable::text(int number) const
+{
+    return m_texts.value(number);
+}
+
+void MessageTable::setText(int number, const QString &text)
+{
+    const auto it = m_texts.find(number);
+    if (it != m_texts.end())
+        *it = text;
+}
+
+QList<int> MessageTable::numbers() const
+{
+    QList<int> result = m_texts.keys();
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+QString MessageTable::englishText(int number)
+{
+    const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
+                                 [number](const English &entry) { return entry.number == number; });
+    return it == std::end(kEnglish) ? QString() : QString::fromUtf16(it->text);
+}

@@ -1,0 +1,241 @@
+#include "stepnavigation.h"
+
+#include "shape.h"
+#include "wizardui.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+// The strip scrolls by two steps' width: steps 1-6 or 3-8 are in view.
+constexpr int kScrollOffset = 160;
+constexpr int kToolbarClientHeight = 400; // 430 with the title bar and frame
+constexpr int kClassicClientHeight = 345; // 375 with the title bar and frame
+
+} // namespace
+
+StepNavigation::StepNavigation(WizardUi &ui, QWidget *window)
+    : QObject(window)
+    , m_ui(ui)
+    , m_window(window)
+    , m_current(ui.pnl[0])
+{
+}
+
+int StepNavigation::stepOf(const QWidget *panel) const
+{
+    for (int i = 0; i < kStepCount; ++i) {
+        if (m_ui.pnl[i] == panel)
+            return i + 1;
+    }
+    return 1;
+}
+
+int StepNavigation::stepOfButton(const QToolButton *button) const
+{
+    for (int i = 0; i < kStepCount; ++i) {
+        if (m_ui.btnTB[i] == button)
+            return i + 1;
+    }
+    return 1;
+}
+
+int StepNavigation::currentStep() const
+{
+    return stepOf(m_current);
+}
+
+bool StepNavigation::isScrolled() const
+{
+    return !m_ui.btnTBBack->isHidden();
+}
+
+QString StepNavigation::description(int step) const
+{
+    return m_ui.shpTB[step - 1]->toolTip();
+}
+
+void StepNavigation::setWindowCaption(const QToolButton *button)
+{
+    m_window->setWindowTitle(QString::fromUtf16(kWindowCaptionPrefix) + button->text());
+}
+
+void StepNavigation::setMarkerVisible(bool visible)
+{
+    m_ui.shpFrameIn->setVisible(visible);
+    // The outer frame and the step label sit on the window itself; the classic layout
+    // has no strip for them to mark.
+    m_ui.shpFrameOut->setVisible(visible && !m_classic);
+    m_ui.lblStep->setVisible(visible && !m_classic);
+}
+
+void StepNavigation::showStep(int step)
+{
+    QToolButton *button = m_ui.btnTB[step - 1];
+    button->setChecked(true);
+    ShowStep(button, m_ui.pnl[step - 1]);
+}
+
+void StepNavigation::ShowStep(QToolButton *button, QWidget *panel)
+{
+    const int step = stepOf(panel);
+    emit enteringStep(step);
+
+    m_ui.shpFrameIn->move(button->x() - 2, m_ui.shpFrameIn->y());
+    const int markerLeft = isScrolled() ? m_ui.shpFrameIn->x() - 153 : button->x() + 5;
+    m_ui.shpFrameOut->move(markerLeft, m_ui.shpFrameOut->y());
+    m_ui.lblStep->move(markerLeft, m_ui.lblStep->y());
+    m_ui.lblStep->setText(button->toolTip());
+
+    m_current->hide();
+    panel->raise();
+    panel->show();
+
+    m_ui.lblCaption0->setText(button->text());
+    const int number = button->property("tag").toInt();
+    if (number >= 1000 && number < 1000 + kStepCount)
+        m_ui.lblCaption1->setText(description(number - 1000 + 1));
+
+    if (m_ui.shpFrameIn->isHidden())
+        setMarkerVisible(true);
+
+    setWindowCaption(button);
+    m_current = panel;
+    if (m_classic)
+        applyClassicButtons(step);
+    emit stepShownFromStrip(step);
+}
+
+void StepNavigation::btnTBNextClick()
+{
+    m_ui.pnlTBFront->move(-kScrollOffset, m_ui.pnlTBFront->y());
+    m_ui.shpFrameOut->move(m_ui.shpFrameOut->x() - kScrollOffset, m_ui.shpFrameOut->y());
+    m_ui.lblStep->move(m_ui.lblStep->x() - kScrollOffset, m_ui.lblStep->y());
+    const int pressed = m_ui.stepGroup->checkedId();
+    if (pressed == 1 || pressed == 2)
+        setMarkerVisible(false);
+    else if (pressed == 7 || pressed == 8)
+        setMarkerVisible(true);
+    m_ui.btnTBBack->show();
+    m_ui.btnTBNext->hide();
+}
+
+void StepNavigation::btnTBBackClick()
+{
+    m_ui.pnlTBFront->move(0, m_ui.pnlTBFront->y());
+    m_ui.shpFrameOut->move(m_ui.shpFrameOut->x() + kScrollOffset, m_ui.shpFrameOut->y());
+    m_ui.lblStep->move(m_ui.lblStep->x() + kScrollOffset, m_ui.lblStep->y());
+    const int pressed = m_ui.stepGroup->checkedId();
+    if (pressed == 1 || pressed == 2)
+        setMarkerVisible(true);
+    else if (pressed == 7 || pressed == 8)
+        setMarkerVisible(false);
+    m_ui.btnTBBack->hide();
+    m_ui.btnTBNext->show();
+}
+
+void StepNavigation::StepHintChanged(const QString &hint)
+{
+    for (int i = 0; i < kStepCount; ++i) {
+        if (m_ui.btnTB[i]->toolTip() == hint) {
+            HighlightStep(i + 1);
+            return;
+        }
+    }
+    ClearStepHighlights();
+}
+
+void StepNavigation::HighlightStep(int step)
+{
+    const QColor face = m_window->palette().color(QPalette::Button);
+    for (int i = 0; i < kStepCount; ++i)
+        m_ui.shpTB[i]->setFillColor(i + 1 == step ? face : kAppWorkspaceColor);
+}
+
+void StepNavigation::ClearStepHighlights()
+{
+    for (Shape *shape : m_ui.shpTB)
+        shape->setFillColor(kAppWorkspaceColor);
+}
+
+void StepNavigation::showClassicStep(int step)
+{
+    m_current->hide();
+    QWidget *panel = m_ui.pnl[step - 1];
+    panel->raise();
+    panel->show();
+    m_current = panel;
+    const QToolButton *button = m_ui.btnTB[step - 1];
+    setWindowCaption(button);
+    m_ui.lblCaption0->setText(button->text());
+    m_ui.lblCaption1->setText(description(step));
+    emit enteringStep(step);
+    applyClassicButtons(step);
+}
+
+void StepNavigation::cmdNextClick()
+{
+    const int step = currentStep();
+    if (step < kStepCount)
+        showClassicStep(step + 1);
+}
+
+void StepNavigation::cmdBackClick()
+{
+    const int step = currentStep();
+    if (step > 1)
+        showClassicStep(step - 1);
+}
+
+void StepNavigation::applyClassicButtons(int step)
+{
+    QPushButton *back = m_ui.cmdBack;
+    QPushButton *next = m_ui.cmdNext;
+    if (step == 1) {
+        back->hide();
+        next->show();
+    } else if (step == kStepCount) {
+        next->hide();
+        back->move(next->x(), back->y());
+        back->show();
+    } else {
+        next->show();
+        back->move(next->x() - back->width(), back->y());
+        back->show();
+    }
+}
+
+void StepNavigation::MovePanels(bool classic)
+{
+    m_classic = classic;
+    const int top = classic ? 7 : 100;
+    for (QFrame *panel : m_ui.pnl) {
+        panel->setGeometry(155, top, 380, 295);
+        panel->hide();
+    }
+    m_ui.btnTB[0]->setChecked(true);
+
+    QWidget *strip[] = {m_ui.pnlTBBack, m_ui.fraTB,  m_ui.lblStep,
+                        m_ui.shpFrameOut, m_ui.shpTop, m_ui.shpLeft};
+    if (classic) {
+        m_ui.pnlOldButton->move(0, m_ui.pnl[0]->y() + m_ui.pnl[0]->height());
+        m_ui.pnlOldButton->show();
+        for (QWidget *widget : strip)
+            widget->hide();
+    } else {
+        m_ui.pnlOldButton->hide();
+        for (QWidget *widget : strip)
+            widget->show();
+    }
+
+    m_ui.bevDescription->move(m_ui.bevDescription->x(), top);
+    m_ui.lblCaption0->move(m_ui.lblCaption0->x(), classic ? 12 : 105);
+    m_ui.lblCaption1->move(m_ui.lblCaption1->x(), classic ? 28 : 121);
+    m_window->setFixedSize(m_window->width(), classic ? kClassicClientHeight : kToolbarClientHeight);
+    setWindowCaption(m_ui.btnTB[0]);
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "dialogservice.h"
+#include "messagetable.h"
+#include "pagecolors.h"
+#include "pagefilelist.h"
+#include "wizardui.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class DesktopShell;
+class HintTracker;
+class QToolButton;
+class StepNavigation;
+
+// The desktop services the main window works through; tests give scripted ones.
+struct WizardServices {
+    std::unique_ptr<DialogService> dialogs;
+    std::unique_ptr<DesktopShell> shell;
+};
+
+struct StartupOptions {
+    // Directory of the program file, ending in "/": the base of every data path.
+    QString applicationDirectory;
+    // The program's arguments after its own name; the first names a project to open.
+    QStringList arguments;
+};
+
+inline constexpr char kHostingAddress[] = "https://hosting.zephyro.example/";
+
+// The wizard's main window. It owns every control of the eight steps, in which the
+// page's answers live, and the program-wide state.
+class TfrmWiz final : public QWidget {
+    Q_OBJECT
+
+public:
+    TfrmWiz(WizardServices services, const StartupOptions &options, QWidget *parent = nullptr);
+    ~TfrmWiz() override;
+
+    TfrmWiz(const TfrmWiz &) = delete;
+    TfrmWiz &operator=(const TfrmWiz &) = delete;
+
+    const WizardUi &controls() const { return m_ui; }
+    StepNavigation &navigation() { return *m_navigation; }
+    DialogService &dialogs() { return *m_services.dialogs; }
+    MessageTable &messages() { return m_messages; }
+
+    QString applicationDirectory() const { return m_appDir; }
+    bool isModified() const { return m_modified; }
+    bool closePrompted() const { return m_closePrompted; }
+    const PageFileList &pageFiles() const { return m_pageFiles; }
+    PageFileList &pageFiles() { return m_pageFiles; }
+    PaletteIndex paletteIndex(ColorKind kind) const { return m_paletteIndex[colorSlot(kind)]; }
+    QColor customColor(ColorKind kind) const { return m_customColor[colorSlot(kind)]; }
+    CustomColors &dialogCustomColors() { return m_dialogCustomColors; }
+
+    // The five page colours live in the preview of step 2.
+    QColor pageColor(ColorKind kind) const;
+    void setPageColor(ColorKind kind, const QColor &color);
+
+    void ShowStep(QToolButton *button, QWidget *panel);
+    void MovePanels(bool classic);
+    void ResetWizard();
+    void OpenBrowser(const QString &target);
+
+    // Shows a numbered message with its current text.
+    MessageAnswer showMessage(MessageKind kind, int number, ButtonSet buttons);
+
+signals:
+    // The classic Close button ends the program without asking anything.
+    void quitRequested();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void FormDestroy();
+    void wireEvents();
+
+    void RegisterFileType();
+    void LoadSettings();
+    void LoadFormHints(QWidget *window, const QString &libraryPath);
+    void LoadTemplateList();
+    void ShowTemplatePreview();
+    void LoadProfiles();
+    void LoadProjectFile(const QString &path);
+    void SaveCustomColors();
+
+    void txtPageTitleChange();
+    void cbStylesChange();
+    void btnClearWizClick();
+    void btnHelpClick();
+    void btnSettingsClick();
+    void btnHostingClick();
+    void cmdCloseClick();
+    void chkIndentClick();
+    void refreshSummary();
+    void resetPaletteState();
+
+    // Asks the fixed save-changes question; Yes goes to the save step. Returns the answer.
+    MessageAnswer askToSaveChanges();
+    bool dropBoxHasImageLinks() const;
+
+    WizardServices m_services;
+    WizardUi m_ui;
+    MessageTable m_messages;
+    StepNavigation *m_navigation = nullptr;
+    HintTracker *m_hintTracker = nullptr;
+
+    QString m_appDir;
+    QString m_languageLibraryPath;
+    bool m_otherLanguage = false;
+    bool m_modified = false;
+    bool m_closePrompted = false;
+    std::array<PaletteIndex, 5> m_paletteIndex{};
+    std::array<QColor, 5> m_customColor{};
+    CustomColors m_dialogCustomColors;
+    PageFileList m_pageFiles;
+};

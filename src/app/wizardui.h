@@ -1,0 +1,200 @@
+#pragma once
+
+#include <QColor>
+
+#include <array>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+class Shape;
+class UpDown;
+
+// The strip's own colour, which the step highlights fade back into.
+inline const QColor kAppWorkspaceColor(0xAB, 0xAB, 0xAB);
+
+inline constexpr int kStepCount = 8;
+
+// Every control of the main window, created and placed by setupUi. The window class
+// wires the behaviour; this only builds.
+struct WizardUi {
+    void setupUi(QWidget *form);
+
+    // Step strip (toolbar layout).
+    QFrame *fraTB = nullptr;
+    Shape *shpTop = nullptr;
+    Shape *shpLeft = nullptr;
+    QWidget *pnlTBBack = nullptr;
+    QWidget *pnlTBFront = nullptr;
+    std::array<QToolButton *, kStepCount> btnTB{};
+    std::array<Shape *, kStepCount> shpTB{};
+    QButtonGroup *stepGroup = nullptr;
+    QToolButton *btnTBNext = nullptr;
+    QToolButton *btnTBBack = nullptr;
+    Shape *shpFrameIn = nullptr;
+    Shape *shpFrameOut = nullptr;
+    QLabel *lblStep = nullptr;
+    QToolButton *btnHelp = nullptr;
+    QToolButton *btnSettings = nullptr;
+    QToolButton *btnHosting = nullptr;
+
+    // Description box.
+    QFrame *bevDescription = nullptr;
+    QLabel *lblCaption0 = nullptr;
+    QLabel *lblCaption1 = nullptr;
+
+    std::array<QFrame *, kStepCount> pnl{};
+
+    // Classic layout's button row.
+    QWidget *pnlOldButton = nullptr;
+    QPushButton *btnOldHelp = nullptr;
+    QPushButton *btnOldSettings = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QPushButton *cmdBack = nullptr;
+    QPushButton *cmdNext = nullptr;
+
+    // Step 1: template, title, heading, margin, meta tags.
+    QTabWidget *tbStyles = nullptr;
+    QWidget *pnlStyles0 = nullptr;
+    QWidget *pnlStyles1 = nullptr;
+    QLabel *lblStyles0 = nullptr;
+    QComboBox *cbStyles = nullptr;
+    Shape *shpStyles = nullptr;
+    QLabel *lblStyles4 = nullptr;
+    QLabel *imgStyles = nullptr;
+    QLabel *lblStyles1 = nullptr;
+    QLineEdit *txtPageTitle = nullptr;
+    QLabel *lblStyles2 = nullptr;
+    QLineEdit *txtHeading = nullptr;
+    QLabel *lblStyles3 = nullptr;
+    QComboBox *cbHeadSize = nullptr;
+    QCheckBox *chkIndent = nullptr;
+    QLineEdit *txtIndent = nullptr;
+    UpDown *upDown = nullptr;
+    QLabel *lblIndent = nullptr;
+    QLabel *lblMeta = nullptr;
+    QComboBox *cbMeta = nullptr;
+    QToolButton *btnMetaAdd = nullptr;
+    QToolButton *btnMetaDelete = nullptr;
+    QTreeWidget *lvMeta = nullptr;
+    QLabel *lblMeta1 = nullptr;
+    QPushButton *btnPWZ = nullptr;
+    QPushButton *btnClearWiz = nullptr;
+
+    // Step 2: colours and background image.
+    QToolButton *btnBG = nullptr;
+    QToolButton *btnText = nullptr;
+    QToolButton *btnLink = nullptr;
+    QToolButton *btnALink = nullptr;
+    QToolButton *btnVLink = nullptr;
+    std::array<QLabel *, 5> lblColor{};
+    Shape *shpBG = nullptr;
+    QLabel *lblText = nullptr;
+    QLabel *lblLink = nullptr;
+    QLabel *lblALink = nullptr;
+    QLabel *lblVLink = nullptr;
+    QLabel *imgBGImage = nullptr;
+    QLabel *lblBGImage = nullptr;
+    QLineEdit *txtBGImage = nullptr;
+    QToolButton *btnBGImg = nullptr;
+    QToolButton *btnBGClear = nullptr;
+
+    // Step 3: page image.
+    QLabel *lblImage2 = nullptr;
+    QLineEdit *txtImage = nullptr;
+    QToolButton *btnImage = nullptr;
+    QToolButton *btnImgClear = nullptr;
+    QLabel *lblImage3 = nullptr;
+    QLabel *lblImage1 = nullptr;
+    QLineEdit *txtImageH = nullptr;
+    QLabel *lblImage0 = nullptr;
+    QLineEdit *txtImageW = nullptr;
+    QScrollArea *sbImages = nullptr;
+    QLabel *imgImage = nullptr;
+
+    // Step 4: links.
+    QToolButton *btnLinkNew = nullptr;
+    QToolButton *btnLinkEdit = nullptr;
+    QToolButton *btnLinkDel = nullptr;
+    QToolButton *btnMoveUp = nullptr;
+    QToolButton *btnMoveDown = nullptr;
+    QTreeWidget *lvLinks = nullptr;
+    QLabel *lblLinkStyle = nullptr;
+    QComboBox *cbLinks = nullptr;
+
+    // Step 5: page text.
+    QToolButton *btnTextImport = nullptr;
+    QToolButton *btnBold = nullptr;
+    QToolButton *btnItalic = nullptr;
+    QToolButton *btnUnderline = nullptr;
+    QToolButton *btnFonts = nullptr;
+    QToolButton *btnTextLink = nullptr;
+    QToolButton *btnTextKMask = nullptr;
+    QPlainTextEdit *txtText = nullptr;
+
+    // Step 6: bullets.
+    QToolButton *btnBulletImport = nullptr;
+    QToolButton *btnBulletLinks = nullptr;
+    QLabel *lblBullets1 = nullptr;
+    QPlainTextEdit *txtBullets = nullptr;
+    QLabel *lblBullets2 = nullptr;
+    QComboBox *cbBullets = nullptr;
+
+    // Step 7: summary and saving.
+    QLabel *lblSave0 = nullptr;
+    QLabel *lblSave1 = nullptr;
+    QLabel *lblSavedURL = nullptr;
+    QLabel *lblSave2 = nullptr;
+    Shape *shpSummaryBG = nullptr;
+    Shape *shpSummaryText = nullptr;
+    Shape *shpSummaryLink = nullptr;
+    Shape *shpSummaryAlink = nullptr;
+    Shape *shpSummaryVlink = nullptr;
+    std::array<QLabel *, 5> lblSaveColor{}; // lblSave3..lblSave7
+    QLabel *lblSave8 = nullptr;
+    QLabel *lblSave9 = nullptr;
+    QLabel *lblSave10 = nullptr;
+    QLabel *lblSave11 = nullptr;
+    QPushButton *btnSave = nullptr;
+    QRadioButton *optSaveHTML = nullptr;
+    QRadioButton *optSavePWZ = nullptr;
+    QPushButton *btnPreview = nullptr;
+
+    // Step 8: upload.
+    QLabel *lblUpload0 = nullptr;
+    QComboBox *cbSites = nullptr;
+    QToolButton *btnUploadNew = nullptr;
+    QToolButton *btnUploadEdit = nullptr;
+    QLabel *lblUpload1 = nullptr;
+    QListWidget *lsbFiles = nullptr;
+    QToolButton *btnUploadAddFiles = nullptr;
+    QToolButton *btnUploadRemove = nullptr;
+    QToolButton *btnUpload = nullptr;
+    QLabel *lblUpload2 = nullptr;
+    QLabel *lblUpload3 = nullptr;
+    QLabel *lblUpload4 = nullptr;
+
+private:
+    void setupFrame(QWidget *form);
+    void setupStrip(QWidget *form);
+    void setupStart(QWidget *page);
+    void setupColors(QWidget *page);
+    void setupImages(QWidget *page);
+    void setupLinks(QWidget *page);
+    void setupText(QWidget *page);
+    void setupBullets(QWidget *page);
+    void setupSave(QWidget *page);
+    void setupUpload(QWidget *page);
+};

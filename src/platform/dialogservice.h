@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+class QWidget;
+
+// The four kinds of message box; each has a fixed title.
+enum class MessageKind { Confirmation, Information, Warning, Error };
+
+// The button sets that message boxes use.
+enum class ButtonSet { YesNoCancel, YesNo, Ok };
+
+enum class MessageAnswer { Yes, No, Cancel, Ok };
+
+// Answers to "a file of this name is already there: replace it?".
+enum class ReplaceAnswer { Yes, No, YesToAll, Cancel };
+
+using CustomColors = std::array<QColor, 16>;
+
+// One open or save dialog. The filter is written as description|patterns pairs,
+// for example "Web Files|*.htm;*.html|All Files|*.*".
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    int filterIndex = 0;
+    QString directory;
+    QString fileName;
+    QString defaultSuffix;
+};
+
+// Every modal interaction of the program goes through this service, so that tests can
+// answer it without a dialog ever blocking.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+
+    virtual MessageAnswer message(
+        QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons)
+        = 0;
+
+    // Empty when the user cancelled.
+    virtual QString openFile(QWidget *owner, const FileDialogRequest &request) = 0;
+    virtual QStringList openFiles(QWidget *owner, const FileDialogRequest &request) = 0;
+    // Asks before replacing an existing file.
+    virtual QString saveFile(QWidget *owner, const FileDialogRequest &request) = 0;
+
+    // Shows the colour dialog with the custom colours; a confirmed dialog writes the
+    // (possibly edited) custom colours back.
+    virtual std::optional<QColor> chooseColor(
+        QWidget *owner, const QColor &initial, CustomColors &customColors)
+        = 0;
+
+    virtual ReplaceAnswer askReplace(QWidget *owner, const QString &path) = 0;
+
+protected:
+    DialogService() = default;
+    DialogService(const DialogService &) = delete;
+    DialogService &operator=(const DialogService &) = delete;
+};
+
+// The title of a message box of a kind: "Confirm", "Information", "Warning", "Error".
+QString messageTitle(MessageKind kind);
+
+// "Web Files|*.htm;*.html|All Files|*.*" -> "Web Files (*.htm *.html);;All Files (*.*)".
+QStringList qtNameFilters(const QString &filter);

@@ -1,0 +1,151 @@
+#include "qtdialogservice.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+void prepare(QFileDialog &dialog, const FileDialogRequest &request)
+{
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 0 && request.filterIndex < filters.size())
+        dialog.selectNameFilter(filters.at(request.filterIndex));
+    dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+}
+
+} // namespace
+
+MessageAnswer QtDialogService::message(
+    QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons)
+{
+    QMessageBox box(iconOf(kind), messageTitle(kind), text, QMessageBox::NoButton, owner);
+    QPushButton *yes = nullptr;
+    QPushButton *no = nullptr;
+    QPushButton *cancel = nullptr;
+    QPushButton *ok = nullptr;
+    switch (buttons) {
+    case ButtonSet::YesNoCancel:
+        yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        break;
+    case ButtonSet::YesNo:
+        yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        break;
+    case ButtonSet::Ok:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        break;
+    }
+    box.exec();
+    const QAbstractButton *clicked = box.clickedButton();
+    if (clicked != nullptr && clicked == yes)
+        return MessageAnswer::Yes;
+    if (clicked != nullptr && clicked == no)
+        return MessageAnswer::No;
+    if (clicked != nullptr && clicked == ok)
+        return MessageAnswer::Ok;
+    return buttons == ButtonSet::YesNo ? MessageAnswer::No
+        : buttons == ButtonSet::Ok     ? MessageAnswer::Ok
+                                       : MessageAnswer::Cancel;
+}
+
+QString QtDialogService::openFile(QWidget *owner, const FileDialogRequest &request)
+{
+    QFileDialog dialog(owner);
+    prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &request)
+{
+    QFileDialog dialog(owner);
+    prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString QtDialogService::saveFile(QWidget *owner, const FileDialogRequest &request)
+{
+    QFileDialog dialog(owner);
+    prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QColor> QtDialogService::chooseColor(
+    QWidget *owner, const QColor &initial, CustomColors &customColors)
+{
+    // Qt keeps one process-wide set of custom colours; ours is the only user of it.
+    for (int i = 0; i < static_cast<int>(customColors.size()); ++i)
+        QColorDialog::setCustomColor(i, customColors[static_cast<std::size_t>(i)]);
+    QColorDialog dialog(initial, owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    for (int i = 0; i < static_cast<int>(customColors.size()); ++i)
+        customColors[static_cast<std::size_t>(i)] = QColorDialog::customColor(i);
+    return dialog.selectedColor();
+}
+
+ReplaceAnswer QtDialogService::askReplace(QWidget *owner, const QString &path)
+{
+    QMessageBox box(QMessageBox::Question, messageTitle(MessageKind::Confirmation),
+        QStringLiteral("This folder already contains a file named \"%1\".\n\n"
+                       "Would you like to replace the existing file?")
+            .arg(path),
+        QMessageBox::NoButton, owner);
+    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    QPushButton *all = box.addButton(QStringLiteral("Yes to &All"), QMessageBox::YesRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    const QAbstractButton *clicked = box.clickedButton();
+    if (clicked == yes)
+        return ReplaceAnswer::Yes;
+    if (clicked == no)
+        return ReplaceAnswer::No;
+    if (clicked == all)
+        return ReplaceAnswer::YesToAll;
+    return ReplaceAnswer::Cancel;
+}

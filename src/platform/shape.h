@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+// A rectangle that paints a fill and an outline: colour swatches, highlights and
+// selection frames. An invalid fill or pen colour leaves that part unpainted.
+class Shape final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Shape(QWidget *parent = nullptr);
+
+    QColor fillColor() const { return m_fill; }
+    void setFillColor(const QColor &color);
+    QColor penColor() const { return m_pen; }
+    void setPen(const QColor &color, int width = 1);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_fill;
+    QColor m_pen;
+    int m_penWidth = 1;
+};

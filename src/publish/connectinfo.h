@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The server profile chosen for one upload, password already in plain text.
+struct TConnectInfo {
+    QString hostName;
+    QString userName;
+    QString password;
+    QString initialDirectory;
+    QString port;
+};

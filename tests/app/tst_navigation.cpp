@@ -1,0 +1,237 @@
+#include "wizardfixture.h"
+
+#include "shape.h"
+#include "stepnavigation.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const char *const kCaptions[] = {"Start", "Colors", "Images", "Links",
+                                 "Text",  "Bullets", "Save",  "Upload"};
+
+QString caption(int step)
+{
+    return QStringLiteral("Marbleton HTML Editor Zephyro 2.0 - ") + QLatin1String(kCaptions[step - 1]);
+}
+
+} // namespace
+
+TEST_F(WizardTest, StartsOnStepOneWithItsDefaults)
+{
+    EXPECT_EQ(window->objectName(), QStringLiteral("frmWiz"));
+    EXPECT_EQ(title(), caption(1));
+    EXPECT_EQ(window->size(), QSize(542, 400));
+    EXPECT_EQ(visiblePanel(), 0);
+    EXPECT_TRUE(ui().btnTB[0]->isChecked());
+    EXPECT_EQ(ui().lblStep->text(), QStringLiteral("Step 1"));
+    EXPECT_EQ(ui().lblCaption0->text(), QStringLiteral("Start"));
+    EXPECT_TRUE(ui().lblCaption1->text().endsWith(QStringLiteral("create your own templates too!")));
+    // The marker surrounds the first step: two pixels left of the button as seen.
+    EXPECT_EQ(ui().shpFrameOut->x(), inWindow(ui().btnTB[0]).x() - 2);
+    EXPECT_EQ(ui().lblStep->x(), ui().shpFrameOut->x());
+    EXPECT_EQ(ui().shpFrameIn->x(), ui().btnTB[0]->x() - 2);
+    EXPECT_TRUE(ui().shpFrameOut->isVisible());
+    EXPECT_TRUE(ui().btnTBNext->isVisible());
+    EXPECT_FALSE(ui().btnTBBack->isVisible());
+    EXPECT_FALSE(ui().pnlOldButton->isVisible());
+
+    EXPECT_EQ(ui().cbHeadSize->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(ui().cbLinks->currentText(), QStringLiteral("Default Style"));
+    EXPECT_EQ(ui().cbBullets->currentText(), QStringLiteral("Disc"));
+    EXPECT_EQ(ui().cbMeta->currentText(), QStringLiteral("Description"));
+    EXPECT_EQ(ui().txtIndent->text(), QStringLiteral("120"));
+    EXPECT_FALSE(ui().txtIndent->isEnabled());
+    // No templates in this folder: nothing chosen, yet saving is enabled.
+    EXPECT_EQ(ui().cbStyles->currentIndex(), -1);
+    EXPECT_TRUE(ui().btnSave->isEnabled());
+    EXPECT_FALSE(ui().btnPreview->isEnabled());
+    EXPECT_EQ(ui().lblSavedURL->text(), QStringLiteral("Not saved yet..."));
+    EXPECT_EQ(window->paletteIndex(ColorKind::Background), 1);
+    EXPECT_EQ(window->paletteIndex(ColorKind::VisitedLink), 40);
+
+    EXPECT_FALSE(window->isModified());
+    EXPECT_TRUE(window->close()); // nothing to save: no question
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+}
+
+class StepTest : public WizardTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StepTest, StripShowsTheStepWithItsTexts)
+{
+    const int step = GetParam();
+    clickStep(step);
+    EXPECT_EQ(visiblePanel(), step - 1);
+    EXPECT_TRUE(ui().btnTB[step - 1]->isChecked());
+    EXPECT_EQ(title(), caption(step));
+    EXPECT_EQ(ui().lblCaption0->text(), QLatin1String(kCaptions[step - 1]));
+    EXPECT_EQ(ui().lblCaption1->text(), ui().shpTB[step - 1]->toolTip());
+    EXPECT_EQ(ui().lblStep->text(), QStringLiteral("Step %1").arg(step));
+    EXPECT_TRUE(ui().lblStep->isVisible());
+    EXPECT_EQ(ui().shpFrameOut->x(), inWindow(ui().btnTB[step - 1]).x() - 2);
+    EXPECT_EQ(window->navigation().currentStep(), step);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSteps, StepTest, ::testing::Range(1, 9));
+
+TEST_F(WizardTest, ScrollingHidesAndRestoresTheMarkerOfOuterSteps)
+{
+    QTest::mouseClick(ui().btnTBNext, Qt::LeftButton);
+    EXPECT_EQ(ui().pnlTBFront->x(), -160);
+    EXPECT_TRUE(ui().btnTBBack->isVisible());
+    EXPECT_FALSE(ui().btnTBNext->isVisible());
+    // Step 1 is out of view now, and so is its marker; the step itself stays.
+    EXPECT_FALSE(ui().shpFrameOut->isVisible());
+    EXPECT_FALSE(ui().lblStep->isVisible());
+    EXPECT_EQ(visiblePanel(), 0);
+
+    QTest::mouseClick(ui().btnTB[7], Qt::LeftButton);
+    EXPECT_EQ(title(), caption(8));
+    const int uploadMarker = ui().shpFrameOut->x();
+    EXPECT_EQ(uploadMarker, inWindow(ui().btnTB[7]).x() - 2);
+
+    QTest::mouseClick(ui().btnTBBack, Qt::LeftButton);
+    EXPECT_EQ(ui().pnlTBFront->x(), 0);
+    EXPECT_FALSE(ui().shpFrameOut->isVisible());
+    EXPECT_FALSE(ui().shpFrameIn->isVisible());
+
+    QTest::mouseClick(ui().btnTBNext, Qt::LeftButton);
+    EXPECT_TRUE(ui().shpFrameOut->isVisible());
+    EXPECT_TRUE(ui().lblStep->isVisible());
+    EXPECT_EQ(ui().shpFrameOut->x(), uploadMarker);
+    EXPECT_EQ(visiblePanel(), 7);
+}
+
+TEST_F(WizardTest, ScrollingLeavesTheMarkerOfMiddleStepsAsItIs)
+{
+    clickStep(4);
+    QTest::mouseClick(ui().btnTBNext, Qt::LeftButton);
+    EXPECT_TRUE(ui().shpFrameOut->isVisible());
+    EXPECT_EQ(ui().shpFrameOut->x(), inWindow(ui().btnTB[3]).x() - 2);
+    QTest::mouseClick(ui().btnTBBack, Qt::LeftButton);
+    EXPECT_EQ(ui().shpFrameOut->x(), inWindow(ui().btnTB[3]).x() - 2);
+}
+
+TEST_F(WizardTest, HoverLightsOnlyTheStepUnderThePointer)
+{
+    const QColor face = window->palette().color(QPalette::Button);
+    QTest::mouseMove(ui().btnTB[3]);
+    for (int i = 0; i < kStepCount; ++i)
+        EXPECT_EQ(ui().shpTB[i]->fillColor(), i == 3 ? face : kAppWorkspaceColor) << i;
+
+    // Another hint darkens all eight.
+    QTest::mouseMove(ui().btnHelp);
+    for (const Shape *shape : ui().shpTB)
+        EXPECT_EQ(shape->fillColor(), kAppWorkspaceColor);
+
+    QTest::mouseMove(ui().btnTB[0]);
+    EXPECT_EQ(ui().shpTB[0]->fillColor(), face);
+    // A control without a hint of its own (in a panel without one) darkens them too.
+    QTest::mouseMove(ui().lblCaption1);
+    for (const Shape *shape : ui().shpTB)
+        EXPECT_EQ(shape->fillColor(), kAppWorkspaceColor);
+}
+
+TEST_F(WizardTest, HoverFollowsTheHintsNotTheButtons)
+{
+    ui().btnTB[4]->setToolTip(QStringLiteral("Schritt 5"));
+    window->navigation().StepHintChanged(QStringLiteral("Schritt 5"));
+    EXPECT_EQ(ui().shpTB[4]->fillColor(), window->palette().color(QPalette::Button));
+    window->navigation().StepHintChanged(QStringLiteral("Step 5"));
+    EXPECT_EQ(ui().shpTB[4]->fillColor(), kAppWorkspaceColor);
+}
+
+TEST_F(WizardTest, ClassicLayoutWalksWithBackAndNext)
+{
+    window->MovePanels(true);
+    window->ShowStep(ui().btnTB[0], ui().pnl[0]);
+    EXPECT_EQ(window->size(), QSize(542, 345));
+    EXPECT_EQ(ui().pnl[0]->geometry(), QRect(155, 7, 380, 295));
+    EXPECT_TRUE(ui().pnlOldButton->isVisible());
+    EXPECT_EQ(ui().pnlOldButton->y(), 302);
+    EXPECT_EQ(ui().bevDescription->y(), 7);
+    EXPECT_EQ(ui().lblCaption0->y(), 12);
+    EXPECT_EQ(ui().lblCaption1->y(), 28);
+    for (const QWidget *strip : {static_cast<QWidget *>(ui().pnlTBBack),
+                                 static_cast<QWidget *>(ui().fraTB), static_cast<QWidget *>(ui().lblStep),
+                                 static_cast<QWidget *>(ui().shpFrameOut),
+                                 static_cast<QWidget *>(ui().shpTop), static_cast<QWidget *>(ui().shpLeft)})
+        EXPECT_FALSE(strip->isVisible()) << strip->objectName().toStdString();
+    EXPECT_FALSE(ui().cmdBack->isVisible());
+    EXPECT_TRUE(ui().cmdNext->isVisible());
+    EXPECT_TRUE(ui().btnOldHelp->isVisible());
+    EXPECT_TRUE(ui().cmdClose->isVisible());
+
+    for (int step = 2; step <= 8; ++step) {
+        QTest::mouseClick(ui().cmdNext, Qt::LeftButton);
+        EXPECT_EQ(visiblePanel(), step - 1);
+        EXPECT_EQ(title(), caption(step));
+        EXPECT_EQ(ui().lblCaption1->text(), ui().shpTB[step - 1]->toolTip());
+        if (step < 8) {
+            EXPECT_TRUE(ui().cmdBack->isVisible());
+            EXPECT_EQ(ui().cmdBack->x(), 385);
+        }
+    }
+    EXPECT_FALSE(ui().cmdNext->isVisible());
+    EXPECT_EQ(ui().cmdBack->x(), 460);
+    // Classic buttons neither press strip buttons nor show the marker.
+    EXPECT_TRUE(ui().btnTB[0]->isChecked());
+    EXPECT_FALSE(ui().lblStep->isVisible());
+
+    QTest::mouseClick(ui().cmdBack, Qt::LeftButton);
+    EXPECT_EQ(visiblePanel(), 6);
+    EXPECT_TRUE(ui().cmdNext->isVisible());
+    EXPECT_EQ(ui().cmdBack->x(), 385);
+    for (int i = 0; i < 6; ++i)
+        QTest::mouseClick(ui().cmdBack, Qt::LeftButton);
+    EXPECT_EQ(visiblePanel(), 0);
+    EXPECT_FALSE(ui().cmdBack->isVisible());
+}
+
+TEST_F(WizardTest, SwitchingLayoutsShowsStepOneAtTheLayoutsHeight)
+{
+    clickStep(5);
+    window->MovePanels(true);
+    window->ShowStep(ui().btnTB[0], ui().pnl[0]);
+    EXPECT_EQ(window->height(), 345);
+    EXPECT_EQ(visiblePanel(), 0);
+    QTest::mouseClick(ui().cmdNext, Qt::LeftButton);
+    EXPECT_EQ(visiblePanel(), 1);
+
+    window->MovePanels(false);
+    EXPECT_EQ(visiblePanel(), -1); // the caller shows the step
+    window->ShowStep(ui().btnTB[0], ui().pnl[0]);
+    EXPECT_EQ(window->height(), 400);
+    EXPECT_EQ(visiblePanel(), 0);
+    EXPECT_EQ(ui().pnl[0]->geometry(), QRect(155, 100, 380, 295));
+    EXPECT_TRUE(ui().btnTB[0]->isChecked());
+    EXPECT_TRUE(ui().pnlTBBack->isVisible());
+    EXPECT_TRUE(ui().lblStep->isVisible());
+    EXPECT_FALSE(ui().pnlOldButton->isVisible());
+    EXPECT_EQ(title(), caption(1));
+}
+
+TEST_F(WizardTest, SummaryShowsTheCurrentColorsOnEveryWayIn)
+{
+    window->setPageColor(ColorKind::Background, QColor(0, 128, 0));
+    window->setPageColor(ColorKind::VisitedLink, QColor(1, 2, 3));
+    ui().txtBGImage->setText(QStringLiteral("sky.gif"));
+    clickStep(7);
+    EXPECT_EQ(ui().shpSummaryBG->fillColor(), QColor(0, 128, 0));
+    EXPECT_EQ(ui().shpSummaryVlink->fillColor(), QColor(1, 2, 3));
+    EXPECT_EQ(ui().shpSummaryText->fillColor(), QColor(0, 0, 0));
+    EXPECT_EQ(ui().lblSave9->text(), QStringLiteral("sky.gif"));
+
+    window->setPageColor(ColorKind::Background, QColor(10, 20, 30));
+    window->MovePanels(true);
+    window->ShowStep(ui().btnTB[0], ui().pnl[0]);
+    for (int i = 0; i < 6; ++i)
+        QTest::mouseClick(ui().cmdNext, Qt::LeftButton);
+    EXPECT_EQ(ui().shpSummaryBG->fillColor(), QColor(10, 20, 30));
+}

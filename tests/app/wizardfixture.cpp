@@ -1,0 +1,71 @@
+#include "wizardfixture.h"
+
+#include "stepnavigation.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QTest>
+#include <QToolButton>
+
+void WizardTest::SetUp()
+{
+    ASSERT_TRUE(appDir.isValid());
+    createWindow();
+}
+
+void WizardTest::createWindow(bool shellSucceeds)
+{
+    window.reset();
+    auto scripted = std::make_unique<ScriptedDialogs>();
+    auto recording = std::make_unique<RecordingShell>(shellSucceeds);
+    dialogs = scripted.get();
+    shell = recording.get();
+    window = std::make_unique<TfrmWiz>(WizardServices{std::move(scripted), std::move(recording)},
+                                       StartupOptions{appDir.path() + QLatin1Char('/'), {}});
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void WizardTest::TearDown()
+{
+    if (window) {
+        EXPECT_TRUE(dialogs->allAnswersUsed()) << "a scripted answer was never asked for";
+    }
+    window.reset();
+    for (const QWidget *widget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(widget->isVisible()) << "left open: " << widget->objectName().toStdString();
+}
+
+int WizardTest::visiblePanel() const
+{
+    int shown = -1;
+    for (int i = 0; i < kStepCount; ++i) {
+        if (ui().pnl[i]->isVisible()) {
+            if (shown != -1)
+                return -1;
+            shown = i;
+        }
+    }
+    return shown;
+}
+
+QPoint WizardTest::inWindow(const QWidget *widget) const
+{
+    return widget->mapTo(window.get(), QPoint(0, 0));
+}
+
+void WizardTest::clickStep(int step)
+{
+    const bool inView = window->navigation().isScrolled() ? step >= 3 : step <= 6;
+    if (!inView) {
+        QToolButton *arrow = window->navigation().isScrolled() ? ui().btnTBBack : ui().btnTBNext;
+        QTest::mouseClick(arrow, Qt::LeftButton);
+    }
+    QTest::mouseClick(ui().btnTB[step - 1], Qt::LeftButton);
+}
+
+void WizardTest::typeInto(QWidget *widget, const QString &text)
+{
+    widget->setFocus();
+    QTest::keyClicks(widget, text);
+}

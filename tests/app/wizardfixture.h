@@ -1,0 +1,44 @@
+#pragma once
+
+#include "recordingshell.h"
+#include "scripteddialogs.h"
+#include "tfrmwiz.h"
+
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QToolButton;
+
+// Drives a real main window, on an empty application folder, with scripted dialogs.
+class WizardTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds the window; tests that need a failing shell call this again first.
+    void createWindow(bool shellSucceeds = true);
+
+    template <class T>
+    T *find(const char *name) const
+    {
+        T *widget = window->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    const WizardUi &ui() const { return window->controls(); }
+    QString title() const { return window->windowTitle(); }
+    int visiblePanel() const; // 0..7, or -1 unless exactly one shows
+    QPoint inWindow(const QWidget *widget) const;
+    void clickStep(int step); // as the user does: scrolls the strip first when needed
+    void typeInto(QWidget *widget, const QString &text);
+
+    QTemporaryDir appDir;
+    ScriptedDialogs *dialogs = nullptr;
+    RecordingShell *shell = nullptr;
+    std::unique_ptr<TfrmWiz> window;
+};

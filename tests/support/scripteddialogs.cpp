@@ -1,0 +1,56 @@
+#include "scripteddialogs.h"
+
+#include <gtest/gtest.h>
+
+MessageAnswer ScriptedDialogs::message(QWidget *, MessageKind kind, const QString &text,
+                                       ButtonSet buttons)
+{
+    m_messages.append({kind, text, buttons});
+    if (m_messageAnswers.empty()) {
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+        return buttons == ButtonSet::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    }
+    const MessageAnswer answer = m_messageAnswers.front();
+    m_messageAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedDialogs::nextFile(const FileDialogRequest &request)
+{
+    m_fileRequests.append(request);
+    if (m_fileAnswers.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << request.title.toStdString();
+        return {};
+    }
+    QString answer = m_fileAnswers.front();
+    m_fileAnswers.pop_front();
+    return answer;
+}
+
+QString ScriptedDialogs::openFile(QWidget *, const FileDialogRequest &request)
+{
+    return nextFile(request);
+}
+
+QStringList ScriptedDialogs::openFiles(QWidget *, const FileDialogRequest &request)
+{
+    const QString answer = nextFile(request);
+    return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
+}
+
+QString ScriptedDialogs::saveFile(QWidget *, const FileDialogRequest &request)
+{
+    return nextFile(request);
+}
+
+std::optional<QColor> ScriptedDialogs::chooseColor(QWidget *, const QColor &, CustomColors &)
+{
+    ADD_FAILURE() << "unexpected colour dialog";
+    return std::nullopt;
+}
+
+ReplaceAnswer ScriptedDialogs::askReplace(QWidget *, const QString &path)
+{
+    ADD_FAILURE() << "unexpected replace question for " << path.toStdString();
+    return ReplaceAnswer::Cancel;
+}

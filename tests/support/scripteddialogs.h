@@ -1,0 +1,43 @@
+#pragma once
+
+#include "dialogservice.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+// A dialogs service for tests: answers from a script, records every question, and never
+// shows a window. A question without a scripted answer fails the running test.
+class ScriptedDialogs final : public DialogService {
+public:
+    struct Message {
+        MessageKind kind;
+        QString text;
+        ButtonSet buttons;
+    };
+
+    void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }
+    void answerFile(const QString &path) { m_fileAnswers.push_back(path); }
+
+    const QList<Message> &messages() const { return m_messages; }
+    const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
+    bool allAnswersUsed() const { return m_messageAnswers.empty() && m_fileAnswers.empty(); }
+
+    MessageAnswer message(QWidget *owner, MessageKind kind, const QString &text,
+                          ButtonSet buttons) override;
+    QString openFile(QWidget *owner, const FileDialogRequest &request) override;
+    QStringList openFiles(QWidget *owner, const FileDialogRequest &request) override;
+    QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
+    std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial,
+                                      CustomColors &customColors) override;
+    ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
+
+private:
+    QString nextFile(const FileDialogRequest &request);
+
+    std::deque<MessageAnswer> m_messageAnswers;
+    std::deque<QString> m_fileAnswers;
+    QList<Message> m_messages;
+    QList<FileDialogRequest> m_fileRequests;
+};
