@@ -16,9 +16,10 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("zephyro"));
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
 
-    WizardServices services{std::make_unique<QtDialogService>(), std::make_unique<QtDesktopShell>()};
-    const StartupOptions options{QCoreApplication::applicationDirPath() + QLatin1Char('/'),
-                                 app.arguments().mid(1)};
+    WizardServices services {
+        std::make_unique<QtDialogService>(), std::make_unique<QtDesktopShell>()};
+    const StartupOptions options {
+        QCoreApplication::applicationDirPath() + QLatin1Char('/'), app.arguments().mid(1)};
     TfrmWiz window(std::move(services), options);
 
     QIcon icon;
@@ -27,8 +28,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(icon);
 
     // The classic Close button posts the quit; the window is still destroyed in order.
-    QObject::connect(&window, &TfrmWiz::quitRequested, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &window, &TfrmWiz::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

@@ -77,6 +77,6 @@ QList<int> MessageTable::numbers() const
 QString MessageTable::englishText(int number)
 {
     const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
-                                 [number](const English &entry) { return entry.number == number; });
+        [number](const English &entry) { return entry.number == number; });
     return it == std::end(kEnglish) ? QString() : QString::fromUtf16(it->text);
 }

@@ -24,8 +24,7 @@ StepNavigation::StepNavigation(WizardUi &ui, QWidget *window)
     , m_ui(ui)
     , m_window(window)
     , m_current(ui.pnl[0])
-{
-}
+{ }
 
 int StepNavigation::stepOf(const QWidget *panel) const
 {
@@ -220,8 +219,8 @@ void StepNavigation::MovePanels(bool classic)
     }
     m_ui.btnTB[0]->setChecked(true);
 
-    QWidget *strip[] = {m_ui.pnlTBBack, m_ui.fraTB,  m_ui.lblStep,
-                        m_ui.shpFrameOut, m_ui.shpTop, m_ui.shpLeft};
+    QWidget *strip[]
+        = {m_ui.pnlTBBack, m_ui.fraTB, m_ui.lblStep, m_ui.shpFrameOut, m_ui.shpTop, m_ui.shpLeft};
     if (classic) {
         m_ui.pnlOldButton->move(0, m_ui.pnl[0]->y() + m_ui.pnl[0]->height());
         m_ui.pnlOldButton->show();
@@ -236,6 +235,7 @@ void StepNavigation::MovePanels(bool classic)
     m_ui.bevDescription->move(m_ui.bevDescription->x(), top);
     m_ui.lblCaption0->move(m_ui.lblCaption0->x(), classic ? 12 : 105);
     m_ui.lblCaption1->move(m_ui.lblCaption1->x(), classic ? 28 : 121);
-    m_window->setFixedSize(m_window->width(), classic ? kClassicClientHeight : kToolbarClientHeight);
+    m_window->setFixedSize(
+        m_window->width(), classic ? kClassicClientHeight : kToolbarClientHeight);
     setWindowCaption(m_ui.btnTB[0]);
 }

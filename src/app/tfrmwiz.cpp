@@ -29,9 +29,9 @@ constexpr int kToolbarClientHeight = 400;
 } // namespace
 
 TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_services(std::move(services))
     , m_appDir(options.applicationDirectory)
 {
@@ -54,7 +54,7 @@ TfrmWiz::~TfrmWiz()
 void TfrmWiz::wireEvents()
 {
     connect(m_ui.stepGroup, &QButtonGroup::idClicked, this,
-            [this](int step) { ShowStep(m_ui.btnTB[step - 1], m_ui.pnl[step - 1]); });
+        [this](int step) { ShowStep(m_ui.btnTB[step - 1], m_ui.pnl[step - 1]); });
     connect(m_ui.btnTBNext, &QToolButton::clicked, m_navigation, &StepNavigation::btnTBNextClick);
     connect(m_ui.btnTBBack, &QToolButton::clicked, m_navigation, &StepNavigation::btnTBBackClick);
     connect(m_ui.cmdNext, &QPushButton::clicked, m_navigation, &StepNavigation::cmdNextClick);
@@ -65,15 +65,15 @@ void TfrmWiz::wireEvents()
     });
 
     for (QLineEdit *edit : {m_ui.txtPageTitle, m_ui.txtHeading, m_ui.txtIndent, m_ui.txtBGImage,
-                            m_ui.txtImage, m_ui.txtImageH, m_ui.txtImageW})
+             m_ui.txtImage, m_ui.txtImageH, m_ui.txtImageW})
         connect(edit, &QLineEdit::textChanged, this, &TfrmWiz::txtPageTitleChange);
     for (QPlainTextEdit *memo : {m_ui.txtText, m_ui.txtBullets})
         connect(memo, &QPlainTextEdit::textChanged, this, &TfrmWiz::txtPageTitleChange);
     // Lists report only the user's choices; a selection made by the program is no edit.
     for (QComboBox *box : {m_ui.cbHeadSize, m_ui.cbLinks, m_ui.cbBullets})
         connect(box, &QComboBox::activated, this, &TfrmWiz::txtPageTitleChange);
-    connect(m_ui.cbHeadSize->lineEdit(), &QLineEdit::textEdited, this,
-            &TfrmWiz::txtPageTitleChange);
+    connect(
+        m_ui.cbHeadSize->lineEdit(), &QLineEdit::textEdited, this, &TfrmWiz::txtPageTitleChange);
     connect(m_ui.cbStyles, &QComboBox::activated, this, &TfrmWiz::cbStylesChange);
     connect(m_ui.chkIndent, &QCheckBox::toggled, this, &TfrmWiz::chkIndentClick);
 
@@ -97,8 +97,8 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
     LoadTemplateList();
 
     m_hintTracker = new HintTracker(this);
-    connect(m_hintTracker, &HintTracker::hintChanged, m_navigation,
-            &StepNavigation::StepHintChanged);
+    connect(
+        m_hintTracker, &HintTracker::hintChanged, m_navigation, &StepNavigation::StepHintChanged);
 
     resetPaletteState();
 
@@ -139,28 +139,36 @@ void TfrmWiz::FormDestroy()
 }
 
 // Writes the desktop's association of .pwz files with the program (settings store).
-void TfrmWiz::RegisterFileType() {}
+void TfrmWiz::RegisterFileType()
+{ }
 
 // Reads layout, custom colours, text-import option, language and word wrap (settings store).
-void TfrmWiz::LoadSettings() {}
+void TfrmWiz::LoadSettings()
+{ }
 
 // Applies a language library to a window's texts (language libraries).
-void TfrmWiz::LoadFormHints(QWidget *, const QString &) {}
+void TfrmWiz::LoadFormHints(QWidget *, const QString &)
+{ }
 
 // Lists the templates of the Templates folder in cbStyles (template gallery).
-void TfrmWiz::LoadTemplateList() {}
+void TfrmWiz::LoadTemplateList()
+{ }
 
 // Shows the chosen template's picture in imgStyles (template gallery).
-void TfrmWiz::ShowTemplatePreview() {}
+void TfrmWiz::ShowTemplatePreview()
+{ }
 
 // Lists the server profiles of Remote.ini in cbSites (server profiles).
-void TfrmWiz::LoadProfiles() {}
+void TfrmWiz::LoadProfiles()
+{ }
 
 // Reads a page project file into the wizard (project file).
-void TfrmWiz::LoadProjectFile(const QString &) {}
+void TfrmWiz::LoadProjectFile(const QString &)
+{ }
 
 // Stores the colour dialog's sixteen custom colours (settings store).
-void TfrmWiz::SaveCustomColors() {}
+void TfrmWiz::SaveCustomColors()
+{ }
 
 void TfrmWiz::ShowStep(QToolButton *button, QWidget *panel)
 {
@@ -225,7 +233,7 @@ void TfrmWiz::resetPaletteState()
 void TfrmWiz::refreshSummary()
 {
     Shape *const swatches[] = {m_ui.shpSummaryBG, m_ui.shpSummaryText, m_ui.shpSummaryLink,
-                               m_ui.shpSummaryAlink, m_ui.shpSummaryVlink};
+        m_ui.shpSummaryAlink, m_ui.shpSummaryVlink};
     for (ColorKind kind : kColorKinds)
         swatches[colorSlot(kind)]->setFillColor(pageColor(kind));
     m_ui.lblSave9->setText(m_ui.txtBGImage->text());
@@ -269,9 +277,8 @@ void TfrmWiz::chkIndentClick()
 MessageAnswer TfrmWiz::askToSaveChanges()
 {
     // A fixed question, deliberately not taken from the translated messages.
-    const MessageAnswer answer =
-        dialogs().message(this, MessageKind::Confirmation,
-                          QString::fromUtf16(kSaveChangesQuestion), ButtonSet::YesNoCancel);
+    const MessageAnswer answer = dialogs().message(this, MessageKind::Confirmation,
+        QString::fromUtf16(kSaveChangesQuestion), ButtonSet::YesNoCancel);
     if (answer == MessageAnswer::Yes) {
         m_navigation->btnTBNextClick();
         m_navigation->showStep(7);
@@ -304,7 +311,7 @@ void TfrmWiz::btnClearWizClick()
 void TfrmWiz::ResetWizard()
 {
     for (QLineEdit *edit : {m_ui.txtPageTitle, m_ui.txtHeading, m_ui.txtIndent, m_ui.txtBGImage,
-                            m_ui.txtImage, m_ui.txtImageH, m_ui.txtImageW})
+             m_ui.txtImage, m_ui.txtImageH, m_ui.txtImageW})
         edit->clear();
     m_ui.txtText->clear();
     m_ui.txtBullets->clear();
@@ -344,7 +351,8 @@ void TfrmWiz::btnHelpClick()
 }
 
 // Opens the settings dialog once it exists; until then the Settings buttons do nothing.
-void TfrmWiz::btnSettingsClick() {}
+void TfrmWiz::btnSettingsClick()
+{ }
 
 void TfrmWiz::btnHostingClick()
 {

@@ -117,8 +117,8 @@ private:
     bool m_otherLanguage = false;
     bool m_modified = false;
     bool m_closePrompted = false;
-    std::array<PaletteIndex, 5> m_paletteIndex{};
-    std::array<QColor, 5> m_customColor{};
+    std::array<PaletteIndex, 5> m_paletteIndex {};
+    std::array<QColor, 5> m_customColor {};
     CustomColors m_dialogCustomColors;
     PageFileList m_pageFiles;
 };

@@ -36,16 +36,16 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int tag, Q
     return result;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, int tag,
-              const QRect &geometry)
+QLabel *label(
+    QWidget *parent, const char *name, const QString &text, int tag, const QRect &geometry)
 {
     QLabel *result = label(parent, name, text, tag, geometry.topLeft());
     result->setGeometry(geometry);
     return result;
 }
 
-QToolButton *flatButton(QWidget *parent, const char *name, const QString &icon,
-                        const QString &hint, int tag, const QRect &geometry)
+QToolButton *flatButton(QWidget *parent, const char *name, const QString &icon, const QString &hint,
+    int tag, const QRect &geometry)
 {
     auto *button = place(new QToolButton(parent), name, geometry);
     button->setAutoRaise(true);
@@ -58,8 +58,8 @@ QToolButton *flatButton(QWidget *parent, const char *name, const QString &icon,
     return button;
 }
 
-QPushButton *pushButton(QWidget *parent, const char *name, const QString &text, int tag,
-                        const QRect &geometry)
+QPushButton *pushButton(
+    QWidget *parent, const char *name, const QString &text, int tag, const QRect &geometry)
 {
     auto *button = place(new QPushButton(text, parent), name, geometry);
     if (tag != 0)
@@ -73,7 +73,7 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, const QRect &geometry)
 }
 
 QComboBox *comboBox(QWidget *parent, const char *name, const QStringList &items, bool editable,
-                    const QRect &geometry)
+    const QRect &geometry)
 {
     auto *box = place(new QComboBox(parent), name, geometry);
     box->setEditable(editable);

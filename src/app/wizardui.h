@@ -38,8 +38,8 @@ struct WizardUi {
     Shape *shpLeft = nullptr;
     QWidget *pnlTBBack = nullptr;
     QWidget *pnlTBFront = nullptr;
-    std::array<QToolButton *, kStepCount> btnTB{};
-    std::array<Shape *, kStepCount> shpTB{};
+    std::array<QToolButton *, kStepCount> btnTB {};
+    std::array<Shape *, kStepCount> shpTB {};
     QButtonGroup *stepGroup = nullptr;
     QToolButton *btnTBNext = nullptr;
     QToolButton *btnTBBack = nullptr;
@@ -55,7 +55,7 @@ struct WizardUi {
     QLabel *lblCaption0 = nullptr;
     QLabel *lblCaption1 = nullptr;
 
-    std::array<QFrame *, kStepCount> pnl{};
+    std::array<QFrame *, kStepCount> pnl {};
 
     // Classic layout's button row.
     QWidget *pnlOldButton = nullptr;
@@ -99,7 +99,7 @@ struct WizardUi {
     QToolButton *btnLink = nullptr;
     QToolButton *btnALink = nullptr;
     QToolButton *btnVLink = nullptr;
-    std::array<QLabel *, 5> lblColor{};
+    std::array<QLabel *, 5> lblColor {};
     Shape *shpBG = nullptr;
     QLabel *lblText = nullptr;
     QLabel *lblLink = nullptr;
@@ -162,7 +162,7 @@ struct WizardUi {
     Shape *shpSummaryLink = nullptr;
     Shape *shpSummaryAlink = nullptr;
     Shape *shpSummaryVlink = nullptr;
-    std::array<QLabel *, 5> lblSaveColor{}; // lblSave3..lblSave7
+    std::array<QLabel *, 5> lblSaveColor {}; // lblSave3..lblSave7
     QLabel *lblSave8 = nullptr;
     QLabel *lblSave9 = nullptr;
     QLabel *lblSave10 = nullptr;

@@ -58,13 +58,14 @@ void WizardUi::setupStart(QWidget *page)
     // through whenever there is no picture.
     shpStyles = ui::place(new Shape(props), "shpStyles", QRect(240, 8, 124, 124));
     shpStyles->setFillColor(kAppWorkspaceColor);
-    lblStyles4 = ui::label(props, "lblStyles4", QStringLiteral("Select a Template"), 1022,
-                           QRect(240, 62, 124, 16));
+    lblStyles4 = ui::label(
+        props, "lblStyles4", QStringLiteral("Select a Template"), 1022, QRect(240, 62, 124, 16));
     lblStyles4->setAlignment(Qt::AlignCenter);
     imgStyles = ui::place(new QLabel(props), "imgStyles", QRect(264, 22, 75, 95));
     imgStyles->setScaledContents(true);
 
-    lblStyles1 = ui::label(props, "lblStyles1", QStringLiteral("Page &Title:"), 1019, QPoint(8, 54));
+    lblStyles1
+        = ui::label(props, "lblStyles1", QStringLiteral("Page &Title:"), 1019, QPoint(8, 54));
     txtPageTitle = ui::lineEdit(props, "txtPageTitle", QRect(8, 70, 220, 21));
     lblStyles1->setBuddy(txtPageTitle);
     lblStyles2 = ui::label(props, "lblStyles2", QStringLiteral("&Heading:"), 1020, QPoint(8, 98));
@@ -72,14 +73,13 @@ void WizardUi::setupStart(QWidget *page)
     lblStyles2->setBuddy(txtHeading);
     lblStyles3 = ui::label(props, "lblStyles3", QStringLiteral("Si&ze:"), 1021, QPoint(176, 98));
     cbHeadSize = ui::comboBox(props, "cbHeadSize",
-                              {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                               QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"),
-                               QStringLiteral("7")},
-                              true, QRect(176, 114, 52, 22));
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+            QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7")},
+        true, QRect(176, 114, 52, 22));
     lblStyles3->setBuddy(cbHeadSize);
 
     chkIndent = ui::place(new QCheckBox(QStringLiteral("Create a &Left page margin"), props),
-                          "chkIndent", QRect(8, 150, 220, 20));
+        "chkIndent", QRect(8, 150, 220, 20));
     txtIndent = ui::lineEdit(props, "txtIndent", QRect(26, 174, 44, 21));
     txtIndent->setText(QStringLiteral("120"));
     upDown = ui::place(new UpDown(txtIndent, 0, 300, 120, props), "UpDown", QRect(70, 174, 16, 21));
@@ -90,15 +90,14 @@ void WizardUi::setupStart(QWidget *page)
     QWidget *meta = pnlStyles1;
     lblMeta = ui::label(meta, "lblMeta", QStringLiteral("&Name:"), 1025, QPoint(8, 10));
     cbMeta = ui::comboBox(meta, "cbMeta",
-                          {QStringLiteral("Description"), QStringLiteral("Keywords"),
-                           QStringLiteral("Pics-Label"), QStringLiteral("Expires"),
-                           QStringLiteral("Reply-to")},
-                          false, QRect(50, 6, 120, 22));
+        {QStringLiteral("Description"), QStringLiteral("Keywords"), QStringLiteral("Pics-Label"),
+            QStringLiteral("Expires"), QStringLiteral("Reply-to")},
+        false, QRect(50, 6, 120, 22));
     lblMeta->setBuddy(cbMeta);
-    btnMetaAdd = ui::flatButton(meta, "btnMetaAdd", QStringLiteral("add"), QStringLiteral("Add"),
-                                1023, tool(180, 4));
+    btnMetaAdd = ui::flatButton(
+        meta, "btnMetaAdd", QStringLiteral("add"), QStringLiteral("Add"), 1023, tool(180, 4));
     btnMetaDelete = ui::flatButton(meta, "btnMetaDelete", QStringLiteral("delete"),
-                                   QStringLiteral("Delete"), 1024, tool(208, 4));
+        QStringLiteral("Delete"), 1024, tool(208, 4));
     btnMetaDelete->setEnabled(false);
     lvMeta = ui::place(new QTreeWidget(meta), "lvMeta", QRect(8, 36, 356, 160));
     lvMeta->setColumnCount(2);
@@ -108,32 +107,32 @@ void WizardUi::setupStart(QWidget *page)
     lvMeta->setRootIsDecorated(false);
     lvMeta->setSelectionBehavior(QAbstractItemView::SelectRows);
     lblMeta1 = ui::label(meta, "lblMeta1",
-                         QStringLiteral("Meta Tags are how Search Engines find your webpage."), 1131,
-                         QPoint(8, 204));
+        QStringLiteral("Meta Tags are how Search Engines find your webpage."), 1131,
+        QPoint(8, 204));
     QPalette note = lblMeta1->palette();
     note.setColor(QPalette::WindowText, Qt::blue);
     lblMeta1->setPalette(note);
 
-    btnPWZ = ui::pushButton(page, "btnPWZ", QStringLiteral("&Open Zephyro File"), 1031,
-                            QRect(0, 264, 130, 25));
-    btnClearWiz = ui::pushButton(page, "btnClearWiz", QStringLiteral("&Reset Zephyro"), 1032,
-                                 QRect(250, 264, 130, 25));
+    btnPWZ = ui::pushButton(
+        page, "btnPWZ", QStringLiteral("&Open Zephyro File"), 1031, QRect(0, 264, 130, 25));
+    btnClearWiz = ui::pushButton(
+        page, "btnClearWiz", QStringLiteral("&Reset Zephyro"), 1032, QRect(250, 264, 130, 25));
 }
 
 void WizardUi::setupColors(QWidget *page)
 {
     QToolButton **buttons[5] = {&btnBG, &btnText, &btnLink, &btnALink, &btnVLink};
     const char *buttonNames[5] = {"btnBG", "btnText", "btnLink", "btnALink", "btnVLink"};
-    const char *labels[5] = {"Background Color", "Text Color", "Link Color", "Active Link Color",
-                             "Visited Link Color"};
+    const char *labels[5] = {
+        "Background Color", "Text Color", "Link Color", "Active Link Color", "Visited Link Color"};
     for (int i = 0; i < 5; ++i) {
-        QToolButton *button = ui::place(new QToolButton(page), buttonNames[i],
-                                        QRect(8, 8 + 30 * i, 28, 22));
+        QToolButton *button
+            = ui::place(new QToolButton(page), buttonNames[i], QRect(8, 8 + 30 * i, 28, 22));
         button->setArrowType(Qt::DownArrow);
         *buttons[i] = button;
         const QByteArray name = "lblColor" + QByteArray::number(i);
-        lblColor[i] = ui::label(page, name.constData(), QString::fromLatin1(labels[i]), 0,
-                                QPoint(42, 12 + 30 * i));
+        lblColor[i] = ui::label(
+            page, name.constData(), QString::fromLatin1(labels[i]), 0, QPoint(42, 12 + 30 * i));
     }
 
     shpBG = ui::place(new Shape(page), "shpBG", QRect(170, 8, 202, 151));
@@ -145,9 +144,10 @@ void WizardUi::setupColors(QWidget *page)
     const char *previewNames[4] = {"lblText", "lblLink", "lblALink", "lblVLink"};
     for (int i = 0; i < 4; ++i) {
         QLabel *preview = ui::label(page, previewNames[i], QString::fromLatin1(labels[i + 1]),
-                                    1033 + i, QPoint(180, 28 + 30 * i));
+            1033 + i, QPoint(180, 28 + 30 * i));
         QPalette ink = preview->palette();
-        ink.setColor(QPalette::WindowText, defaultPageColor(kColorKinds[static_cast<std::size_t>(i) + 1]));
+        ink.setColor(
+            QPalette::WindowText, defaultPageColor(kColorKinds[static_cast<std::size_t>(i) + 1]));
         preview->setPalette(ink);
         if (i > 0) {
             QFont underlined = preview->font();
@@ -159,13 +159,14 @@ void WizardUi::setupColors(QWidget *page)
     imgBGImage = ui::place(new QLabel(page), "imgBGImage", QRect(317, 8, 54, 151));
     imgBGImage->setScaledContents(true);
 
-    lblBGImage = ui::label(page, "lblBGImage", QStringLiteral("&Background Image"), 1037,
-                           QPoint(8, 176));
+    lblBGImage
+        = ui::label(page, "lblBGImage", QStringLiteral("&Background Image"), 1037, QPoint(8, 176));
     txtBGImage = ui::lineEdit(page, "txtBGImage", QRect(8, 192, 250, 21));
     lblBGImage->setBuddy(txtBGImage);
-    btnBGImg = ui::flatButton(page, "btnBGImg", QStringLiteral("open"), {}, 0, QRect(262, 191, 24, 23));
-    btnBGClear = ui::flatButton(page, "btnBGClear", QStringLiteral("clear"), {}, 0,
-                                QRect(288, 191, 24, 23));
+    btnBGImg
+        = ui::flatButton(page, "btnBGImg", QStringLiteral("open"), {}, 0, QRect(262, 191, 24, 23));
+    btnBGClear = ui::flatButton(
+        page, "btnBGClear", QStringLiteral("clear"), {}, 0, QRect(288, 191, 24, 23));
 }
 
 void WizardUi::setupImages(QWidget *page)
@@ -174,10 +175,11 @@ void WizardUi::setupImages(QWidget *page)
     txtImage = ui::lineEdit(page, "txtImage", QRect(8, 22, 200, 21));
     lblImage2->setBuddy(txtImage);
     btnImage = ui::flatButton(page, "btnImage", {}, {}, 0, QRect(212, 21, 24, 23));
-    btnImgClear = ui::flatButton(page, "btnImgClear", QStringLiteral("clear"), {}, 0,
-                                 QRect(238, 21, 24, 23));
+    btnImgClear = ui::flatButton(
+        page, "btnImgClear", QStringLiteral("clear"), {}, 0, QRect(238, 21, 24, 23));
 
-    lblImage3 = ui::label(page, "lblImage3", QStringLiteral("Image Dimensions"), 1040, QPoint(272, 4));
+    lblImage3
+        = ui::label(page, "lblImage3", QStringLiteral("Image Dimensions"), 1040, QPoint(272, 4));
     lblImage1 = ui::label(page, "lblImage1", QStringLiteral("&Height:"), 1039, QPoint(272, 25));
     txtImageH = ui::lineEdit(page, "txtImageH", QRect(322, 22, 48, 21));
     lblImage1->setBuddy(txtImageH);
@@ -200,23 +202,22 @@ void WizardUi::setupImages(QWidget *page)
 void WizardUi::setupLinks(QWidget *page)
 {
     btnLinkNew = ui::flatButton(page, "btnLinkNew", QStringLiteral("add"),
-                                QStringLiteral("Add New Link"), 1042, tool(8, 4));
+        QStringLiteral("Add New Link"), 1042, tool(8, 4));
     btnLinkEdit = ui::flatButton(page, "btnLinkEdit", QStringLiteral("edit"),
-                                 QStringLiteral("Edit Link"), 1043, tool(34, 4));
+        QStringLiteral("Edit Link"), 1043, tool(34, 4));
     btnLinkDel = ui::flatButton(page, "btnLinkDel", QStringLiteral("delete"),
-                                QStringLiteral("Delete Link"), 1044, tool(60, 4));
-    btnMoveUp = ui::flatButton(page, "btnMoveUp", QStringLiteral("up"), QStringLiteral("Move Up"),
-                               1045, tool(92, 4));
+        QStringLiteral("Delete Link"), 1044, tool(60, 4));
+    btnMoveUp = ui::flatButton(
+        page, "btnMoveUp", QStringLiteral("up"), QStringLiteral("Move Up"), 1045, tool(92, 4));
     btnMoveDown = ui::flatButton(page, "btnMoveDown", QStringLiteral("down"),
-                                 QStringLiteral("Move Down"), 1046, tool(118, 4));
+        QStringLiteral("Move Down"), 1046, tool(118, 4));
     for (QToolButton *button : {btnLinkEdit, btnLinkDel, btnMoveUp, btnMoveDown})
         button->setEnabled(false);
 
     lvLinks = ui::place(new QTreeWidget(page), "lvLinks", QRect(8, 34, 364, 222));
     lvLinks->setColumnCount(5);
     lvLinks->setHeaderLabels({QStringLiteral("Link Address (URL)"), QStringLiteral("Description"),
-                              QStringLiteral("Image"), QStringLiteral("Height"),
-                              QStringLiteral("Width")});
+        QStringLiteral("Image"), QStringLiteral("Height"), QStringLiteral("Width")});
     lvLinks->setColumnWidth(0, 190);
     lvLinks->setColumnWidth(1, 190);
     lvLinks->setColumnWidth(2, 150);
@@ -227,30 +228,30 @@ void WizardUi::setupLinks(QWidget *page)
     lvLinks->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lvLinks->header()->setSectionsClickable(false);
 
-    lblLinkStyle = ui::label(page, "lblLinkStyle", QStringLiteral("Link &Style:"), 1047,
-                             QPoint(8, 267));
+    lblLinkStyle
+        = ui::label(page, "lblLinkStyle", QStringLiteral("Link &Style:"), 1047, QPoint(8, 267));
     cbLinks = ui::comboBox(page, "cbLinks",
-                           {QStringLiteral("Default Style"), QStringLiteral("Drop Box Style")},
-                           false, QRect(80, 263, 140, 22));
+        {QStringLiteral("Default Style"), QStringLiteral("Drop Box Style")}, false,
+        QRect(80, 263, 140, 22));
     lblLinkStyle->setBuddy(cbLinks);
 }
 
 void WizardUi::setupText(QWidget *page)
 {
     btnTextImport = ui::flatButton(page, "btnTextImport", QStringLiteral("import"),
-                                   QStringLiteral("Import Text File"), 1055, tool(8, 4));
-    btnBold = ui::flatButton(page, "btnBold", QStringLiteral("bold"), QStringLiteral("Bold"), 1056,
-                             tool(40, 4));
-    btnItalic = ui::flatButton(page, "btnItalic", QStringLiteral("italic"), QStringLiteral("Italic"),
-                               1057, tool(66, 4));
+        QStringLiteral("Import Text File"), 1055, tool(8, 4));
+    btnBold = ui::flatButton(
+        page, "btnBold", QStringLiteral("bold"), QStringLiteral("Bold"), 1056, tool(40, 4));
+    btnItalic = ui::flatButton(
+        page, "btnItalic", QStringLiteral("italic"), QStringLiteral("Italic"), 1057, tool(66, 4));
     btnUnderline = ui::flatButton(page, "btnUnderline", QStringLiteral("underline"),
-                                  QStringLiteral("Underline"), 1058, tool(92, 4));
-    btnFonts = ui::flatButton(page, "btnFonts", QStringLiteral("fonts"), QStringLiteral("Fonts"),
-                              1059, tool(118, 4));
-    btnTextLink = ui::flatButton(page, "btnTextLink", {}, QStringLiteral("Insert Text Link"), 1060,
-                                 tool(150, 4));
+        QStringLiteral("Underline"), 1058, tool(92, 4));
+    btnFonts = ui::flatButton(
+        page, "btnFonts", QStringLiteral("fonts"), QStringLiteral("Fonts"), 1059, tool(118, 4));
+    btnTextLink = ui::flatButton(
+        page, "btnTextLink", {}, QStringLiteral("Insert Text Link"), 1060, tool(150, 4));
     btnTextKMask = ui::flatButton(page, "btnTextKMask", QStringLiteral("keymask"),
-                                  QStringLiteral("Key Mask"), 1061, tool(176, 4));
+        QStringLiteral("Key Mask"), 1061, tool(176, 4));
 
     txtText = ui::place(new QPlainTextEdit(page), "txtText", QRect(8, 34, 364, 253));
     txtText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -263,11 +264,11 @@ void WizardUi::setupText(QWidget *page)
 void WizardUi::setupBullets(QWidget *page)
 {
     btnBulletImport = ui::flatButton(page, "btnBulletImport", QStringLiteral("import"),
-                                     QStringLiteral("Import Text File"), 0, tool(8, 4));
-    btnBulletLinks = ui::flatButton(page, "btnBulletLinks", {}, QStringLiteral("Insert Link"), 0,
-                                    tool(34, 4));
+        QStringLiteral("Import Text File"), 0, tool(8, 4));
+    btnBulletLinks
+        = ui::flatButton(page, "btnBulletLinks", {}, QStringLiteral("Insert Link"), 0, tool(34, 4));
     lblBullets1 = ui::label(page, "lblBullets1",
-                            QStringLiteral("&Bullet Items (One item per line)"), 1066, QPoint(8, 36));
+        QStringLiteral("&Bullet Items (One item per line)"), 1066, QPoint(8, 36));
     txtBullets = ui::place(new QPlainTextEdit(page), "txtBullets", QRect(8, 52, 364, 205));
     txtBullets->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtBullets->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -275,9 +276,8 @@ void WizardUi::setupBullets(QWidget *page)
     lblBullets1->setBuddy(txtBullets);
     lblBullets2 = ui::label(page, "lblBullets2", QStringLiteral("&Type:"), 1065, QPoint(8, 268));
     cbBullets = ui::comboBox(page, "cbBullets",
-                             {QStringLiteral("Disc"), QStringLiteral("Square"),
-                              QStringLiteral("Circle"), QStringLiteral("A"), QStringLiteral("a"),
-                              QStringLiteral("I"), QStringLiteral("i")},
-                             false, QRect(50, 264, 100, 22));
+        {QStringLiteral("Disc"), QStringLiteral("Square"), QStringLiteral("Circle"),
+            QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("I"), QStringLiteral("i")},
+        false, QRect(50, 264, 100, 22));
     lblBullets2->setBuddy(cbBullets);
 }
