@@ -5,15 +5,15 @@
 TEST(MessageTable, HoldsEveryMessageInEnglish)
 {
     const MessageTable table;
-    const QList<int> expected = {1090, 1091, 1092, 1093, 1094, 1095, 1096, 1097, 1098, 1099,
-                                 1100, 1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109,
-                                 1110, 1111, 1112, 1118, 1119, 1120, 1121, 1122, 1123, 1124,
-                                 1128, 1137, 1138, 1142};
+    const QList<int> expected = {1090, 1091, 1092, 1093, 1094, 1095, 1096, 1097, 1098, 1099, 1100,
+        1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1118, 1119, 1120,
+        1121, 1122, 1123, 1124, 1128, 1137, 1138, 1142};
     EXPECT_EQ(table.numbers(), expected);
     for (int number : expected)
         EXPECT_FALSE(table.text(number).isEmpty()) << number;
 
-    EXPECT_EQ(table.text(Msg::CouldNotCompleteRequest), QStringLiteral(" Could not complete request."));
+    EXPECT_EQ(
+        table.text(Msg::CouldNotCompleteRequest), QStringLiteral(" Could not complete request."));
     EXPECT_EQ(table.text(1097), QStringLiteral("Aqua"));
     EXPECT_EQ(table.text(1104), QStringLiteral("Maroon"));
     EXPECT_EQ(table.text(1112), QStringLiteral("Yellow"));
@@ -30,5 +30,6 @@ TEST(MessageTable, ReplacementsShowAtOnceAndOnlyForMessages)
     table.setText(1000, QStringLiteral("not a message"));
     EXPECT_EQ(table.text(Msg::TransferComplete), QStringLiteral("Übertragung abgeschlossen"));
     EXPECT_FALSE(table.contains(1000));
-    EXPECT_EQ(MessageTable::englishText(Msg::TransferComplete), QStringLiteral("Transfer complete"));
+    EXPECT_EQ(
+        MessageTable::englishText(Msg::TransferComplete), QStringLiteral("Transfer complete"));
 }

@@ -13,12 +13,13 @@
 
 namespace {
 
-const char *const kCaptions[] = {"Start", "Colors", "Images", "Links",
-                                 "Text",  "Bullets", "Save",  "Upload"};
+const char *const kCaptions[]
+    = {"Start", "Colors", "Images", "Links", "Text", "Bullets", "Save", "Upload"};
 
 QString caption(int step)
 {
-    return QStringLiteral("Marbleton HTML Editor Zephyro 2.0 - ") + QLatin1String(kCaptions[step - 1]);
+    return QStringLiteral("Marbleton HTML Editor Zephyro 2.0 - ")
+        + QLatin1String(kCaptions[step - 1]);
 }
 
 } // namespace
@@ -32,7 +33,8 @@ TEST_F(WizardTest, StartsOnStepOneWithItsDefaults)
     EXPECT_TRUE(ui().btnTB[0]->isChecked());
     EXPECT_EQ(ui().lblStep->text(), QStringLiteral("Step 1"));
     EXPECT_EQ(ui().lblCaption0->text(), QStringLiteral("Start"));
-    EXPECT_TRUE(ui().lblCaption1->text().endsWith(QStringLiteral("create your own templates too!")));
+    EXPECT_TRUE(
+        ui().lblCaption1->text().endsWith(QStringLiteral("create your own templates too!")));
     // The marker surrounds the first step: two pixels left of the button as seen.
     EXPECT_EQ(ui().shpFrameOut->x(), inWindow(ui().btnTB[0]).x() - 2);
     EXPECT_EQ(ui().lblStep->x(), ui().shpFrameOut->x());
@@ -61,7 +63,7 @@ TEST_F(WizardTest, StartsOnStepOneWithItsDefaults)
     EXPECT_TRUE(dialogs->messages().isEmpty());
 }
 
-class StepTest : public WizardTest, public ::testing::WithParamInterface<int> {};
+class StepTest : public WizardTest, public ::testing::WithParamInterface<int> { };
 
 TEST_P(StepTest, StripShowsTheStepWithItsTexts)
 {
@@ -158,10 +160,10 @@ TEST_F(WizardTest, ClassicLayoutWalksWithBackAndNext)
     EXPECT_EQ(ui().bevDescription->y(), 7);
     EXPECT_EQ(ui().lblCaption0->y(), 12);
     EXPECT_EQ(ui().lblCaption1->y(), 28);
-    for (const QWidget *strip : {static_cast<QWidget *>(ui().pnlTBBack),
-                                 static_cast<QWidget *>(ui().fraTB), static_cast<QWidget *>(ui().lblStep),
-                                 static_cast<QWidget *>(ui().shpFrameOut),
-                                 static_cast<QWidget *>(ui().shpTop), static_cast<QWidget *>(ui().shpLeft)})
+    for (const QWidget *strip :
+        {static_cast<QWidget *>(ui().pnlTBBack), static_cast<QWidget *>(ui().fraTB),
+            static_cast<QWidget *>(ui().lblStep), static_cast<QWidget *>(ui().shpFrameOut),
+            static_cast<QWidget *>(ui().shpTop), static_cast<QWidget *>(ui().shpLeft)})
         EXPECT_FALSE(strip->isVisible()) << strip->objectName().toStdString();
     EXPECT_FALSE(ui().cmdBack->isVisible());
     EXPECT_TRUE(ui().cmdNext->isVisible());

@@ -23,8 +23,8 @@ const QString kQuestion = QStringLiteral("Would you like to save your changes?")
 
 void addLink(QTreeWidget *list, const QString &image, bool checked)
 {
-    auto *row = new QTreeWidgetItem(list, {QStringLiteral("http://a.example/"), QStringLiteral("A"),
-                                           image, QString(), QString()});
+    auto *row = new QTreeWidgetItem(list,
+        {QStringLiteral("http://a.example/"), QStringLiteral("A"), image, QString(), QString()});
     row->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
@@ -42,7 +42,7 @@ void PrintTo(const CloseCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class ClosePromptTest : public WizardTest, public ::testing::WithParamInterface<CloseCase> {};
+class ClosePromptTest : public WizardTest, public ::testing::WithParamInterface<CloseCase> { };
 
 TEST_P(ClosePromptTest, AsksAboutUnsavedChanges)
 {
@@ -71,10 +71,10 @@ TEST_P(ClosePromptTest, AsksAboutUnsavedChanges)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ClosePromptTest,
-                         ::testing::Values(CloseCase{"Cancel", MessageAnswer::Cancel, false, false},
-                                           CloseCase{"Yes", MessageAnswer::Yes, false, true},
-                                           CloseCase{"No", MessageAnswer::No, true, false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(CloseCase {"Cancel", MessageAnswer::Cancel, false, false},
+        CloseCase {"Yes", MessageAnswer::Yes, false, true},
+        CloseCase {"No", MessageAnswer::No, true, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(WizardTest, ClosingAgainAfterCancelAsksAgainAndTheFlagStays)
 {
@@ -115,8 +115,7 @@ TEST_F(WizardTest, ChangingStepsWithUnsavedChangesAsksNothing)
 TEST_F(WizardTest, EveryTrackedControlMarksThePageChanged)
 {
     const QList<QWidget *> typed = {ui().txtPageTitle, ui().txtHeading, ui().txtBGImage,
-                                    ui().txtImage,     ui().txtImageH,  ui().txtImageW,
-                                    ui().txtText,      ui().txtBullets};
+        ui().txtImage, ui().txtImageH, ui().txtImageW, ui().txtText, ui().txtBullets};
     for (QWidget *widget : typed) {
         ASSERT_FALSE(window->isModified());
         typeInto(widget, QStringLiteral("1"));
@@ -178,7 +177,7 @@ TEST_F(WizardTest, ResetClearsEveryAnswerAndLeavesTheRest)
     QTest::mouseClick(ui().btnClearWiz, Qt::LeftButton);
 
     for (const QLineEdit *edit : {ui().txtPageTitle, ui().txtHeading, ui().txtBGImage,
-                                  ui().txtImage, ui().txtImageH, ui().txtImageW})
+             ui().txtImage, ui().txtImageH, ui().txtImageW})
         EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
     EXPECT_TRUE(ui().txtText->toPlainText().isEmpty());
     EXPECT_TRUE(ui().txtBullets->toPlainText().isEmpty());
@@ -241,7 +240,7 @@ void PrintTo(const LinkRuleCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class ImageLinkRuleTest : public WizardTest, public ::testing::WithParamInterface<LinkRuleCase> {};
+class ImageLinkRuleTest : public WizardTest, public ::testing::WithParamInterface<LinkRuleCase> { };
 
 TEST_P(ImageLinkRuleTest, DropBoxRefusesCheckedImageLinks)
 {
@@ -261,17 +260,18 @@ TEST_P(ImageLinkRuleTest, DropBoxRefusesCheckedImageLinks)
         EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Warning);
         EXPECT_EQ(dialogs->messages()[0].buttons, ButtonSet::Ok);
         EXPECT_EQ(dialogs->messages()[0].text,
-                  QStringLiteral("You cannot implement any Image Links when Drop Box Style is selected."));
+            QStringLiteral(
+                "You cannot implement any Image Links when Drop Box Style is selected."));
     } else {
         EXPECT_TRUE(dialogs->messages().isEmpty());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ImageLinkRuleTest,
-                         ::testing::Values(LinkRuleCase{"CheckedImage", true, true, true},
-                                           LinkRuleCase{"UncheckedImage", true, false, false},
-                                           LinkRuleCase{"CheckedText", false, true, false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+    ::testing::Values(LinkRuleCase {"CheckedImage", true, true, true},
+        LinkRuleCase {"UncheckedImage", true, false, false},
+        LinkRuleCase {"CheckedText", false, true, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(WizardTest, TickingAnImageLinkIsCaughtByTheNextEdit)
 {
@@ -304,7 +304,8 @@ TEST_F(WizardTest, HelpAndHostingOpenInTheBrowser)
 {
     QTest::mouseClick(ui().btnHelp, Qt::LeftButton);
     ASSERT_EQ(shell->opened().size(), 1);
-    EXPECT_EQ(shell->opened()[0], QUrl::fromLocalFile(appDir.path() + QStringLiteral("/Help/index.html")));
+    EXPECT_EQ(shell->opened()[0],
+        QUrl::fromLocalFile(appDir.path() + QStringLiteral("/Help/index.html")));
 
     QTest::mouseClick(ui().btnHosting, Qt::LeftButton);
     ASSERT_EQ(shell->opened().size(), 2);

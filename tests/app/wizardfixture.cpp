@@ -20,8 +20,8 @@ void WizardTest::createWindow(bool shellSucceeds)
     auto recording = std::make_unique<RecordingShell>(shellSucceeds);
     dialogs = scripted.get();
     shell = recording.get();
-    window = std::make_unique<TfrmWiz>(WizardServices{std::move(scripted), std::move(recording)},
-                                       StartupOptions{appDir.path() + QLatin1Char('/'), {}});
+    window = std::make_unique<TfrmWiz>(WizardServices {std::move(scripted), std::move(recording)},
+        StartupOptions {appDir.path() + QLatin1Char('/'), {}});
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }

@@ -22,8 +22,7 @@ protected:
     // Builds the window; tests that need a failing shell call this again first.
     void createWindow(bool shellSucceeds = true);
 
-    template <class T>
-    T *find(const char *name) const
+    template<class T> T *find(const char *name) const
     {
         T *widget = window->findChild<T *>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;

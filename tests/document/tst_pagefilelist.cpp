@@ -9,9 +9,9 @@ TEST(PageFileList, KeepsPathsSortedAndOnceWhateverTheirCase)
     EXPECT_TRUE(files.add(QStringLiteral("/pics/apple.jpg")));
     EXPECT_TRUE(files.add(QStringLiteral("/pics/Mango.bmp")));
     EXPECT_FALSE(files.add(QStringLiteral("/PICS/APPLE.JPG")));
-    EXPECT_EQ(files.paths(), QStringList({QStringLiteral("/pics/apple.jpg"),
-                                          QStringLiteral("/pics/Mango.bmp"),
-                                          QStringLiteral("/pics/Zebra.gif")}));
+    EXPECT_EQ(files.paths(),
+        QStringList({QStringLiteral("/pics/apple.jpg"), QStringLiteral("/pics/Mango.bmp"),
+            QStringLiteral("/pics/Zebra.gif")}));
     EXPECT_TRUE(files.contains(QStringLiteral("/pics/zebra.GIF")));
 
     EXPECT_TRUE(files.remove(QStringLiteral("/pics/MANGO.bmp")));

@@ -18,10 +18,10 @@ TEST(DialogService, MessageBoxesAreTitledByKind)
 TEST(DialogService, FiltersBecomeQtNameFilters)
 {
     EXPECT_EQ(qtNameFilters(QStringLiteral("Web Files|*.htm;*.html;*.txt|All Files|*.*")),
-              QStringList({QStringLiteral("Web Files (*.htm *.html *.txt)"),
-                           QStringLiteral("All Files (*.*)")}));
+        QStringList(
+            {QStringLiteral("Web Files (*.htm *.html *.txt)"), QStringLiteral("All Files (*.*)")}));
     EXPECT_EQ(qtNameFilters(QStringLiteral("Marbleton Zephyro Files|*.pwz")),
-              QStringList({QStringLiteral("Marbleton Zephyro Files (*.pwz)")}));
+        QStringList({QStringLiteral("Marbleton Zephyro Files (*.pwz)")}));
     EXPECT_TRUE(qtNameFilters(QString()).isEmpty());
     EXPECT_EQ(qtNameFilters(QStringLiteral("Pictures|*.gif|Dangling")).size(), 1);
 }
@@ -29,11 +29,11 @@ TEST(DialogService, FiltersBecomeQtNameFilters)
 TEST(DesktopShell, TargetsBecomeAddresses)
 {
     EXPECT_EQ(shellUrl(QStringLiteral("/home/me/site/index.html")),
-              QUrl::fromLocalFile(QStringLiteral("/home/me/site/index.html")));
+        QUrl::fromLocalFile(QStringLiteral("/home/me/site/index.html")));
     EXPECT_EQ(shellUrl(QStringLiteral("/home/me/my site/a b.html")).toLocalFile(),
-              QStringLiteral("/home/me/my site/a b.html"));
+        QStringLiteral("/home/me/my site/a b.html"));
     EXPECT_EQ(shellUrl(QStringLiteral("https://www.example/x?y=1")),
-              QUrl(QStringLiteral("https://www.example/x?y=1")));
+        QUrl(QStringLiteral("https://www.example/x?y=1")));
     EXPECT_EQ(shellUrl(QStringLiteral("mailto:me@example.com")).scheme(), QStringLiteral("mailto"));
     EXPECT_EQ(shellUrl(QStringLiteral("www.example.com")).scheme(), QStringLiteral("http"));
     EXPECT_TRUE(shellUrl(QStringLiteral("  ")).isEmpty());

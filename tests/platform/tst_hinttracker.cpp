@@ -37,7 +37,7 @@ TEST(HintTracker, ReportsTheHintUnderThePointerOnceEachChange)
     QStringList seen;
     for (const QList<QVariant> &args : changes)
         seen << args.at(0).toString();
-    EXPECT_EQ(seen, QStringList({QStringLiteral("Step 1"), QString(), QStringLiteral("Panel"),
-                                 QString()}));
+    EXPECT_EQ(seen,
+        QStringList({QStringLiteral("Step 1"), QString(), QStringLiteral("Panel"), QString()}));
     window.close();
 }

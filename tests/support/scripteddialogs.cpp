@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-MessageAnswer ScriptedDialogs::message(QWidget *, MessageKind kind, const QString &text,
-                                       ButtonSet buttons)
+MessageAnswer ScriptedDialogs::message(
+    QWidget *, MessageKind kind, const QString &text, ButtonSet buttons)
 {
     m_messages.append({kind, text, buttons});
     if (m_messageAnswers.empty()) {

@@ -24,13 +24,13 @@ public:
     const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
     bool allAnswersUsed() const { return m_messageAnswers.empty() && m_fileAnswers.empty(); }
 
-    MessageAnswer message(QWidget *owner, MessageKind kind, const QString &text,
-                          ButtonSet buttons) override;
+    MessageAnswer message(
+        QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons) override;
     QString openFile(QWidget *owner, const FileDialogRequest &request) override;
     QStringList openFiles(QWidget *owner, const FileDialogRequest &request) override;
     QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
-    std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial,
-                                      CustomColors &customColors) override;
+    std::optional<QColor> chooseColor(
+        QWidget *owner, const QColor &initial, CustomColors &customColors) override;
     ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
 
 private:

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Sets Zephyro up on Debian 12: installs whatever is missing, then either builds an optimised
+# program and starts it ("run"), or builds with AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs every test ("test"). Safe to run again.
+set -euo pipefail
+
+mode=${1:-run}
+shift || true
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev
+          libgif-dev fonts-liberation)
+case "$mode" in
+run) ;;
+test) packages+=(googletest libgtest-dev) ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+if [ "$mode" = run ]; then
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEPHYRO_TESTS=OFF
+    cmake --build build/release -j "$jobs"
+    exec build/release/app/zephyro "$@"
+fi
+
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEPHYRO_SANITIZE=ON
+cmake --build build/sanitize -j "$jobs"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/scripts/lsan.supp:print_suppressions=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
