@@ -1,6 +1,6 @@
 #include "stepnavigation.h"
 
-#include "shape.h"
+#include "tshape.h"
 #include "wizardui.h"
 
 #include <QButtonGroup>
@@ -24,7 +24,7 @@ StepNavigation::StepNavigation(WizardUi &ui, QWidget *window)
     , m_ui(ui)
     , m_window(window)
     , m_current(ui.pnl[0])
-{ }
+{}
 
 int StepNavigation::stepOf(const QWidget *panel) const
 {
@@ -158,7 +158,7 @@ void StepNavigation::HighlightStep(int step)
 
 void StepNavigation::ClearStepHighlights()
 {
-    for (Shape *shape : m_ui.shpTB)
+    for (TShape *shape : m_ui.shpTB)
         shape->setFillColor(kAppWorkspaceColor);
 }
 

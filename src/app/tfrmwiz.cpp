@@ -1,9 +1,11 @@
 #include "tfrmwiz.h"
 
+#include "colorpalette.h"
 #include "desktopshell.h"
 #include "hinttracker.h"
-#include "shape.h"
 #include "stepnavigation.h"
+#include "templategallery.h"
+#include "tshape.h"
 #include "updown.h"
 
 #include <QButtonGroup>
@@ -11,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -77,6 +80,17 @@ void TfrmWiz::wireEvents()
     connect(m_ui.cbStyles, &QComboBox::activated, this, &TfrmWiz::cbStylesChange);
     connect(m_ui.chkIndent, &QCheckBox::toggled, this, &TfrmWiz::chkIndentClick);
 
+    const std::pair<QToolButton *, ColorKind> colorButtons[] = {{m_ui.btnBG, ColorKind::Background},
+        {m_ui.btnText, ColorKind::Text}, {m_ui.btnLink, ColorKind::Link},
+        {m_ui.btnALink, ColorKind::ActiveLink}, {m_ui.btnVLink, ColorKind::VisitedLink}};
+    for (const auto &[button, kind] : colorButtons)
+        connect(button, &QToolButton::clicked, this,
+            [this, button = button, kind = kind] { openPalette(kind, button); });
+    connect(m_ui.pnlColors, &ColorPalette::swatchClicked, this, &TfrmWiz::btnColor1Click);
+    connect(m_ui.pnlColors, &ColorPalette::customClicked, this, &TfrmWiz::btnColor0Click);
+    // Only the strip closes the palette; classic Back and Next leave it open for the return.
+    connect(m_navigation, &StepNavigation::stepShownFromStrip, m_ui.pnlColors, &QWidget::hide);
+
     connect(m_ui.btnClearWiz, &QPushButton::clicked, this, &TfrmWiz::btnClearWizClick);
     connect(m_ui.btnHelp, &QToolButton::clicked, this, &TfrmWiz::btnHelpClick);
     connect(m_ui.btnOldHelp, &QPushButton::clicked, this, &TfrmWiz::btnHelpClick);
@@ -112,6 +126,7 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
     m_ui.btnTextLink->setIcon(m_ui.btnLinkNew->icon());
     m_ui.btnBulletLinks->setIcon(m_ui.btnLinkNew->icon());
     m_ui.btnImage->setIcon(m_ui.btnBGImg->icon());
+    m_ui.pnlColors->button(0)->setText(m_messages.text(Msg::Custom));
 
     LoadProfiles();
 
@@ -140,35 +155,53 @@ void TfrmWiz::FormDestroy()
 
 // Writes the desktop's association of .pwz files with the program (settings store).
 void TfrmWiz::RegisterFileType()
-{ }
+{}
 
 // Reads layout, custom colours, text-import option, language and word wrap (settings store).
 void TfrmWiz::LoadSettings()
-{ }
+{}
 
 // Applies a language library to a window's texts (language libraries).
 void TfrmWiz::LoadFormHints(QWidget *, const QString &)
-{ }
+{}
 
-// Lists the templates of the Templates folder in cbStyles (template gallery).
+QString TfrmWiz::templateFolder() const
+{
+    return m_appDir + QStringLiteral("Templates/");
+}
+
 void TfrmWiz::LoadTemplateList()
-{ }
+{
+    m_ui.cbStyles->addItems(TemplateGallery::names(templateFolder()));
+}
 
-// Shows the chosen template's picture in imgStyles (template gallery).
 void TfrmWiz::ShowTemplatePreview()
-{ }
+{
+    const QString picture
+        = TemplateGallery::pictureFile(templateFolder(), m_ui.cbStyles->currentText());
+    if (picture.isEmpty()) {
+        m_ui.imgStyles->clear();
+        return;
+    }
+    QImageReader reader(picture);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    // A picture that cannot be read leaves the preview as it was.
+    if (!image.isNull())
+        m_ui.imgStyles->setPixmap(QPixmap::fromImage(image));
+}
 
 // Lists the server profiles of Remote.ini in cbSites (server profiles).
 void TfrmWiz::LoadProfiles()
-{ }
+{}
 
 // Reads a page project file into the wizard (project file).
 void TfrmWiz::LoadProjectFile(const QString &)
-{ }
+{}
 
 // Stores the colour dialog's sixteen custom colours (settings store).
 void TfrmWiz::SaveCustomColors()
-{ }
+{}
 
 void TfrmWiz::ShowStep(QToolButton *button, QWidget *panel)
 {
@@ -191,33 +224,24 @@ void TfrmWiz::OpenBrowser(const QString &target)
         showMessage(MessageKind::Error, Msg::CouldNotOpenBrowser, ButtonSet::Ok);
 }
 
-QColor TfrmWiz::pageColor(ColorKind kind) const
+TColor TfrmWiz::pageColor(ColorKind kind) const
 {
-    switch (kind) {
-    case ColorKind::Background:
-        return m_ui.shpBG->fillColor();
-    case ColorKind::Text:
-        return m_ui.lblText->palette().color(QPalette::WindowText);
-    case ColorKind::Link:
-        return m_ui.lblLink->palette().color(QPalette::WindowText);
-    case ColorKind::ActiveLink:
-        return m_ui.lblALink->palette().color(QPalette::WindowText);
-    case ColorKind::VisitedLink:
-        return m_ui.lblVLink->palette().color(QPalette::WindowText);
-    }
-    return {};
+    if (kind == ColorKind::Background)
+        return toTColor(m_ui.shpBG->fillColor());
+    const QLabel *const labels[] = {m_ui.lblText, m_ui.lblLink, m_ui.lblALink, m_ui.lblVLink};
+    return toTColor(labels[colorSlot(kind) - 1]->palette().color(QPalette::WindowText));
 }
 
-void TfrmWiz::setPageColor(ColorKind kind, const QColor &color)
+void TfrmWiz::setPageColor(ColorKind kind, TColor color)
 {
     if (kind == ColorKind::Background) {
-        m_ui.shpBG->setFillColor(color);
+        m_ui.shpBG->setFillColor(toQColor(color));
         return;
     }
     QLabel *const labels[] = {m_ui.lblText, m_ui.lblLink, m_ui.lblALink, m_ui.lblVLink};
     QLabel *label = labels[colorSlot(kind) - 1];
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::WindowText, toQColor(color));
     label->setPalette(palette);
 }
 
@@ -232,12 +256,57 @@ void TfrmWiz::resetPaletteState()
 
 void TfrmWiz::refreshSummary()
 {
-    Shape *const swatches[] = {m_ui.shpSummaryBG, m_ui.shpSummaryText, m_ui.shpSummaryLink,
+    TShape *const swatches[] = {m_ui.shpSummaryBG, m_ui.shpSummaryText, m_ui.shpSummaryLink,
         m_ui.shpSummaryAlink, m_ui.shpSummaryVlink};
     for (ColorKind kind : kColorKinds)
-        swatches[colorSlot(kind)]->setFillColor(pageColor(kind));
+        swatches[colorSlot(kind)]->setFillColor(toQColor(pageColor(kind)));
     m_ui.lblSave9->setText(m_ui.txtBGImage->text());
     m_ui.lblSave11->setText(m_ui.txtImage->text());
+}
+
+void TfrmWiz::openPalette(ColorKind kind, const QToolButton *button)
+{
+    ColorPalette *palette = m_ui.pnlColors;
+    if (palette->isVisible()) {
+        palette->hide();
+        return;
+    }
+    m_editingKind = kind;
+    palette->setCustomSwatch(m_customColor[colorSlot(kind)]);
+    palette->pressIndex(m_paletteIndex[colorSlot(kind)]);
+    palette->move(button->x(), button->y() + button->height());
+    palette->raise();
+    palette->show();
+}
+
+void TfrmWiz::btnColor1Click(int index)
+{
+    if (index < 1 || index > kPaletteSize)
+        return;
+    ApplySwatch(index);
+    m_ui.pnlColors->hide();
+    m_modified = true;
+}
+
+void TfrmWiz::ApplySwatch(int index)
+{
+    setPageColor(m_editingKind, toTColor(m_ui.pnlColors->swatchColor(index)));
+    m_paletteIndex[colorSlot(m_editingKind)] = static_cast<PaletteIndex>(index);
+}
+
+void TfrmWiz::btnColor0Click()
+{
+    const std::optional<QColor> chosen
+        = dialogs().chooseColor(this, m_colorDialogColor, m_dialogCustomColors);
+    if (chosen) {
+        m_colorDialogColor = *chosen;
+        m_ui.pnlColors->setCustomSwatch(*chosen);
+        setPageColor(m_editingKind, toTColor(*chosen));
+        m_paletteIndex[colorSlot(m_editingKind)] = 0;
+        m_customColor[colorSlot(m_editingKind)] = *chosen;
+    }
+    // Unlike a swatch, a custom colour does not count as a change of the page.
+    m_ui.pnlColors->hide();
 }
 
 bool TfrmWiz::dropBoxHasImageLinks() const
@@ -352,7 +421,7 @@ void TfrmWiz::btnHelpClick()
 
 // Opens the settings dialog once it exists; until then the Settings buttons do nothing.
 void TfrmWiz::btnSettingsClick()
-{ }
+{}
 
 void TfrmWiz::btnHostingClick()
 {

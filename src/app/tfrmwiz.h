@@ -59,8 +59,8 @@ public:
     CustomColors &dialogCustomColors() { return m_dialogCustomColors; }
 
     // The five page colours live in the preview of step 2.
-    QColor pageColor(ColorKind kind) const;
-    void setPageColor(ColorKind kind, const QColor &color);
+    TColor pageColor(ColorKind kind) const;
+    void setPageColor(ColorKind kind, TColor color);
 
     void ShowStep(QToolButton *button, QWidget *panel);
     void MovePanels(bool classic);
@@ -99,6 +99,11 @@ private:
     void btnHostingClick();
     void cmdCloseClick();
     void chkIndentClick();
+    void openPalette(ColorKind kind, const QToolButton *button);
+    void btnColor1Click(int index);
+    void btnColor0Click();
+    void ApplySwatch(int index);
+    QString templateFolder() const;
     void refreshSummary();
     void resetPaletteState();
 
@@ -119,6 +124,9 @@ private:
     bool m_closePrompted = false;
     std::array<PaletteIndex, 5> m_paletteIndex {};
     std::array<QColor, 5> m_customColor {};
+    ColorKind m_editingKind = ColorKind::Background;
+    // The colour dialog opens on the colour it gave last, white at first.
+    QColor m_colorDialogColor = Qt::white;
     CustomColors m_dialogCustomColors;
     PageFileList m_pageFiles;
 };

@@ -1,6 +1,6 @@
 #include "wizardui.h"
 
-#include "shape.h"
+#include "tshape.h"
 #include "uibuilder.h"
 
 #include <QButtonGroup>
@@ -113,12 +113,12 @@ void WizardUi::setupStrip(QWidget *form)
     fraTB = ui::place(new QFrame(form), "fraTB", QRect(kStripLeft - 1, kStripTop - 1, 502, 65));
     fraTB->setFrameShape(QFrame::Panel);
     fraTB->setFrameShadow(QFrame::Sunken);
-    shpTop = ui::place(new Shape(form), "shpTop", QRect(kStripLeft - 1, kStripTop - 1, 502, 1));
+    shpTop = ui::place(new TShape(form), "shpTop", QRect(kStripLeft - 1, kStripTop - 1, 502, 1));
     shpTop->setFillColor(Qt::black);
-    shpLeft = ui::place(new Shape(form), "shpLeft", QRect(kStripLeft - 1, kStripTop - 1, 1, 65));
+    shpLeft = ui::place(new TShape(form), "shpLeft", QRect(kStripLeft - 1, kStripTop - 1, 1, 65));
     shpLeft->setFillColor(Qt::black);
 
-    shpFrameOut = ui::place(new Shape(form), "shpFrameOut", QRect(25, 16, 64, 68));
+    shpFrameOut = ui::place(new TShape(form), "shpFrameOut", QRect(25, 16, 64, 68));
     shpFrameOut->setPen(highlightColor(form), 2);
     shpFrameOut->setAttribute(Qt::WA_TransparentForMouseEvents);
 
@@ -132,13 +132,13 @@ void WizardUi::setupStrip(QWidget *form)
     for (int i = 0; i < kStepCount; ++i) {
         const QByteArray name = "shpTB" + QByteArray::number(i + 1);
         shpTB[i]
-            = ui::place(new Shape(pnlTBFront), name.constData(), QRect(20 + 80 * i, 1, 60, 61));
+            = ui::place(new TShape(pnlTBFront), name.constData(), QRect(20 + 80 * i, 1, 60, 61));
         shpTB[i]->setFillColor(kAppWorkspaceColor);
         shpTB[i]->setToolTip(QString::fromLatin1(kSteps[i].description));
         ui::setTag(shpTB[i], 1008 + i);
     }
 
-    shpFrameIn = ui::place(new Shape(pnlTBFront), "shpFrameIn", QRect(18, -2, 64, 67));
+    shpFrameIn = ui::place(new TShape(pnlTBFront), "shpFrameIn", QRect(18, -2, 64, 67));
     shpFrameIn->setPen(highlightColor(form), 2);
     shpFrameIn->setAttribute(Qt::WA_TransparentForMouseEvents);
 

@@ -19,7 +19,8 @@ class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 class QWidget;
-class Shape;
+class ColorPalette;
+class TShape;
 class UpDown;
 
 // The strip's own colour, which the step highlights fade back into.
@@ -34,17 +35,17 @@ struct WizardUi {
 
     // Step strip (toolbar layout).
     QFrame *fraTB = nullptr;
-    Shape *shpTop = nullptr;
-    Shape *shpLeft = nullptr;
+    TShape *shpTop = nullptr;
+    TShape *shpLeft = nullptr;
     QWidget *pnlTBBack = nullptr;
     QWidget *pnlTBFront = nullptr;
     std::array<QToolButton *, kStepCount> btnTB {};
-    std::array<Shape *, kStepCount> shpTB {};
+    std::array<TShape *, kStepCount> shpTB {};
     QButtonGroup *stepGroup = nullptr;
     QToolButton *btnTBNext = nullptr;
     QToolButton *btnTBBack = nullptr;
-    Shape *shpFrameIn = nullptr;
-    Shape *shpFrameOut = nullptr;
+    TShape *shpFrameIn = nullptr;
+    TShape *shpFrameOut = nullptr;
     QLabel *lblStep = nullptr;
     QToolButton *btnHelp = nullptr;
     QToolButton *btnSettings = nullptr;
@@ -71,7 +72,7 @@ struct WizardUi {
     QWidget *pnlStyles1 = nullptr;
     QLabel *lblStyles0 = nullptr;
     QComboBox *cbStyles = nullptr;
-    Shape *shpStyles = nullptr;
+    TShape *shpStyles = nullptr;
     QLabel *lblStyles4 = nullptr;
     QLabel *imgStyles = nullptr;
     QLabel *lblStyles1 = nullptr;
@@ -100,7 +101,7 @@ struct WizardUi {
     QToolButton *btnALink = nullptr;
     QToolButton *btnVLink = nullptr;
     std::array<QLabel *, 5> lblColor {};
-    Shape *shpBG = nullptr;
+    TShape *shpBG = nullptr;
     QLabel *lblText = nullptr;
     QLabel *lblLink = nullptr;
     QLabel *lblALink = nullptr;
@@ -110,6 +111,7 @@ struct WizardUi {
     QLineEdit *txtBGImage = nullptr;
     QToolButton *btnBGImg = nullptr;
     QToolButton *btnBGClear = nullptr;
+    ColorPalette *pnlColors = nullptr;
 
     // Step 3: page image.
     QLabel *lblImage2 = nullptr;
@@ -157,11 +159,11 @@ struct WizardUi {
     QLabel *lblSave1 = nullptr;
     QLabel *lblSavedURL = nullptr;
     QLabel *lblSave2 = nullptr;
-    Shape *shpSummaryBG = nullptr;
-    Shape *shpSummaryText = nullptr;
-    Shape *shpSummaryLink = nullptr;
-    Shape *shpSummaryAlink = nullptr;
-    Shape *shpSummaryVlink = nullptr;
+    TShape *shpSummaryBG = nullptr;
+    TShape *shpSummaryText = nullptr;
+    TShape *shpSummaryLink = nullptr;
+    TShape *shpSummaryAlink = nullptr;
+    TShape *shpSummaryVlink = nullptr;
     std::array<QLabel *, 5> lblSaveColor {}; // lblSave3..lblSave7
     QLabel *lblSave8 = nullptr;
     QLabel *lblSave9 = nullptr;

@@ -2,7 +2,7 @@
 #include "wizardui.h"
 
 #include "pagecolors.h"
-#include "shape.h"
+#include "tshape.h"
 #include "uibuilder.h"
 
 #include <QComboBox>
@@ -33,7 +33,7 @@ void WizardUi::setupSave(QWidget *page)
     lblSavedURL->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     lblSave2 = ui::label(page, "lblSave2", QStringLiteral("Colors:"), 1070, QPoint(8, 72));
-    Shape **swatches[5]
+    TShape **swatches[5]
         = {&shpSummaryBG, &shpSummaryText, &shpSummaryLink, &shpSummaryAlink, &shpSummaryVlink};
     const char *swatchNames[5] = {
         "shpSummaryBG", "shpSummaryText", "shpSummaryLink", "shpSummaryAlink", "shpSummaryVlink"};
@@ -42,8 +42,8 @@ void WizardUi::setupSave(QWidget *page)
         // Three in the left column, two in the right.
         const int x = i < 3 ? 20 : 190;
         const int y = 92 + 18 * (i < 3 ? i : i - 3);
-        Shape *swatch = ui::place(new Shape(page), swatchNames[i], QRect(x, y, 35, 11));
-        swatch->setFillColor(defaultPageColor(kColorKinds[static_cast<std::size_t>(i)]));
+        TShape *swatch = ui::place(new TShape(page), swatchNames[i], QRect(x, y, 35, 11));
+        swatch->setFillColor(toQColor(defaultPageColor(kColorKinds[static_cast<std::size_t>(i)])));
         swatch->setPen(Qt::black, 1);
         *swatches[i] = swatch;
         const QByteArray name = "lblSave" + QByteArray::number(3 + i);

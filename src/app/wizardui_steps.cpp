@@ -1,8 +1,9 @@
 // The controls of steps 1 to 6: the page's answers live here.
 #include "wizardui.h"
 
+#include "colorpalette.h"
 #include "pagecolors.h"
-#include "shape.h"
+#include "tshape.h"
 #include "uibuilder.h"
 #include "updown.h"
 
@@ -56,7 +57,7 @@ void WizardUi::setupStart(QWidget *page)
 
     // The preview lies on a square of the workspace colour over its caption, which shows
     // through whenever there is no picture.
-    shpStyles = ui::place(new Shape(props), "shpStyles", QRect(240, 8, 124, 124));
+    shpStyles = ui::place(new TShape(props), "shpStyles", QRect(240, 8, 124, 124));
     shpStyles->setFillColor(kAppWorkspaceColor);
     lblStyles4 = ui::label(
         props, "lblStyles4", QStringLiteral("Select a Template"), 1022, QRect(240, 62, 124, 16));
@@ -135,9 +136,9 @@ void WizardUi::setupColors(QWidget *page)
             page, name.constData(), QString::fromLatin1(labels[i]), 0, QPoint(42, 12 + 30 * i));
     }
 
-    shpBG = ui::place(new Shape(page), "shpBG", QRect(170, 8, 202, 151));
+    shpBG = ui::place(new TShape(page), "shpBG", QRect(170, 8, 202, 151));
     shpBG->setPen(Qt::black, 1);
-    shpBG->setFillColor(defaultPageColor(ColorKind::Background));
+    shpBG->setFillColor(toQColor(defaultPageColor(ColorKind::Background)));
     shpBG->setToolTip(QString::fromLatin1(labels[0]));
     ui::setTag(shpBG, 1129);
     QLabel **previews[4] = {&lblText, &lblLink, &lblALink, &lblVLink};
@@ -146,8 +147,8 @@ void WizardUi::setupColors(QWidget *page)
         QLabel *preview = ui::label(page, previewNames[i], QString::fromLatin1(labels[i + 1]),
             1033 + i, QPoint(180, 28 + 30 * i));
         QPalette ink = preview->palette();
-        ink.setColor(
-            QPalette::WindowText, defaultPageColor(kColorKinds[static_cast<std::size_t>(i) + 1]));
+        ink.setColor(QPalette::WindowText,
+            toQColor(defaultPageColor(kColorKinds[static_cast<std::size_t>(i) + 1])));
         preview->setPalette(ink);
         if (i > 0) {
             QFont underlined = preview->font();
@@ -167,6 +168,8 @@ void WizardUi::setupColors(QWidget *page)
         = ui::flatButton(page, "btnBGImg", QStringLiteral("open"), {}, 0, QRect(262, 191, 24, 23));
     btnBGClear = ui::flatButton(
         page, "btnBGClear", QStringLiteral("clear"), {}, 0, QRect(288, 191, 24, 23));
+    // Last, so that it drops down over everything else of the step.
+    pnlColors = new ColorPalette(page);
 }
 
 void WizardUi::setupImages(QWidget *page)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QColor>
+#include "htmlcolor.h"
 
 #include <array>
 #include <cstdint>
@@ -15,10 +15,15 @@ inline constexpr std::array<ColorKind, 5> kColorKinds = {ColorKind::Background, 
 using PaletteIndex = std::uint8_t;
 
 // The colour a new page starts with: white, black, blue, red, purple.
-QColor defaultPageColor(ColorKind kind);
+TColor defaultPageColor(ColorKind kind);
 
 // The swatch each kind starts on: 1, 41, 23, 18, 40.
 PaletteIndex defaultPaletteIndex(ColorKind kind);
+
+inline constexpr int kPaletteSize = 48;
+
+// The colour of palette swatch 1..48, eight to a row from light to dark; 0 outside.
+TColor paletteSwatch(int index);
 
 inline std::size_t colorSlot(ColorKind kind)
 {

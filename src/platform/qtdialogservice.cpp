@@ -119,6 +119,8 @@ std::optional<QColor> QtDialogService::chooseColor(
     for (int i = 0; i < static_cast<int>(customColors.size()); ++i)
         QColorDialog::setCustomColor(i, customColors[static_cast<std::size_t>(i)]);
     QColorDialog dialog(initial, owner);
+    // The desktop's own colour dialogs do not show our sixteen custom colours.
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     for (int i = 0; i < static_cast<int>(customColors.size()); ++i)

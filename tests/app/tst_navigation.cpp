@@ -1,7 +1,7 @@
 #include "wizardfixture.h"
 
-#include "shape.h"
 #include "stepnavigation.h"
+#include "tshape.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -63,7 +63,7 @@ TEST_F(WizardTest, StartsOnStepOneWithItsDefaults)
     EXPECT_TRUE(dialogs->messages().isEmpty());
 }
 
-class StepTest : public WizardTest, public ::testing::WithParamInterface<int> { };
+class StepTest : public WizardTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StepTest, StripShowsTheStepWithItsTexts)
 {
@@ -129,14 +129,14 @@ TEST_F(WizardTest, HoverLightsOnlyTheStepUnderThePointer)
 
     // Another hint darkens all eight.
     QTest::mouseMove(ui().btnHelp);
-    for (const Shape *shape : ui().shpTB)
+    for (const TShape *shape : ui().shpTB)
         EXPECT_EQ(shape->fillColor(), kAppWorkspaceColor);
 
     QTest::mouseMove(ui().btnTB[0]);
     EXPECT_EQ(ui().shpTB[0]->fillColor(), face);
     // A control without a hint of its own (in a panel without one) darkens them too.
     QTest::mouseMove(ui().lblCaption1);
-    for (const Shape *shape : ui().shpTB)
+    for (const TShape *shape : ui().shpTB)
         EXPECT_EQ(shape->fillColor(), kAppWorkspaceColor);
 }
 
@@ -221,8 +221,8 @@ TEST_F(WizardTest, SwitchingLayoutsShowsStepOneAtTheLayoutsHeight)
 
 TEST_F(WizardTest, SummaryShowsTheCurrentColorsOnEveryWayIn)
 {
-    window->setPageColor(ColorKind::Background, QColor(0, 128, 0));
-    window->setPageColor(ColorKind::VisitedLink, QColor(1, 2, 3));
+    window->setPageColor(ColorKind::Background, rgbColor(0, 128, 0));
+    window->setPageColor(ColorKind::VisitedLink, rgbColor(1, 2, 3));
     ui().txtBGImage->setText(QStringLiteral("sky.gif"));
     clickStep(7);
     EXPECT_EQ(ui().shpSummaryBG->fillColor(), QColor(0, 128, 0));
@@ -230,7 +230,7 @@ TEST_F(WizardTest, SummaryShowsTheCurrentColorsOnEveryWayIn)
     EXPECT_EQ(ui().shpSummaryText->fillColor(), QColor(0, 0, 0));
     EXPECT_EQ(ui().lblSave9->text(), QStringLiteral("sky.gif"));
 
-    window->setPageColor(ColorKind::Background, QColor(10, 20, 30));
+    window->setPageColor(ColorKind::Background, rgbColor(10, 20, 30));
     window->MovePanels(true);
     window->ShowStep(ui().btnTB[0], ui().pnl[0]);
     for (int i = 0; i < 6; ++i)

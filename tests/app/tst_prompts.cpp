@@ -1,7 +1,7 @@
 #include "wizardfixture.h"
 
-#include "shape.h"
 #include "stepnavigation.h"
+#include "tshape.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,7 +42,7 @@ void PrintTo(const CloseCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class ClosePromptTest : public WizardTest, public ::testing::WithParamInterface<CloseCase> { };
+class ClosePromptTest : public WizardTest, public ::testing::WithParamInterface<CloseCase> {};
 
 TEST_P(ClosePromptTest, AsksAboutUnsavedChanges)
 {
@@ -157,7 +157,7 @@ TEST_F(WizardTest, ResetClearsEveryAnswerAndLeavesTheRest)
     ui().txtBullets->setPlainText(QStringLiteral("one"));
     ui().chkIndent->setChecked(true);
     ui().txtIndent->setText(QStringLiteral("80"));
-    window->setPageColor(ColorKind::Link, QColor(1, 1, 1));
+    window->setPageColor(ColorKind::Link, rgbColor(1, 1, 1));
     window->pageFiles().add(QStringLiteral("/pics/sky.gif"));
     new QTreeWidgetItem(ui().lvMeta, {QStringLiteral("words"), QStringLiteral("Keywords")});
     addLink(ui().lvLinks, QString(), true);
@@ -240,7 +240,7 @@ void PrintTo(const LinkRuleCase &c, std::ostream *os)
     *os << c.name;
 }
 
-class ImageLinkRuleTest : public WizardTest, public ::testing::WithParamInterface<LinkRuleCase> { };
+class ImageLinkRuleTest : public WizardTest, public ::testing::WithParamInterface<LinkRuleCase> {};
 
 TEST_P(ImageLinkRuleTest, DropBoxRefusesCheckedImageLinks)
 {

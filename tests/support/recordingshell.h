@@ -9,7 +9,7 @@ class RecordingShell final : public DesktopShell {
 public:
     explicit RecordingShell(bool succeeds = true)
         : m_succeeds(succeeds)
-    { }
+    {}
 
     bool open(const QUrl &url) override
     {

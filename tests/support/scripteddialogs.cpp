@@ -43,10 +43,20 @@ QString ScriptedDialogs::saveFile(QWidget *, const FileDialogRequest &request)
     return nextFile(request);
 }
 
-std::optional<QColor> ScriptedDialogs::chooseColor(QWidget *, const QColor &, CustomColors &)
+std::optional<QColor> ScriptedDialogs::chooseColor(
+    QWidget *, const QColor &initial, CustomColors &customColors)
 {
-    ADD_FAILURE() << "unexpected colour dialog";
-    return std::nullopt;
+    m_colorRequests.append(initial);
+    if (m_colorAnswers.empty()) {
+        ADD_FAILURE() << "unexpected colour dialog";
+        return std::nullopt;
+    }
+    const std::optional<QColor> answer = m_colorAnswers.front();
+    m_colorAnswers.pop_front();
+    // The user keeps what they chose among the custom colours too.
+    if (answer)
+        customColors[0] = *answer;
+    return answer;
 }
 
 ReplaceAnswer ScriptedDialogs::askReplace(QWidget *, const QString &path)

@@ -19,10 +19,17 @@ public:
 
     void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }
     void answerFile(const QString &path) { m_fileAnswers.push_back(path); }
+    // An empty answer cancels the colour dialog.
+    void answerColor(std::optional<QColor> color) { m_colorAnswers.push_back(color); }
 
     const QList<Message> &messages() const { return m_messages; }
     const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
-    bool allAnswersUsed() const { return m_messageAnswers.empty() && m_fileAnswers.empty(); }
+    // The colour each colour dialog opened on.
+    const QList<QColor> &colorRequests() const { return m_colorRequests; }
+    bool allAnswersUsed() const
+    {
+        return m_messageAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty();
+    }
 
     MessageAnswer message(
         QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons) override;
@@ -38,6 +45,8 @@ private:
 
     std::deque<MessageAnswer> m_messageAnswers;
     std::deque<QString> m_fileAnswers;
+    std::deque<std::optional<QColor>> m_colorAnswers;
+    QList<QColor> m_colorRequests;
     QList<Message> m_messages;
     QList<FileDialogRequest> m_fileRequests;
 };

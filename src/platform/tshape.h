@@ -5,11 +5,11 @@
 
 // A rectangle that paints a fill and an outline: colour swatches, highlights and
 // selection frames. An invalid fill or pen colour leaves that part unpainted.
-class Shape final : public QWidget {
+class TShape final : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Shape(QWidget *parent = nullptr);
+    explicit TShape(QWidget *parent = nullptr);
 
     QColor fillColor() const { return m_fill; }
     void setFillColor(const QColor &color);

@@ -1,12 +1,12 @@
-#include "shape.h"
+#include "tshape.h"
 
 #include <QPainter>
 
-Shape::Shape(QWidget *parent)
+TShape::TShape(QWidget *parent)
     : QWidget(parent)
-{ }
+{}
 
-void Shape::setFillColor(const QColor &color)
+void TShape::setFillColor(const QColor &color)
 {
     if (m_fill == color)
         return;
@@ -14,14 +14,14 @@ void Shape::setFillColor(const QColor &color)
     update();
 }
 
-void Shape::setPen(const QColor &color, int width)
+void TShape::setPen(const QColor &color, int width)
 {
     m_pen = color;
     m_penWidth = width;
     update();
 }
 
-void Shape::paintEvent(QPaintEvent *)
+void TShape::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     if (m_fill.isValid())

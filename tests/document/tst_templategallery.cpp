@@ -1,0 +1,57 @@
+#include "templategallery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void touch(const QString &path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+}
+
+} // namespace
+
+class TemplateGalleryTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.isValid()); }
+    QString at(const char *name) const { return folder.filePath(QLatin1String(name)); }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(TemplateGalleryTest, ListsHtmlFilesByNameWithoutRegardToCase)
+{
+    for (const char *name : {"Simple.html", "business.html", "Zebra.html", "Old.HTML", "notes.htm",
+             ".html", "readme.txt", ".hidden.html", "x.html.bak"})
+        touch(at(name));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.html")));
+
+    EXPECT_EQ(TemplateGallery::names(folder.path()),
+        QStringList({QStringLiteral(".hidden"), QStringLiteral("business"), QStringLiteral("Old"),
+            QStringLiteral("Simple"), QStringLiteral("Zebra")}));
+    EXPECT_EQ(TemplateGallery::templateFile(folder.path(), QStringLiteral("old")), at("Old.HTML"));
+    EXPECT_EQ(TemplateGallery::templateFile(folder.path(), QStringLiteral("notes")), QString());
+}
+
+TEST_F(TemplateGalleryTest, FindsPicturesWithoutRegardToCase)
+{
+    touch(at("Simple.html"));
+    touch(at("SIMPLE.BMP"));
+    touch(at("Plain.html"));
+    touch(at("Plain.png"));
+    EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QStringLiteral("Simple")), at("SIMPLE.BMP"));
+    EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QStringLiteral("Plain")), QString());
+    EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QString()), QString());
+}
+
+TEST_F(TemplateGalleryTest, EmptyOrMissingFolderHasNoTemplates)
+{
+    EXPECT_TRUE(TemplateGallery::names(folder.path()).isEmpty());
+    EXPECT_TRUE(TemplateGallery::names(at("missing")).isEmpty());
+    EXPECT_EQ(TemplateGallery::pictureFile(at("missing"), QStringLiteral("x")), QString());
+}
