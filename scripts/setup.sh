@@ -17,7 +17,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-tu
           libgif-dev fonts-liberation)
 case "$mode" in
 run) ;;
-test) packages+=(googletest libgtest-dev) ;;
+test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2
@@ -48,3 +48,9 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+# A short run of every fuzz target; libFuzzer needs clang.
+CC=clang-14 CXX=clang++-14 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DZEPHYRO_FUZZ=ON -DZEPHYRO_TESTS=OFF
+cmake --build build/fuzz -j "$jobs" --target fuzzers
+ctest --test-dir build/fuzz --output-on-failure -j "$jobs"

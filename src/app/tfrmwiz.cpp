@@ -2,24 +2,35 @@
 
 #include "colorpalette.h"
 #include "desktopshell.h"
+#include "externaltext.h"
+#include "filecopy.h"
 #include "hinttracker.h"
+#include "pagebuilder.h"
+#include "pagecontrols.h"
+#include "pictureloader.h"
+#include "projectfile.h"
 #include "stepnavigation.h"
 #include "templategallery.h"
 #include "tshape.h"
 #include "updown.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -27,6 +38,14 @@
 namespace {
 
 constexpr int kClientWidth = 542;
+
+std::optional<QImage> loadPicture(const QString &path)
+{
+    PictureLoader::Result loaded = PictureLoader::load(path);
+    if (!loaded.ok())
+        return std::nullopt;
+    return std::move(loaded.image);
+}
 constexpr int kToolbarClientHeight = 400;
 
 } // namespace
@@ -92,6 +111,9 @@ void TfrmWiz::wireEvents()
     connect(m_navigation, &StepNavigation::stepShownFromStrip, m_ui.pnlColors, &QWidget::hide);
 
     connect(m_ui.btnClearWiz, &QPushButton::clicked, this, &TfrmWiz::btnClearWizClick);
+    connect(m_ui.btnPWZ, &QPushButton::clicked, this, &TfrmWiz::btnPWZClick);
+    connect(m_ui.btnSave, &QPushButton::clicked, this, &TfrmWiz::btnSaveClick);
+    connect(m_ui.btnPreview, &QPushButton::clicked, this, &TfrmWiz::btnPreviewClick);
     connect(m_ui.btnHelp, &QToolButton::clicked, this, &TfrmWiz::btnHelpClick);
     connect(m_ui.btnOldHelp, &QPushButton::clicked, this, &TfrmWiz::btnHelpClick);
     connect(m_ui.btnSettings, &QToolButton::clicked, this, &TfrmWiz::btnSettingsClick);
@@ -143,7 +165,7 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
     m_pageFiles.clear();
 
     if (!arguments.isEmpty() && !arguments.constFirst().isEmpty())
-        LoadProjectFile(arguments.constFirst());
+        LoadProjectFile(QFileInfo(arguments.constFirst()).absoluteFilePath());
 }
 
 void TfrmWiz::FormDestroy()
@@ -183,20 +205,13 @@ void TfrmWiz::ShowTemplatePreview()
         m_ui.imgStyles->clear();
         return;
     }
-    QImageReader reader(picture);
-    reader.setDecideFormatFromContent(true);
-    const QImage image = reader.read();
     // A picture that cannot be read leaves the preview as it was.
-    if (!image.isNull())
-        m_ui.imgStyles->setPixmap(QPixmap::fromImage(image));
+    if (const std::optional<QImage> image = loadPicture(picture))
+        m_ui.imgStyles->setPixmap(QPixmap::fromImage(*image));
 }
 
 // Lists the server profiles of Remote.ini in cbSites (server profiles).
 void TfrmWiz::LoadProfiles()
-{}
-
-// Reads a page project file into the wizard (project file).
-void TfrmWiz::LoadProjectFile(const QString &)
 {}
 
 // Stores the colour dialog's sixteen custom colours (settings store).
@@ -226,23 +241,17 @@ void TfrmWiz::OpenBrowser(const QString &target)
 
 TColor TfrmWiz::pageColor(ColorKind kind) const
 {
-    if (kind == ColorKind::Background)
-        return toTColor(m_ui.shpBG->fillColor());
-    const QLabel *const labels[] = {m_ui.lblText, m_ui.lblLink, m_ui.lblALink, m_ui.lblVLink};
-    return toTColor(labels[colorSlot(kind) - 1]->palette().color(QPalette::WindowText));
+    return PageControls::color(m_ui, kind);
 }
 
 void TfrmWiz::setPageColor(ColorKind kind, TColor color)
 {
-    if (kind == ColorKind::Background) {
-        m_ui.shpBG->setFillColor(toQColor(color));
-        return;
-    }
-    QLabel *const labels[] = {m_ui.lblText, m_ui.lblLink, m_ui.lblALink, m_ui.lblVLink};
-    QLabel *label = labels[colorSlot(kind) - 1];
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, toQColor(color));
-    label->setPalette(palette);
+    PageControls::setColor(m_ui, kind, color);
+}
+
+PageModel TfrmWiz::pageModel() const
+{
+    return PageControls::collect(m_ui);
 }
 
 void TfrmWiz::resetPaletteState()
@@ -412,6 +421,274 @@ void TfrmWiz::ResetWizard()
 
     m_ui.txtIndent->setText(QStringLiteral("120"));
     m_ui.chkIndent->setChecked(false);
+}
+
+void TfrmWiz::showError(const QString &text)
+{
+    dialogs().message(this, MessageKind::Error, text, ButtonSet::Ok);
+}
+
+bool TfrmWiz::SaveProjectFile(const QString &chosenPath)
+{
+    const ProjectFile::Target target = ProjectFile::target(chosenPath);
+    // Written whole or not at all; a failed save keeps the old file and is never shown
+    // as done.
+    if (!writeFileAtomically(target.file, ProjectFile::bytes(pageModel()))) {
+        showError(QStringLiteral("Cannot create file %1").arg(target.file));
+        return false;
+    }
+    m_documentPath = target.documentPath;
+    if (!(m_openProject && m_closePrompted)
+        && showMessage(MessageKind::Information, Msg::MakeAnotherPage, ButtonSet::YesNo)
+            == MessageAnswer::Yes) {
+        ResetWizard();
+        m_ui.tbStyles->setCurrentIndex(0);
+        m_navigation->showStep(1);
+    }
+    return true;
+}
+
+void TfrmWiz::btnSaveClick()
+{
+    bool saved = true;
+    if (m_ui.cbStyles->currentIndex() < 0) {
+        showMessage(MessageKind::Information, Msg::SelectLayoutStyle, ButtonSet::Ok);
+        m_ui.tbStyles->setCurrentIndex(0);
+        m_navigation->showStep(1);
+    } else if (m_ui.optSaveHTML->isChecked()) {
+        saved = saveAsPage();
+    } else {
+        FileDialogRequest request;
+        request.filter = QStringLiteral("Marbleton HTML Editor Zephyro Files|*.pwz");
+        request.defaultSuffix = QStringLiteral("pwz");
+        request.directory = m_appDir + QStringLiteral("ZephyroFiles");
+        const QString chosen = dialogs().saveFile(this, request);
+        if (chosen.isEmpty()) {
+            m_modified = true;
+            m_openProject = true;
+            return;
+        }
+        saved = SaveProjectFile(chosen);
+    }
+    if (m_ui.optSaveHTML->isChecked()) {
+        m_ui.btnUploadRemove->setEnabled(true);
+        m_ui.btnUpload->setEnabled(true);
+    }
+    if (saved)
+        m_modified = false;
+}
+
+bool TfrmWiz::saveAsPage()
+{
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Web Files|*.htm;*.html;*.txt|All Files|*.*");
+    request.defaultSuffix = QStringLiteral("htm");
+    request.directory = m_appDir + QStringLiteral("WebFiles");
+    const QString chosen = dialogs().saveFile(this, request);
+    if (chosen.isEmpty())
+        return true;
+    if (!BuildHTMLPage(chosen))
+        return false;
+    if (!m_pageFiles.isEmpty())
+        CopyPageFiles(QFileInfo(chosen).absolutePath());
+    m_ui.btnPreview->setEnabled(true);
+    // After a close was put off for saving, the user wants to save and go, not test.
+    if (m_closePrompted)
+        return true;
+    if (showMessage(MessageKind::Information, Msg::TestWebPage, ButtonSet::YesNo)
+            == MessageAnswer::Yes
+        && isFullPath(m_ui.lblSavedURL->text()))
+        OpenBrowser(m_ui.lblSavedURL->text());
+    if (showMessage(MessageKind::Information, Msg::MakeAnotherPage, ButtonSet::YesNo)
+        == MessageAnswer::Yes) {
+        ResetWizard();
+        m_ui.tbStyles->setCurrentIndex(0);
+        m_navigation->btnTBBackClick();
+        m_navigation->showStep(1);
+    }
+    return true;
+}
+
+bool TfrmWiz::BuildHTMLPage(const QString &chosenPath)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const PageBuilder::Stamp stamp = PageBuilder::now();
+    const QString templatePath
+        = TemplateGallery::templateFile(templateFolder(), m_ui.cbStyles->currentText());
+    const std::optional<QString> templateText
+        = templatePath.isEmpty() ? std::nullopt : readExternalTextFile(templatePath);
+    if (!templateText) {
+        QApplication::restoreOverrideCursor();
+        showMessage(MessageKind::Error, Msg::CouldNotLoadTemplate, ButtonSet::Ok);
+        return false;
+    }
+    const QStringList page = PageBuilder::build(splitLines(*templateText), pageModel(), stamp);
+    const QString file = PageBuilder::pageFile(chosenPath);
+    if (!writeFileAtomically(file, PageBuilder::bytes(page))) {
+        QApplication::restoreOverrideCursor();
+        showError(QStringLiteral("Cannot create file %1").arg(file));
+        return false;
+    }
+    m_ui.lblSavedURL->setText(file);
+    m_ui.lsbFiles->clear();
+    m_ui.lsbFiles->addItems(m_pageFiles.paths());
+    m_ui.lsbFiles->addItem(file);
+    m_documentPath = file;
+    QApplication::restoreOverrideCursor();
+    return true;
+}
+
+void TfrmWiz::CopyPageFiles(const QString &folder)
+{
+    const QList<FileCopy::Failure> failures
+        = FileCopy::copyInto(m_pageFiles.paths(), folder, [this](const QString &target) {
+              switch (dialogs().askReplace(this, target)) {
+              case ReplaceAnswer::Yes:
+                  return FileCopy::Decision::Replace;
+              case ReplaceAnswer::No:
+                  return FileCopy::Decision::Keep;
+              case ReplaceAnswer::YesToAll:
+                  return FileCopy::Decision::ReplaceAll;
+              case ReplaceAnswer::Cancel:
+                  break;
+              }
+              return FileCopy::Decision::Cancel;
+          });
+    if (failures.isEmpty())
+        return;
+    QStringList lines;
+    for (const FileCopy::Failure &failure : failures)
+        lines << QStringLiteral("Cannot copy %1 to %2").arg(failure.source, failure.target);
+    showError(lines.join(QLatin1Char('\n')));
+}
+
+void TfrmWiz::btnPreviewClick()
+{
+    if (isFullPath(m_ui.lblSavedURL->text()))
+        OpenBrowser(m_ui.lblSavedURL->text());
+}
+
+void TfrmWiz::btnPWZClick()
+{
+    m_openProject = true;
+    if (m_modified) {
+        const MessageAnswer answer
+            = showMessage(MessageKind::Confirmation, Msg::SaveChanges, ButtonSet::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return;
+        if (answer == MessageAnswer::Yes) {
+            m_ui.optSavePWZ->setChecked(true);
+            btnSaveClick();
+        }
+    }
+    FileDialogRequest request;
+    request.filter = QStringLiteral("Marbleton Zephyro Files|*.pwz");
+    request.directory = m_appDir + QStringLiteral("ZephyroFiles");
+    const QString chosen = dialogs().openFile(this, request);
+    if (!chosen.isEmpty())
+        LoadProjectFile(chosen);
+}
+
+void TfrmWiz::LoadProjectFile(const QString &path)
+{
+    ResetWizard();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::optional<QString> text = readExternalTextFile(path);
+    if (!text) {
+        QApplication::restoreOverrideCursor();
+        showError(QStringLiteral("Cannot open file %1").arg(path));
+        return;
+    }
+    QStringList templates;
+    for (int i = 0; i < m_ui.cbStyles->count(); ++i)
+        templates << m_ui.cbStyles->itemText(i);
+    QHash<QString, QImage> pictures;
+    const ProjectFile::Opened opened = ProjectFile::open(
+        ProjectFile::read(*text), templates, [&pictures](const QString &picture) {
+            const std::optional<QImage> image = loadPicture(picture);
+            if (image)
+                pictures.insert(picture, *image);
+            return image.has_value();
+        });
+    const PageModel &model = opened.model;
+
+    if (!model.style.isEmpty()) {
+        m_ui.cbStyles->setCurrentIndex(templates.indexOf(model.style));
+        const QString picture = TemplateGallery::pictureFile(templateFolder(), model.style);
+        if (const std::optional<QImage> image = loadPicture(picture))
+            m_ui.imgStyles->setPixmap(QPixmap::fromImage(*image));
+    }
+    const int headSize = m_ui.cbHeadSize->findText(model.headSize, Qt::MatchFixedString);
+    if (headSize >= 0)
+        m_ui.cbHeadSize->setCurrentIndex(headSize);
+    else
+        m_ui.cbHeadSize->setEditText(model.headSize);
+    m_ui.txtPageTitle->setText(model.title);
+    m_ui.txtHeading->setText(model.heading);
+    for (const MetaRow &row : model.meta)
+        PageControls::addMetaRow(m_ui.lvMeta, row);
+    for (ColorKind kind : kColorKinds)
+        setPageColor(kind, model.color(kind));
+    const std::pair<QLabel *, QLineEdit *> fields[]
+        = {{m_ui.imgBGImage, m_ui.txtBGImage}, {m_ui.imgImage, m_ui.txtImage}};
+    const PictureField *values[] = {&model.background, &model.image};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (values[i]->path.isEmpty())
+            continue;
+        fields[i].first->setPixmap(QPixmap::fromImage(pictures.value(values[i]->path)));
+        fields[i].second->setText(values[i]->shown);
+        fields[i].second->setToolTip(values[i]->path);
+    }
+    if (model.marginOn) {
+        m_ui.chkIndent->setChecked(true);
+        m_ui.txtIndent->setText(model.marginWidth);
+    }
+    m_ui.txtImageH->setText(model.imageHeight);
+    m_ui.txtImageW->setText(model.imageWidth);
+    m_ui.cbLinks->setCurrentIndex(model.linkStyle);
+    for (const LinkRow &row : model.links)
+        PageControls::addLinkRow(m_ui.lvLinks, row);
+    m_ui.txtText->setPlainText(model.text);
+    m_ui.cbBullets->setCurrentIndex(model.bulletType);
+    m_ui.txtBullets->setPlainText(model.bullets.join(QLatin1Char('\n')));
+    m_pageFiles = opened.pageFiles;
+
+    QApplication::restoreOverrideCursor();
+    // The palette opens on the custom button, holding the colour just read.
+    for (ColorKind kind : kColorKinds) {
+        m_paletteIndex[colorSlot(kind)] = 0;
+        m_customColor[colorSlot(kind)] = toQColor(pageColor(kind));
+    }
+    layoutPageImage();
+    m_ui.btnSave->setEnabled(true);
+    m_documentPath = path;
+    m_modified = false;
+}
+
+void TfrmWiz::layoutPageImage()
+{
+    QScrollArea *box = m_ui.sbImages;
+    box->horizontalScrollBar()->setValue(0);
+    box->verticalScrollBar()->setValue(0);
+    const QPixmap picture = m_ui.imgImage->pixmap();
+    if (picture.isNull())
+        return;
+    // Small pictures are centred; large ones sit 10 pixels from the corner with a margin of
+    // 10 pixels beyond their far edges.
+    const QSize client = box->viewport()->size();
+    QRect place(0, 0, picture.width(), picture.height());
+    if (picture.height() <= 200)
+        place.moveTop((client.height() - picture.height()) / 2);
+    else
+        place.setRect(place.x(), 10, place.width(), picture.height() + 10);
+    if (picture.width() <= 330)
+        place.moveLeft((client.width() - picture.width()) / 2);
+    else
+        place.setRect(10, place.y(), picture.width() + 10, place.height());
+    m_ui.imgImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_ui.imgImage->setGeometry(place);
+    box->widget()->resize(
+        std::max(client.width(), place.right() + 1), std::max(client.height(), place.bottom() + 1));
 }
 
 void TfrmWiz::btnHelpClick()

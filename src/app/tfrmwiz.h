@@ -4,6 +4,7 @@
 #include "messagetable.h"
 #include "pagecolors.h"
 #include "pagefilelist.h"
+#include "pagemodel.h"
 #include "wizardui.h"
 
 #include <QStringList>
@@ -13,6 +14,8 @@
 #include <memory>
 
 class DesktopShell;
+class QLabel;
+class QLineEdit;
 class HintTracker;
 class QToolButton;
 class StepNavigation;
@@ -58,6 +61,11 @@ public:
     QColor customColor(ColorKind kind) const { return m_customColor[colorSlot(kind)]; }
     CustomColors &dialogCustomColors() { return m_dialogCustomColors; }
 
+    // The page's answers as the controls hold them.
+    PageModel pageModel() const;
+    QString documentPath() const { return m_documentPath; }
+    bool openProjectFlag() const { return m_openProject; }
+
     // The five page colours live in the preview of step 2.
     TColor pageColor(ColorKind kind) const;
     void setPageColor(ColorKind kind, TColor color);
@@ -65,6 +73,10 @@ public:
     void ShowStep(QToolButton *button, QWidget *panel);
     void MovePanels(bool classic);
     void ResetWizard();
+    void LoadProjectFile(const QString &path);
+    // Writes the project under the name chosen in the save dialog. False when the file
+    // could not be written; the error has been shown and the document path is unchanged.
+    bool SaveProjectFile(const QString &chosenPath);
     void OpenBrowser(const QString &target);
 
     // Shows a numbered message with its current text.
@@ -88,8 +100,15 @@ private:
     void LoadTemplateList();
     void ShowTemplatePreview();
     void LoadProfiles();
-    void LoadProjectFile(const QString &path);
     void SaveCustomColors();
+    void btnPWZClick();
+    void btnSaveClick();
+    bool saveAsPage();
+    bool BuildHTMLPage(const QString &chosenPath);
+    void CopyPageFiles(const QString &folder);
+    void btnPreviewClick();
+    void layoutPageImage();
+    void showError(const QString &text);
 
     void txtPageTitleChange();
     void cbStylesChange();
@@ -129,4 +148,6 @@ private:
     QColor m_colorDialogColor = Qt::white;
     CustomColors m_dialogCustomColors;
     PageFileList m_pageFiles;
+    QString m_documentPath;
+    bool m_openProject = false;
 };

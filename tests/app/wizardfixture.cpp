@@ -3,6 +3,9 @@
 #include "stepnavigation.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QTest>
 #include <QToolButton>
@@ -13,15 +16,18 @@ void WizardTest::SetUp()
     createWindow();
 }
 
-void WizardTest::createWindow(bool shellSucceeds)
+void WizardTest::createWindow(bool shellSucceeds, const QStringList &arguments,
+    const std::function<void(ScriptedDialogs &)> &prepare)
 {
     window.reset();
     auto scripted = std::make_unique<ScriptedDialogs>();
     auto recording = std::make_unique<RecordingShell>(shellSucceeds);
     dialogs = scripted.get();
+    if (prepare)
+        prepare(*scripted);
     shell = recording.get();
     window = std::make_unique<TfrmWiz>(WizardServices {std::move(scripted), std::move(recording)},
-        StartupOptions {appDir.path() + QLatin1Char('/'), {}});
+        StartupOptions {appDir.path() + QLatin1Char('/'), arguments});
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }
@@ -62,6 +68,16 @@ void WizardTest::clickStep(int step)
         QTest::mouseClick(arrow, Qt::LeftButton);
     }
     QTest::mouseClick(ui().btnTB[step - 1], Qt::LeftButton);
+}
+
+QString WizardTest::writeAppFile(const QString &relativePath, const QByteArray &content)
+{
+    const QString path = appDir.filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+    return path;
 }
 
 void WizardTest::typeInto(QWidget *widget, const QString &text)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 class QToolButton;
@@ -20,7 +21,9 @@ protected:
     void TearDown() override;
 
     // Builds the window; tests that need a failing shell call this again first.
-    void createWindow(bool shellSucceeds = true);
+    // prepare scripts the answers that start-up itself asks for.
+    void createWindow(bool shellSucceeds = true, const QStringList &arguments = {},
+        const std::function<void(ScriptedDialogs &)> &prepare = {});
 
     template<class T> T *find(const char *name) const
     {
@@ -35,6 +38,8 @@ protected:
     QPoint inWindow(const QWidget *widget) const;
     void clickStep(int step); // as the user does: scrolls the strip first when needed
     void typeInto(QWidget *widget, const QString &text);
+    // A file below the application folder, written with its folders.
+    QString writeAppFile(const QString &relativePath, const QByteArray &content);
 
     QTemporaryDir appDir;
     ScriptedDialogs *dialogs = nullptr;

@@ -44,7 +44,8 @@ TEST_F(TemplateGalleryTest, FindsPicturesWithoutRegardToCase)
     touch(at("SIMPLE.BMP"));
     touch(at("Plain.html"));
     touch(at("Plain.png"));
-    EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QStringLiteral("Simple")), at("SIMPLE.BMP"));
+    EXPECT_EQ(
+        TemplateGallery::pictureFile(folder.path(), QStringLiteral("Simple")), at("SIMPLE.BMP"));
     EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QStringLiteral("Plain")), QString());
     EXPECT_EQ(TemplateGallery::pictureFile(folder.path(), QString()), QString());
 }

@@ -61,6 +61,12 @@ std::optional<QColor> ScriptedDialogs::chooseColor(
 
 ReplaceAnswer ScriptedDialogs::askReplace(QWidget *, const QString &path)
 {
-    ADD_FAILURE() << "unexpected replace question for " << path.toStdString();
-    return ReplaceAnswer::Cancel;
+    m_replaceQuestions << path;
+    if (m_replaceAnswers.empty()) {
+        ADD_FAILURE() << "unexpected replace question for " << path.toStdString();
+        return ReplaceAnswer::Cancel;
+    }
+    const ReplaceAnswer answer = m_replaceAnswers.front();
+    m_replaceAnswers.pop_front();
+    return answer;
 }

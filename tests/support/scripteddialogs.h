@@ -21,14 +21,17 @@ public:
     void answerFile(const QString &path) { m_fileAnswers.push_back(path); }
     // An empty answer cancels the colour dialog.
     void answerColor(std::optional<QColor> color) { m_colorAnswers.push_back(color); }
+    void answerReplace(ReplaceAnswer answer) { m_replaceAnswers.push_back(answer); }
 
     const QList<Message> &messages() const { return m_messages; }
     const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
     // The colour each colour dialog opened on.
     const QList<QColor> &colorRequests() const { return m_colorRequests; }
+    const QStringList &replaceQuestions() const { return m_replaceQuestions; }
     bool allAnswersUsed() const
     {
-        return m_messageAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty();
+        return m_messageAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty()
+            && m_replaceAnswers.empty();
     }
 
     MessageAnswer message(
@@ -47,6 +50,8 @@ private:
     std::deque<QString> m_fileAnswers;
     std::deque<std::optional<QColor>> m_colorAnswers;
     QList<QColor> m_colorRequests;
+    std::deque<ReplaceAnswer> m_replaceAnswers;
+    QStringList m_replaceQuestions;
     QList<Message> m_messages;
     QList<FileDialogRequest> m_fileRequests;
 };

@@ -50,13 +50,13 @@ TEST(HtmlColor, RoundTripsThroughText)
 
 TEST(PageColors, PaletteHoldsTheFortyEightSwatchesInOrder)
 {
-    const char *const expected[kPaletteSize] = {"#FFFFFF", "#FFC0C0", "#FFE0C0", "#FFFFC0",
-        "#C0FFC0", "#C0FFFF", "#C0C0FF", "#FFC0FF", "#E0E0E0", "#FF8080", "#FFC080", "#FFFF80",
-        "#80FF80", "#80FFFF", "#8080FF", "#FF80FF", "#C0C0C0", "#FF0000", "#FF8000", "#FFFF00",
-        "#00FF00", "#00FFFF", "#0000FF", "#FF00FF", "#808080", "#C00000", "#C04000", "#C0C000",
-        "#00C000", "#00C0C0", "#0000C0", "#C000C0", "#404040", "#800000", "#804000", "#808000",
-        "#008000", "#408080", "#000080", "#800080", "#000000", "#400000", "#804040", "#404000",
-        "#004000", "#004040", "#000040", "#400040"};
+    const char *const expected[kPaletteSize]
+        = {"#FFFFFF", "#FFC0C0", "#FFE0C0", "#FFFFC0", "#C0FFC0", "#C0FFFF", "#C0C0FF", "#FFC0FF",
+            "#E0E0E0", "#FF8080", "#FFC080", "#FFFF80", "#80FF80", "#80FFFF", "#8080FF", "#FF80FF",
+            "#C0C0C0", "#FF0000", "#FF8000", "#FFFF00", "#00FF00", "#00FFFF", "#0000FF", "#FF00FF",
+            "#808080", "#C00000", "#C04000", "#C0C000", "#00C000", "#00C0C0", "#0000C0", "#C000C0",
+            "#404040", "#800000", "#804000", "#808000", "#008000", "#408080", "#000080", "#800080",
+            "#000000", "#400000", "#804040", "#404000", "#004000", "#004040", "#000040", "#400040"};
     for (int index = 1; index <= kPaletteSize; ++index)
         EXPECT_EQ(TColorToHex(paletteSwatch(index)), QLatin1String(expected[index - 1])) << index;
     EXPECT_EQ(paletteSwatch(0), 0u);

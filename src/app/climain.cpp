@@ -1,0 +1,15 @@
+#include "commandline.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runCommandLine(app.arguments().mid(1),
+        QCoreApplication::applicationDirPath() + QLatin1Char('/'), out, err);
+}

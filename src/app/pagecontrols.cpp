@@ -1,0 +1,100 @@
+#include "pagecontrols.h"
+
+#include "tshape.h"
+#include "uibuilder.h"
+#include "wizardui.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+QLabel *textColorLabel(const WizardUi &ui, ColorKind kind)
+{
+    QLabel *const labels[] = {ui.lblText, ui.lblLink, ui.lblALink, ui.lblVLink};
+    return labels[colorSlot(kind) - 1];
+}
+
+PictureField pictureField(const QLineEdit *field)
+{
+    // The field shows the file name; its hint keeps the full path of the chosen file.
+    return {field->text(), field->toolTip()};
+}
+
+} // namespace
+
+namespace PageControls {
+
+TColor color(const WizardUi &ui, ColorKind kind)
+{
+    if (kind == ColorKind::Background)
+        return toTColor(ui.shpBG->fillColor());
+    return toTColor(textColorLabel(ui, kind)->palette().color(QPalette::WindowText));
+}
+
+void setColor(WizardUi &ui, ColorKind kind, TColor color)
+{
+    if (kind == ColorKind::Background) {
+        ui.shpBG->setFillColor(toQColor(color));
+        return;
+    }
+    QLabel *label = textColorLabel(ui, kind);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, toQColor(color));
+    label->setPalette(palette);
+}
+
+PageModel collect(const WizardUi &ui)
+{
+    PageModel model;
+    model.style = ui.cbStyles->currentIndex() < 0 ? QString() : ui.cbStyles->currentText();
+    for (int i = 0; i < ui.lvMeta->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = ui.lvMeta->topLevelItem(i);
+        model.meta << MetaRow {row->text(0), row->text(1)};
+    }
+    model.title = ui.txtPageTitle->text();
+    model.heading = ui.txtHeading->text();
+    model.headSize = ui.cbHeadSize->currentText();
+    model.background = pictureField(ui.txtBGImage);
+    for (ColorKind kind : kColorKinds)
+        model.colors[colorSlot(kind)] = color(ui, kind);
+    model.marginOn = ui.chkIndent->isChecked();
+    model.marginWidth = ui.txtIndent->text();
+    model.image = pictureField(ui.txtImage);
+    model.imageHeight = ui.txtImageH->text();
+    model.imageWidth = ui.txtImageW->text();
+    model.linkStyle = ui.cbLinks->currentIndex();
+    for (int i = 0; i < ui.lvLinks->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = ui.lvLinks->topLevelItem(i);
+        model.links << LinkRow {row->text(0), row->text(1), row->text(2), row->text(3),
+            row->text(4), row->checkState(0) == Qt::Checked};
+    }
+    model.text = ui.txtText->toPlainText();
+    model.bulletType = ui.cbBullets->currentIndex();
+    model.bullets = textBoxLines(ui.txtBullets->toPlainText());
+    return model;
+}
+
+void addMetaRow(QTreeWidget *list, const MetaRow &row)
+{
+    auto *item = new QTreeWidgetItem(list, {row.content, row.name});
+    item->setIcon(0, QIcon(ui::iconPath(QStringLiteral("meta"))));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+}
+
+void addLinkRow(QTreeWidget *list, const LinkRow &row)
+{
+    auto *item = new QTreeWidgetItem(
+        list, {row.address, row.description, row.image, row.height, row.width});
+    item->setIcon(0, QIcon(ui::iconPath(QStringLiteral("link"))));
+    item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
+    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+} // namespace PageControls

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "pagemodel.h"
+
+class QTreeWidget;
+struct WizardUi;
+
+// Moves the page's answers between the wizard's controls and the page model.
+namespace PageControls {
+
+TColor color(const WizardUi &ui, ColorKind kind);
+void setColor(WizardUi &ui, ColorKind kind, TColor color);
+
+PageModel collect(const WizardUi &ui);
+
+void addMetaRow(QTreeWidget *list, const MetaRow &row);
+void addLinkRow(QTreeWidget *list, const LinkRow &row);
+
+} // namespace PageControls

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Text files from outside (project files, templates, imported text) are UTF-8 today, but
+// older ones were written in Windows-1252: bytes that are not valid UTF-8 are read as that.
+QString decodeExternalText(QByteArrayView bytes);
+
+// Splits text at CR LF, CR or LF. A last line without an end is a line; text that ends in
+// a line end has no empty line after it.
+QStringList splitLines(const QString &text);
+
+// Reads a whole text file from outside; empty when it cannot be opened or read.
+std::optional<QString> readExternalTextFile(const QString &path);
+
+// Writes a whole file or nothing: a temporary file renamed over the old one. Returns
+// false, leaving any old file untouched, when it could not be written.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes);

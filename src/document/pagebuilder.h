@@ -1,0 +1,33 @@
+#pragma once
+
+#include "pagemodel.h"
+
+#include <QString>
+#include <QStringList>
+
+// The maker's home page, named in every page's creation comment and footer.
+inline constexpr char16_t kMakerHomePage[] = u"https://www.zephyro.example";
+
+// Makes the finished page from a template: every "#placeholder" replaced by HTML built
+// from the answers. Nothing inserted is escaped: the answers may hold HTML of their own.
+namespace PageBuilder {
+
+// When the page was made, in the user's long date and time formats.
+struct Stamp {
+    QString date;
+    QString time;
+};
+Stamp now();
+
+// The template's lines with the placeholders of each line replaced, first occurrences
+// only, each step working on the line as the steps before it left it.
+QStringList build(const QStringList &templateLines, const PageModel &model, const Stamp &stamp);
+
+// The page's bytes: UTF-8, CR LF after every line.
+QByteArray bytes(const QStringList &pageLines);
+
+// The file a page is written to: the document path up to its last "." with ".html";
+// a path without "." gets ".html" added.
+QString pageFile(const QString &documentPath);
+
+} // namespace PageBuilder

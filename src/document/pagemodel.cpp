@@ -1,0 +1,25 @@
+#include "pagemodel.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+QStringList textBoxLines(const QString &text)
+{
+    if (text.isEmpty())
+        return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    }
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+bool isFullPath(const QString &path)
+{
+    // Older project files hold Windows paths such as "C:\Pics\a.gif".
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
+    return QDir::isAbsolutePath(path) || drive.match(path).hasMatch();
+}

@@ -1,0 +1,92 @@
+#include "commandline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        write(QStringLiteral("app/Templates/Plain.HTML"),
+            "<HTML>\n#pagetitle|#pagelinks|#bgurl</BODY>\n");
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        ASSERT_TRUE(picture.save(dir.filePath(QStringLiteral("sky.bmp")), "BMP"));
+        project = write(QStringLiteral("work/page.pwz"),
+            "STYLE=plain\r\nTITLE=Hi\r\nBGIMAGE=" + dir.filePath(QStringLiteral("sky.bmp")).toUtf8()
+                + "\r\nLINKSCOUNT=0\r\nLINKS0=http://a.example/|A||||\r\n");
+    }
+    QString write(const QString &relative, const QByteArray &content)
+    {
+        const QString path = dir.filePath(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return path;
+    }
+    QByteArray read(const QString &relative) const
+    {
+        QFile file(dir.filePath(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    int run(const QStringList &arguments)
+    {
+        out.clear();
+        err.clear();
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return runCommandLine(
+            arguments, dir.filePath(QStringLiteral("app/")), outStream, errStream);
+    }
+
+    QTemporaryDir dir;
+    QString project;
+    QString out;
+    QString err;
+};
+
+TEST_F(CommandLineTest, BuildsThePageBesideTheProjectWithItsPictures)
+{
+    EXPECT_EQ(run({QStringLiteral("build"), project}), 0) << err.toStdString();
+    EXPECT_EQ(out.trimmed(), dir.filePath(QStringLiteral("work/page.html")));
+    const QByteArray page = read(QStringLiteral("work/page.html"));
+    EXPECT_TRUE(
+        page.contains("\r\nHi||sky.bmp<BR CLEAR=\"ALL\">")); // links from a project are unticked
+    EXPECT_EQ(read(QStringLiteral("work/sky.bmp")), read(QStringLiteral("sky.bmp")));
+
+    ASSERT_TRUE(QFile::resize(dir.filePath(QStringLiteral("work/sky.bmp")), 2));
+    EXPECT_EQ(run({QStringLiteral("build"), project, dir.filePath(QStringLiteral("work/out.htm")),
+                  QStringLiteral("--tick-links"), QStringLiteral("--skip-existing")}),
+        0);
+    EXPECT_TRUE(
+        read(QStringLiteral("work/out.html")).contains("<A HREF=\"http://a.example/\">A</A><BR>"));
+    EXPECT_EQ(read(QStringLiteral("work/sky.bmp")).size(), 2);
+}
+
+TEST_F(CommandLineTest, FailuresEndWithTheProgramsMessage)
+{
+    const QString unlisted = write(QStringLiteral("work/other.pwz"), "STYLE=Gone\r\n");
+    EXPECT_NE(run({QStringLiteral("build"), unlisted}), 0);
+    EXPECT_EQ(err.trimmed(), QStringLiteral("Please select a layout style."));
+
+    EXPECT_NE(run({QStringLiteral("build"), dir.filePath(QStringLiteral("none.pwz"))}), 0);
+    EXPECT_TRUE(err.startsWith(QStringLiteral("Cannot open file ")));
+
+    EXPECT_NE(
+        run({QStringLiteral("build"), project, dir.filePath(QStringLiteral("no/such/x.htm"))}), 0);
+    EXPECT_TRUE(err.startsWith(QStringLiteral("Cannot create file ")));
+
+    EXPECT_NE(run({QStringLiteral("publish")}), 0);
+    EXPECT_NE(run({QStringLiteral("build"), project, QStringLiteral("--fast")}), 0);
+    EXPECT_NE(run({}), 0);
+    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("zephyro-cli build PROJECT.pwz")));
+}
