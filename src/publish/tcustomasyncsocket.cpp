@@ -1,0 +1,870 @@
+#include "tcustomasyncsocket.h"
+
+#include "esocketexception.h"
+#include "hostlookup.h"
+#include "socketerrors.h"
+#include "socketnames.h"
+#include "socketwindow.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// A notification in which the handler keeps receiving is handled for at most this many
+// rounds before the event loop gets its turn; the rest comes with the next notification.
+constexpr int MaxReceiveRounds = 256;
+
+constexpr int ListenBacklog = 5;
+
+const QString TcpName = QStringLiteral("tcp");
+
+// The outcome of the connection attempt itself, which WinSock reports through the connect
+// notification even when the system knows it before connect() returns.
+bool isConnectOutcome(int error)
+{
+    return error == ECONNREFUSED || error == ETIMEDOUT || error == ENETUNREACH
+        || error == EHOSTUNREACH || error == ECONNRESET || error == ECONNABORTED;
+}
+
+} // namespace
+
+TCustomAsyncSocket::TCustomAsyncSocket(QObject *owner)
+    : QObject(owner)
+    , m_window(new SocketWindow(this))
+    , m_readNotifier(new QSocketNotifier(QSocketNotifier::Read, this))
+    , m_writeNotifier(new QSocketNotifier(QSocketNotifier::Write, this))
+{
+    connect(m_readNotifier, &QSocketNotifier::activated, this, [this] { onReadActivated(); });
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, [this] { onWriteActivated(); });
+    resetSettings();
+}
+
+TCustomAsyncSocket::~TCustomAsyncSocket()
+{
+    m_destroying = true;
+    CancelDnsLookup();
+    if (m_handle >= 0) {
+        const int handle = releaseHandle();
+        ::shutdown(handle, SHUT_RDWR);
+        // A destructor has nobody to report to; close() on a socket fails only on EINTR
+        // (descriptor released anyway on Linux) or on a bad descriptor.
+        ::close(handle);
+    }
+    m_window->detach();
+}
+
+quint16 TCustomAsyncSocket::PortNum() const
+{
+    return m_portResolved ? ntohs(m_sin.sin_port) : 0;
+}
+
+void TCustomAsyncSocket::SetAddr(const QString &addr)
+{
+    if (m_state != wsClosed) {
+        raiseException(QStringLiteral("Cannot change Addr if not closed"));
+        return;
+    }
+    const QString text = addr.trimmed();
+    if (m_addrResolved && text == m_addrText)
+        return;
+    m_addrText = text;
+    m_addrResolved = false;
+    in_addr address {};
+    if (!SocketNames::parseDotted(text, address)) {
+        QStringList found;
+        if (HostLookup::resolve(text, found) != SocketErrors::NoError
+            || ::inet_pton(AF_INET, found.first().toLatin1().constData(), &address) != 1) {
+            raiseException(QStringLiteral("SetAddr: Cannot convert host address '%1'").arg(text));
+            return;
+        }
+    }
+    m_sin.sin_addr = address;
+    m_addrResolved = true;
+}
+
+void TCustomAsyncSocket::SetPort(const QString &port)
+{
+    if (m_state != wsClosed) {
+        raiseException(QStringLiteral("Cannot change Port if not closed"));
+        return;
+    }
+    const QString text = port.trimmed();
+    if (m_portResolved && text == m_portText)
+        return;
+    m_portText = text;
+    m_portResolved = false;
+    quint16 number = 0;
+    if (!SocketNames::portFromText(text, m_protoName, number)) {
+        raiseException(QStringLiteral("SetPort: Cannot convert port '%1'").arg(text));
+        return;
+    }
+    m_sin.sin_port = htons(number);
+    m_portResolved = true;
+}
+
+void TCustomAsyncSocket::SetProto(const QString &proto)
+{
+    if (m_state != wsClosed) {
+        raiseException(QStringLiteral("Cannot change Proto if not closed"));
+        return;
+    }
+    const QString text = proto.trimmed();
+    if (m_protoResolved && text == m_protoText)
+        return;
+    m_protoText = text;
+    m_protoResolved = false;
+    int number = 0;
+    QByteArray name;
+    if (!SocketNames::protocolFromText(text, number, name)) {
+        raiseException(QStringLiteral("SetProto: Cannot convert protocol '%1'").arg(text));
+        return;
+    }
+    m_proto = number;
+    m_protoName = name;
+    m_socketType = number == IPPROTO_UDP ? SOCK_DGRAM : SOCK_STREAM;
+    m_protoResolved = true;
+}
+
+int TCustomAsyncSocket::RcvdCount() const
+{
+    int waiting = 0;
+    if (m_handle < 0 || ::ioctl(m_handle, FIONREAD, &waiting) != 0)
+        return -1;
+    return waiting;
+}
+
+void TCustomAsyncSocket::SetSendFlags(TSocketSendFlags flags)
+{
+    if (flags != wsSendNormal && flags != wsSendUrgent) {
+        raiseException(QStringLiteral("Invalid SendFlags"));
+        return;
+    }
+    m_sendFlags = flags;
+}
+
+void TCustomAsyncSocket::DnsLookup(const QString &hostName)
+{
+    const QString host = hostName.trimmed();
+    CancelDnsLookup();
+    m_dnsResult.clear();
+    m_dnsResultList.clear();
+    if (host.isEmpty()) {
+        // The lookup ends from the event loop even when the report below throws, so a caller
+        // without an OnError handler still learns of it through OnDnsLookupDone.
+        m_dnsLookupHandle = ++m_lastLookupHandle;
+        QCoreApplication::postEvent(m_window,
+            SocketMessage::lookupDone(m_dnsLookupHandle, SocketErrors::InvalidArgument, {}));
+        raiseException(QStringLiteral("DNS lookup: invalid host name."));
+        return;
+    }
+    in_addr address {};
+    if (SocketNames::parseDotted(host, address)) {
+        m_dnsResult = SocketNames::dotted(address);
+        m_dnsResultList = QStringList {m_dnsResult};
+        if (OnDnsLookupDone)
+            OnDnsLookupDone(this, SocketErrors::NoError);
+        return;
+    }
+    const int handle = ++m_lastLookupHandle;
+    try {
+        m_dnsLookup = HostLookup::start(host, m_window, handle);
+    } catch (const std::system_error &e) {
+        raiseException(QStringLiteral("%1: can't start DNS lookup, error #%2")
+                           .arg(host)
+                           .arg(SocketErrors::fromErrno(e.code().value())));
+        return;
+    }
+    m_dnsLookupHandle = handle;
+}
+
+void TCustomAsyncSocket::CancelDnsLookup()
+{
+    if (m_dnsLookupHandle == 0)
+        return;
+    if (m_dnsLookup != nullptr)
+        m_dnsLookup->cancel();
+    m_dnsLookup.reset();
+    m_dnsLookupHandle = 0;
+    if (!m_destroying && OnDnsLookupDone)
+        OnDnsLookupDone(this, SocketErrors::Interrupted);
+}
+
+void TCustomAsyncSocket::Connect()
+{
+    if (m_handle >= 0 && m_state != wsClosed) {
+        raiseException(QStringLiteral("Connect: Socket already in use"));
+        return;
+    }
+    if (!m_portResolved) {
+        raiseException(QStringLiteral("Connect: No Port Specified"));
+        return;
+    }
+    if (!m_addrResolved) {
+        raiseException(QStringLiteral("Connect: No IP Address Specified"));
+        return;
+    }
+    if (!m_protoResolved) {
+        raiseException(QStringLiteral("Connect: No Protocol Specified"));
+        return;
+    }
+    if (m_socketType != SOCK_STREAM) {
+        socketError(SocketErrors::SocketTypeNotSupported, QStringLiteral("Connect (socket)"));
+        return;
+    }
+    const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, m_proto);
+    if (handle < 0) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("Connect (socket)"));
+        return;
+    }
+    takeHandle(handle);
+    m_readCount = 0;
+    const quint64 serial = m_serial;
+    const auto current = [&] { return m_handle == handle && m_serial == serial; };
+    changeState(wsOpened);
+    if (!current())
+        return;
+    SetLingerOption();
+    if (!current() || !setOption(SO_KEEPALIVE, 1, "setsockopt(SO_KEEPALIVE)")
+        || !setOption(SO_REUSEADDR, 1, "setsockopt(SO_REUSEADDR)"))
+        return;
+    // POSIX: EINPROGRESS, and EINTR too, leave the connection being made in the background.
+    if (::connect(handle, reinterpret_cast<const sockaddr *>(&m_sin), sizeof m_sin) != 0
+        && errno != EINPROGRESS && errno != EINTR) {
+        const int error = errno;
+        if (!isConnectOutcome(error)) {
+            m_lastError = SocketErrors::fromErrno(error);
+            socketError(m_lastError, QStringLiteral("Connect"));
+            return;
+        }
+        // The write notifier would find the error already taken; report it as WinSock does.
+        m_writeBusy = true;
+        post(SocketMessage::FdConnect, SocketErrors::fromErrno(error),
+            SocketMessage::Source::WriteNotifier);
+    }
+    changeState(wsConnecting);
+}
+
+int TCustomAsyncSocket::Listen()
+{
+    if (m_handle >= 0 && m_state != wsClosed) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("listen: socket already in use"));
+        return -1;
+    }
+    if (!m_portResolved) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("listen: port not assigned"));
+        return -1;
+    }
+    if (!m_protoResolved) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("listen: protocol not assigned"));
+        return -1;
+    }
+    if (!m_addrResolved) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("listen: address not assigned"));
+        return -1;
+    }
+    if (m_socketType != SOCK_STREAM) {
+        socketError(SocketErrors::SocketTypeNotSupported, QStringLiteral("socket"));
+        return -1;
+    }
+    const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, m_proto);
+    if (handle < 0) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("socket"));
+        return -1;
+    }
+    takeHandle(handle);
+    const quint64 serial = m_serial;
+    const auto current = [&] { return m_handle == handle && m_serial == serial; };
+    // WinSock lets a listener take a port that an old connection still holds in TIME_WAIT;
+    // Linux does so only with SO_REUSEADDR (and unlike WinSock still refuses a second one).
+    const int reuse = 1;
+    if (::setsockopt(handle, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0) {
+        const int error = SocketErrors::fromErrno(errno);
+        ::close(releaseHandle());
+        socketError(error, QStringLiteral("setsockopt(SO_REUSEADDR)"));
+        return -1;
+    }
+    if (::bind(handle, reinterpret_cast<const sockaddr *>(&m_sin), sizeof m_sin) != 0) {
+        const int error = SocketErrors::fromErrno(errno);
+        ::close(releaseHandle());
+        socketError(error, QStringLiteral("Bind"));
+        return -1;
+    }
+    changeState(wsBound);
+    if (!current())
+        return -1;
+    if (::listen(handle, ListenBacklog) != 0) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("Listen"));
+        return -1;
+    }
+    changeState(wsListening);
+    return 0;
+}
+
+int TCustomAsyncSocket::Accept()
+{
+    if (m_state != wsListening) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("not a listening socket"));
+        return -1;
+    }
+    if (m_acceptPaused) {
+        m_acceptPaused = false;
+        updateNotifiers();
+    }
+    int handle = -1;
+    do {
+        handle = ::accept4(m_handle, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("Accept"));
+        return -1;
+    }
+    return handle;
+}
+
+void TCustomAsyncSocket::Dup(int newHandle)
+{
+    // Descriptor 0 is a valid socket on POSIX when standard input is closed.
+    if (newHandle < 0) {
+        socketError(SocketErrors::InvalidArgument, QStringLiteral("Dup"));
+        return;
+    }
+    if (m_handle >= 0) {
+        if (::close(releaseHandle()) != 0 && errno != EINTR) {
+            socketError(SocketErrors::fromErrno(errno), QStringLiteral("Dup (closesocket)"));
+            return;
+        }
+        changeState(wsClosed);
+    }
+    const int flags = ::fcntl(newHandle, F_GETFL);
+    if (flags < 0 || ::fcntl(newHandle, F_SETFL, flags | O_NONBLOCK) != 0) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("WSAAsyncSelect"));
+        return;
+    }
+    takeHandle(newHandle);
+    m_readCount = 0;
+    const quint64 serial = m_serial;
+    const auto current = [&] { return m_handle == newHandle && m_serial == serial; };
+    SetLingerOption();
+    if (!current())
+        return;
+    changeState(wsConnected);
+    // The taken connection can be written to: reported once, as for a connect.
+    if (current())
+        post(SocketMessage::FdWrite, SocketErrors::NoError);
+}
+
+void TCustomAsyncSocket::Close()
+{
+    internalClose(true, SocketErrors::NoError);
+}
+
+int TCustomAsyncSocket::Send(const void *data, int count)
+{
+    if (m_state != wsConnected) {
+        socketError(SocketErrors::NotConnected, QStringLiteral("Send"));
+        return -1;
+    }
+    if (data == nullptr)
+        count = 0;
+    m_allSent = false;
+    const char *bytes = static_cast<const char *>(data);
+    int left = count;
+    while (left > 0) {
+        if (m_sendQueue.empty() || m_sendQueue.back()->isFull())
+            m_sendQueue.push_back(std::make_unique<TBuffer>());
+        const int written = m_sendQueue.back()->write(bytes, left);
+        bytes += written;
+        left -= written;
+    }
+    const int handle = m_handle;
+    const quint64 serial = m_serial;
+    tryToSend();
+    // OnDataSent always follows a send from the event loop, even when the system took
+    // everything at once.
+    if (m_allSent && m_handle == handle && m_serial == serial && handle >= 0)
+        post(SocketMessage::FdWrite, SocketErrors::NoError);
+    return count > 0 ? count : 0;
+}
+
+int TCustomAsyncSocket::SendStr(const QByteArray &text)
+{
+    return Send(text.constData(), static_cast<int>(text.size()));
+}
+
+int TCustomAsyncSocket::Receive(void *buffer, int size)
+{
+    if (buffer == nullptr || size <= 0)
+        return 0;
+    if (m_handle < 0) {
+        m_lastError = SocketErrors::NotASocket;
+        return -1;
+    }
+    // Receiving is what lets the next data notification come, as in WinSock.
+    if (m_readPaused) {
+        m_readPaused = false;
+        updateNotifiers();
+    }
+    ssize_t received = 0;
+    do {
+        received = ::recv(m_handle, buffer, static_cast<size_t>(size), 0);
+    } while (received < 0 && errno == EINTR);
+    if (received > 0) {
+        m_readCount += received;
+        return static_cast<int>(received);
+    }
+    const int error = received < 0 ? SocketErrors::fromErrno(errno) : SocketErrors::NoError;
+    // The read notification may have taken the reset from the socket already.
+    if (m_peerError != 0 && (received == 0 || error != SocketErrors::WouldBlock)) {
+        m_lastError = m_peerError;
+        return -1;
+    }
+    if (received == 0)
+        return 0;
+    m_lastError = error;
+    return -1;
+}
+
+int TCustomAsyncSocket::GetSockName(sockaddr_in &name, int &nameLength)
+{
+    auto length = static_cast<socklen_t>(std::clamp(nameLength, 0, static_cast<int>(sizeof name)));
+    if (::getsockname(m_handle, reinterpret_cast<sockaddr *>(&name), &length) != 0) {
+        m_lastError = SocketErrors::fromErrno(errno);
+        return -1;
+    }
+    nameLength = static_cast<int>(length);
+    return 0;
+}
+
+void TCustomAsyncSocket::SetLingerOption()
+{
+    if (m_lingerOnOff == wsLingerNoSet)
+        return;
+    if (m_handle < 0) {
+        raiseException(QStringLiteral("Cannot set linger option at this time"));
+        return;
+    }
+    linger option {};
+    option.l_onoff = m_lingerOnOff == wsLingerOn ? 1 : 0;
+    option.l_linger = m_lingerTimeout;
+    if (::setsockopt(m_handle, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("setsockopt(SO_LINGER)"));
+}
+
+void TCustomAsyncSocket::handleMessage(const SocketMessage &message)
+{
+    if (message.type() == SocketMessage::LookupDone)
+        handleLookupDone(message);
+    else
+        handleNotification(message);
+}
+
+void TCustomAsyncSocket::handleNotification(const SocketMessage &message)
+{
+    // A notification for a socket that is no longer this component's is dropped.
+    if (message.handle() != m_handle || message.serial() != m_serial)
+        return;
+    if (message.source() == SocketMessage::Source::ReadNotifier)
+        m_readBusy = false;
+    else if (message.source() == SocketMessage::Source::WriteNotifier)
+        m_writeBusy = false;
+
+    // Any event handler may close the socket, open another, or throw; after each one the
+    // message is handled further only while it is still about the socket it came for.
+    const QPointer<TCustomAsyncSocket> self(this);
+    const int handle = m_handle;
+    const quint64 serial = m_serial;
+    const auto current = [&] { return !self.isNull() && m_handle == handle && m_serial == serial; };
+    const auto rearm = qScopeGuard([&] {
+        if (!self.isNull())
+            updateNotifiers();
+    });
+    const unsigned notifications = message.notifications();
+    const auto error = static_cast<quint16>(message.error());
+
+    if ((notifications & SocketMessage::FdConnect) != 0 && m_state == wsConnecting) {
+        changeState(wsConnected);
+        if (!current())
+            return;
+        try {
+            if (OnSessionConnected)
+                OnSessionConnected(this, error);
+        } catch (...) {
+            if (error != 0 && current())
+                Close();
+            throw;
+        }
+        if (!current())
+            return;
+        if (error != 0) {
+            Close();
+            return;
+        }
+    }
+    if ((notifications & SocketMessage::FdRead) != 0) {
+        m_readPaused = true;
+        receiveLoop(error, true);
+        if (!current())
+            return;
+    }
+    if ((notifications & SocketMessage::FdWrite) != 0) {
+        tryToSend();
+        if (!current())
+            return;
+        if (m_allSent && OnDataSent) {
+            OnDataSent(this, error);
+            if (!current())
+                return;
+        }
+    }
+    if ((notifications & SocketMessage::FdAccept) != 0) {
+        m_acceptPaused = true;
+        if (OnSessionAvailable) {
+            OnSessionAvailable(this, error);
+            if (!current())
+                return;
+        }
+    }
+    if ((notifications & SocketMessage::FdClose) != 0 && m_state != wsConnecting) {
+        // Whatever is still unread is delivered before the session is reported closed.
+        receiveLoop(error, false);
+        if (!current())
+            return;
+        if (OnSessionClosed && !m_closeInvoked) {
+            m_closeInvoked = true;
+            try {
+                OnSessionClosed(this, error);
+            } catch (...) {
+                if (current())
+                    Close();
+                throw;
+            }
+            if (!current())
+                return;
+        }
+        Close();
+    }
+}
+
+void TCustomAsyncSocket::handleLookupDone(const SocketMessage &message)
+{
+    // The answer of a cancelled or superseded lookup.
+    if (message.handle() == 0 || message.handle() != m_dnsLookupHandle)
+        return;
+    m_dnsLookupHandle = 0;
+    m_dnsLookup.reset();
+    int error = message.error();
+    if (error == SocketErrors::NoError) {
+        m_dnsResultList = message.addresses();
+        if (m_dnsResultList.isEmpty())
+            error = SocketErrors::NoData;
+        else
+            m_dnsResult = m_dnsResultList.first();
+    }
+    if (OnDnsLookupDone)
+        OnDnsLookupDone(this, static_cast<quint16>(error));
+}
+
+void TCustomAsyncSocket::onReadActivated()
+{
+    // An activation that Qt had already collected when the notifier was switched off.
+    if (!m_readNotifier->isEnabled())
+        return;
+    m_readNotifier->setEnabled(false);
+    if (m_handle < 0)
+        return;
+    if (m_state == wsListening) {
+        m_readBusy = true;
+        post(SocketMessage::FdAccept, SocketErrors::NoError, SocketMessage::Source::ReadNotifier);
+        return;
+    }
+    if (m_state != wsConnected)
+        return;
+    // Readable means data, the peer's end of stream, or an error: a peek tells which.
+    char byte = 0;
+    ssize_t peeked = 0;
+    do {
+        peeked = ::recv(m_handle, &byte, 1, MSG_PEEK);
+    } while (peeked < 0 && errno == EINTR);
+    unsigned notifications = SocketMessage::FdClose;
+    int error = SocketErrors::NoError;
+    if (peeked > 0) {
+        // Data with the peer's FIN behind it: both are reported, data first, as WinSock
+        // posts FD_CLOSE while data may still be unread.
+        pollfd state {m_handle, POLLRDHUP, 0};
+        const bool peerClosed
+            = ::poll(&state, 1, 0) == 1 && (state.revents & (POLLRDHUP | POLLHUP)) != 0;
+        notifications = SocketMessage::FdRead | (peerClosed ? SocketMessage::FdClose : 0u);
+    } else if (peeked < 0) {
+        error = SocketErrors::fromErrno(errno);
+        if (error == SocketErrors::WouldBlock) {
+            updateNotifiers();
+            return;
+        }
+        m_peerError = error;
+    }
+    if ((notifications & SocketMessage::FdClose) != 0)
+        m_closeSeen = true;
+    m_readBusy = true;
+    post(notifications, error, SocketMessage::Source::ReadNotifier);
+}
+
+void TCustomAsyncSocket::onWriteActivated()
+{
+    if (!m_writeNotifier->isEnabled())
+        return;
+    m_writeNotifier->setEnabled(false);
+    if (m_handle < 0)
+        return;
+    if (m_state == wsConnecting) {
+        int pending = 0;
+        socklen_t length = sizeof pending;
+        if (::getsockopt(m_handle, SOL_SOCKET, SO_ERROR, &pending, &length) != 0)
+            pending = errno;
+        const int error = SocketErrors::fromErrno(pending);
+        // A connection is reported together with the first write notification.
+        m_writeBusy = true;
+        post(error == SocketErrors::NoError ? SocketMessage::FdConnect | SocketMessage::FdWrite
+                                            : SocketMessage::FdConnect,
+            error, SocketMessage::Source::WriteNotifier);
+        return;
+    }
+    if (m_state == wsConnected && m_writeArmed) {
+        m_writeArmed = false;
+        m_writeBusy = true;
+        post(SocketMessage::FdWrite, SocketErrors::NoError, SocketMessage::Source::WriteNotifier);
+    }
+}
+
+void TCustomAsyncSocket::updateNotifiers()
+{
+    const bool open = m_handle >= 0;
+    const bool read = open && !m_readBusy
+        && ((m_state == wsConnected && !m_readPaused && !m_closeSeen)
+            || (m_state == wsListening && !m_acceptPaused));
+    // A connected socket is nearly always writable: watching it without need spins a core.
+    const bool write = open && !m_writeBusy
+        && (m_state == wsConnecting || (m_state == wsConnected && m_writeArmed));
+    if (m_readNotifier->isEnabled() != read)
+        m_readNotifier->setEnabled(read);
+    if (m_writeNotifier->isEnabled() != write)
+        m_writeNotifier->setEnabled(write);
+}
+
+void TCustomAsyncSocket::post(unsigned notifications, int error, SocketMessage::Source source)
+{
+    QCoreApplication::postEvent(
+        m_window, SocketMessage::notify(m_handle, m_serial, notifications, error, source));
+}
+
+void TCustomAsyncSocket::changeState(TSocketState newState)
+{
+    const TSocketState oldState = m_state;
+    if (oldState == newState)
+        return;
+    m_state = newState;
+    updateNotifiers();
+    if (OnChangeState && !m_destroying)
+        OnChangeState(this, oldState, newState);
+}
+
+void TCustomAsyncSocket::takeHandle(int handle)
+{
+    m_handle = handle;
+    ++m_serial;
+    m_readBusy = false;
+    m_writeBusy = false;
+    m_readPaused = false;
+    m_acceptPaused = false;
+    m_writeArmed = false;
+    m_closeSeen = false;
+    m_peerError = 0;
+    m_closeInvoked = false;
+    m_sendQueue.clear();
+    m_allSent = true;
+    m_readNotifier->setSocket(handle);
+    m_writeNotifier->setSocket(handle);
+}
+
+int TCustomAsyncSocket::releaseHandle()
+{
+    // The notifiers let go of the descriptor before it is closed and its number reused.
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    m_readNotifier->setSocket(-1);
+    m_writeNotifier->setSocket(-1);
+    const int handle = std::exchange(m_handle, -1);
+    ++m_serial;
+    m_sendQueue.clear();
+    m_allSent = true;
+    return handle;
+}
+
+void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error)
+{
+    if (m_handle < 0) {
+        changeState(wsClosed);
+        return;
+    }
+    // Ends the connection in both directions even if another process shares the descriptor.
+    ::shutdown(m_handle, SHUT_RDWR);
+    // close() never answers "would block" here, and on Linux EINTR still releases the
+    // descriptor (POSIX leaves that open), so retrying could close a reused number.
+    if (::close(releaseHandle()) != 0 && errno != EINTR) {
+        socketError(SocketErrors::fromErrno(errno), QStringLiteral("Disconnect (closesocket)"));
+        return;
+    }
+    // Settings return to their defaults before the events, so a handler may already assign
+    // Addr and Port and connect again.
+    resetSettings();
+    const QPointer<TCustomAsyncSocket> self(this);
+    const quint64 serial = m_serial;
+    changeState(wsClosed);
+    if (self.isNull() || m_serial != serial)
+        return;
+    if (raiseClosed && OnSessionClosed && !m_closeInvoked && !m_destroying) {
+        m_closeInvoked = true;
+        OnSessionClosed(this, error);
+    }
+}
+
+void TCustomAsyncSocket::resetSettings()
+{
+    m_addrText.clear();
+    m_portText.clear();
+    m_protoText = TcpName;
+    m_protoName = TcpName.toLatin1();
+    m_sin = sockaddr_in {};
+    m_sin.sin_family = AF_INET;
+    m_addrResolved = false;
+    m_portResolved = false;
+    // "tcp" stays the protocol, so only Addr and Port must be assigned again.
+    m_protoResolved = true;
+    m_proto = IPPROTO_TCP;
+    m_socketType = SOCK_STREAM;
+    m_lingerOnOff = wsLingerOn;
+    m_lingerTimeout = 0;
+}
+
+void TCustomAsyncSocket::receiveLoop(quint16 error, bool bounded)
+{
+    const QPointer<TCustomAsyncSocket> self(this);
+    const int handle = m_handle;
+    const quint64 serial = m_serial;
+    for (int round = 0; !bounded || round < MaxReceiveRounds; ++round) {
+        m_lastError = SocketErrors::NoError;
+        if (!OnDataAvailable)
+            return;
+        const qint64 before = m_readCount;
+        try {
+            OnDataAvailable(this, error);
+        } catch (...) {
+            // The handler's failure ends the loop and goes no further: callers of the
+            // component rely on data handlers never throwing into the event loop.
+            return;
+        }
+        if (self.isNull() || m_handle != handle || m_serial != serial)
+            return;
+        // A handler that took nothing would be called forever on the same bytes.
+        if (m_lastError != SocketErrors::NoError || m_readCount == before)
+            return;
+        int waiting = 0;
+        if (::ioctl(handle, FIONREAD, &waiting) != 0) {
+            m_lastError = SocketErrors::fromErrno(errno);
+            return;
+        }
+        if (waiting <= 0)
+            return;
+    }
+}
+
+void TCustomAsyncSocket::tryToSend()
+{
+    while (!m_sendQueue.empty() && m_handle >= 0) {
+        TBuffer &first = *m_sendQueue.front();
+        int length = 0;
+        const char *bytes = first.peek(length);
+        if (length <= 0) {
+            if (m_sendQueue.size() == 1)
+                break;
+            m_sendQueue.pop_front();
+            continue;
+        }
+        const int flags = MSG_NOSIGNAL | (m_sendFlags == wsSendUrgent ? MSG_OOB : 0);
+        ssize_t sent = 0;
+        do {
+            sent = ::send(m_handle, bytes, static_cast<size_t>(length), flags);
+        } while (sent < 0 && errno == EINTR);
+        if (sent < 0) {
+            const int error = SocketErrors::fromErrno(errno);
+            switch (error) {
+            case SocketErrors::WouldBlock:
+                m_writeArmed = true;
+                updateNotifiers();
+                return;
+            case SocketErrors::InvalidArgument:
+            case SocketErrors::NotASocket:
+            case SocketErrors::ConnectionReset:
+            case SocketErrors::NotConnected:
+                // The connection is gone: the session ends here, with the reason.
+                internalClose(true, static_cast<quint16>(error));
+                return;
+            default:
+                socketError(error, QStringLiteral("TryToSend failed"));
+                return;
+            }
+        }
+        first.remove(static_cast<int>(sent));
+        if (sent < length) {
+            m_writeArmed = true;
+            updateNotifiers();
+            return;
+        }
+    }
+    m_allSent = m_sendQueue.empty() || m_sendQueue.front()->isEmpty();
+    if (m_allSent && m_writeArmed) {
+        // Everything went out before the write notification came: nothing is left to wait for.
+        m_writeArmed = false;
+        updateNotifiers();
+    }
+}
+
+bool TCustomAsyncSocket::setOption(int option, int value, const char *sockFunc)
+{
+    if (::setsockopt(m_handle, SOL_SOCKET, option, &value, sizeof value) == 0)
+        return true;
+    socketError(SocketErrors::fromErrno(errno), QString::fromLatin1(sockFunc));
+    return false;
+}
+
+void TCustomAsyncSocket::socketError(int error, const QString &sockFunc)
+{
+    const QString text = QStringLiteral("Error %1 in function %2\r\n%3")
+                             .arg(error)
+                             .arg(sockFunc, SocketErrors::description(error));
+    // A connection that is reset or not connected is of no further use.
+    if (error == SocketErrors::ConnectionReset || error == SocketErrors::NotConnected)
+        internalClose(false, SocketErrors::NoError);
+    raiseException(text);
+}
+
+void TCustomAsyncSocket::raiseException(const QString &text)
+{
+    if (OnError) {
+        OnError(this);
+        return;
+    }
+    throw ESocketException(text);
+}
