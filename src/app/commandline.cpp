@@ -45,7 +45,7 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
 {
     const std::optional<QString> text = readExternalTextFile(options.project);
     if (!text)
-        return fail(err, QStringLiteral("Cannot open file %1").arg(options.project));
+        return fail(err, cannotOpenFile(options.project));
     const QString templates = applicationDirectory + QStringLiteral("Templates/");
     ProjectFile::Opened opened
         = ProjectFile::open(ProjectFile::read(*text), TemplateGallery::names(templates),
@@ -67,7 +67,7 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
     const QStringList page
         = PageBuilder::build(splitLines(*templateText), model, PageBuilder::now());
     if (!writeFileAtomically(file, PageBuilder::bytes(page)))
-        return fail(err, QStringLiteral("Cannot create file %1").arg(file));
+        return fail(err, cannotCreateFile(file));
 
     const FileCopy::Decision onExisting
         = options.skipExisting ? FileCopy::Decision::Keep : FileCopy::Decision::ReplaceAll;

@@ -14,8 +14,6 @@ namespace {
 
 // The strip scrolls by two steps' width: steps 1-6 or 3-8 are in view.
 constexpr int kScrollOffset = 160;
-constexpr int kToolbarClientHeight = 400; // 430 with the title bar and frame
-constexpr int kClassicClientHeight = 345; // 375 with the title bar and frame
 
 } // namespace
 

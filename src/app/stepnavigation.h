@@ -63,3 +63,9 @@ private:
 };
 
 inline constexpr char16_t kWindowCaptionPrefix[] = u"Marbleton HTML Editor Zephyro 2.0 - ";
+
+// The main window's client area. The window heights of the design (430 and 375) include a
+// title bar and frame of about 30 pixels.
+inline constexpr int kClientWidth = 542;
+inline constexpr int kToolbarClientHeight = 400;
+inline constexpr int kClassicClientHeight = 345;

@@ -37,8 +37,6 @@
 
 namespace {
 
-constexpr int kClientWidth = 542;
-
 std::optional<QImage> loadPicture(const QString &path)
 {
     PictureLoader::Result loaded = PictureLoader::load(path);
@@ -46,8 +44,6 @@ std::optional<QImage> loadPicture(const QString &path)
         return std::nullopt;
     return std::move(loaded.image);
 }
-constexpr int kToolbarClientHeight = 400;
-
 } // namespace
 
 TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget *parent)
@@ -434,7 +430,7 @@ bool TfrmWiz::SaveProjectFile(const QString &chosenPath)
     // Written whole or not at all; a failed save keeps the old file and is never shown
     // as done.
     if (!writeFileAtomically(target.file, ProjectFile::bytes(pageModel()))) {
-        showError(QStringLiteral("Cannot create file %1").arg(target.file));
+        showError(cannotCreateFile(target.file));
         return false;
     }
     m_documentPath = target.documentPath;
@@ -526,7 +522,7 @@ bool TfrmWiz::BuildHTMLPage(const QString &chosenPath)
     const QString file = PageBuilder::pageFile(chosenPath);
     if (!writeFileAtomically(file, PageBuilder::bytes(page))) {
         QApplication::restoreOverrideCursor();
-        showError(QStringLiteral("Cannot create file %1").arg(file));
+        showError(cannotCreateFile(file));
         return false;
     }
     m_ui.lblSavedURL->setText(file);
@@ -596,7 +592,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
     const std::optional<QString> text = readExternalTextFile(path);
     if (!text) {
         QApplication::restoreOverrideCursor();
-        showError(QStringLiteral("Cannot open file %1").arg(path));
+        showError(cannotOpenFile(path));
         return;
     }
     QStringList templates;

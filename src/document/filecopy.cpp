@@ -1,5 +1,7 @@
 #include "filecopy.h"
 
+#include "pagemodel.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,13 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-QString fileNameOf(const QString &path)
-{
-    const qsizetype slash
-        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(slash + 1);
-}
 
 bool copyWhole(const QString &source, const QString &target)
 {
@@ -51,7 +46,7 @@ QList<Failure> copyInto(
     QList<Failure> failures;
     bool replaceAll = false;
     for (const QString &source : sources) {
-        const QString target = QDir(folder).filePath(fileNameOf(source));
+        const QString target = QDir(folder).filePath(fileNamePart(source));
         const QFileInfo targetInfo(target);
         if (targetInfo.exists()) {
             if (targetInfo.canonicalFilePath() == QFileInfo(source).canonicalFilePath())

@@ -54,13 +54,6 @@ QString marginOpening(const QString &width)
         + QStringLiteral("<TD VALIGN=\"TOP\">") + kCrLf;
 }
 
-QString imageFileName(const QString &path)
-{
-    const qsizetype slash
-        = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return path.mid(slash + 1);
-}
-
 QString linkList(const PageModel &model)
 {
     QString text;
@@ -76,7 +69,7 @@ QString linkList(const PageModel &model)
                 text += QStringLiteral(
                             "<A HREF=\"%1\"><IMG SRC=\"%2\" BORDER=0 HEIGHT=\"%3\" WIDTH=\"%4\" "
                             "ALT=\"Image Link\"></A><BR CLEAR=\"ALL\">")
-                            .arg(row.address, imageFileName(row.image), row.height, row.width)
+                            .arg(row.address, fileNamePart(row.image), row.height, row.width)
                     + kCrLf;
             }
         }

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 QStringList textBoxLines(const QString &text)
 {
     if (text.isEmpty())
@@ -22,4 +24,11 @@ bool isFullPath(const QString &path)
     // Older project files hold Windows paths such as "C:\Pics\a.gif".
     static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:[\\\\/]"));
     return QDir::isAbsolutePath(path) || drive.match(path).hasMatch();
+}
+
+QString fileNamePart(const QString &path)
+{
+    const qsizetype slash
+        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(slash + 1);
 }

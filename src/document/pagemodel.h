@@ -75,3 +75,6 @@ QStringList textBoxLines(const QString &text);
 // A path that names a file wherever the program runs: absolute here, or a Windows path
 // with a drive from an older file.
 bool isFullPath(const QString &path);
+
+// The file name of a path: the part after its last "/", or "\" in a Windows path.
+QString fileNamePart(const QString &path);

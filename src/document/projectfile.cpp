@@ -32,14 +32,6 @@ QString itemText(const auto &items, int index)
     return QString::fromUtf16(items[static_cast<std::size_t>(index)]);
 }
 
-// The file name part of a stored path; older files hold Windows paths with "\".
-QString fileNamePart(const QString &path)
-{
-    const qsizetype slash
-        = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    return path.mid(slash + 1);
-}
-
 class KeyIndex {
 public:
     explicit KeyIndex(const QStringList &lines)

@@ -183,3 +183,15 @@ TEST_F(SavingTest, WithoutATemplateSavingAsksForOne)
     EXPECT_EQ(visiblePanel(), 0);
     EXPECT_TRUE(ui().btnTB[0]->isChecked());
 }
+
+TEST_F(SavingTest, CancellingTheHtmlDialogWritesNothing)
+{
+    dialogs->answerFile(QString());
+    save();
+    EXPECT_TRUE(QDir(appDir.filePath(QStringLiteral("site"))).isEmpty());
+    EXPECT_EQ(ui().lblSavedURL->text(), QStringLiteral("Not saved yet..."));
+    EXPECT_FALSE(ui().btnPreview->isEnabled());
+    // As it always has: a cancelled page save counts as saved and offers the upload.
+    EXPECT_FALSE(window->isModified());
+    EXPECT_TRUE(ui().btnUpload->isEnabled());
+}
