@@ -59,9 +59,11 @@ void WizardUi::setupStart(QWidget *page)
     // through whenever there is no picture.
     shpStyles = ui::place(new TShape(props), "shpStyles", QRect(240, 8, 124, 124));
     shpStyles->setFillColor(kAppWorkspaceColor);
+    // Exactly under the picture, so that a picture hides all of it.
     lblStyles4 = ui::label(
-        props, "lblStyles4", QStringLiteral("Select a Template"), 1022, QRect(240, 62, 124, 16));
+        props, "lblStyles4", QStringLiteral("Select a Template"), 1022, QRect(264, 22, 75, 95));
     lblStyles4->setAlignment(Qt::AlignCenter);
+    lblStyles4->setWordWrap(true);
     imgStyles = ui::place(new QLabel(props), "imgStyles", QRect(264, 22, 75, 95));
     imgStyles->setScaledContents(true);
 
