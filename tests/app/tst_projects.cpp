@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -193,4 +194,34 @@ TEST_F(ProjectTest, AFailedProjectSaveKeepsThePageUnsaved)
     QTest::mouseClick(ui().btnSave, Qt::LeftButton);
     EXPECT_TRUE(window->isModified());
     EXPECT_TRUE(window->openProjectFlag());
+}
+
+TEST_F(ProjectTest, ThePageImageIsPlacedByItsSize)
+{
+    struct Case {
+        QSize size;
+        QRect expected; // in the scroll box's canvas
+    };
+    createWindow();
+    const QSize client = ui().sbImages->viewport()->size();
+    const Case cases[] = {
+        {QSize(100, 100), QRect((client.width() - 100) / 2, (client.height() - 100) / 2, 100, 100)},
+        {QSize(400, 300), QRect(10, 10, 410, 310)},
+        {QSize(330, 201), QRect(0, 10, 330, 211).translated((client.width() - 330) / 2, 0)},
+    };
+    for (const Case &c : cases) {
+        QImage picture(c.size, QImage::Format_RGB32);
+        picture.fill(Qt::yellow);
+        const QString path = appDir.filePath(QStringLiteral("big.bmp"));
+        ASSERT_TRUE(picture.save(path, "BMP"));
+        const QString file = writeAppFile(QStringLiteral("image.pwz"),
+            "STYLE=Simple\r\nIMGNAME=" + path.toUtf8() + "\r\n");
+        dialogs->answerFile(file);
+        QTest::mouseClick(ui().btnPWZ, Qt::LeftButton);
+        EXPECT_EQ(ui().imgImage->geometry(), c.expected) << c.size.width() << "x" << c.size.height();
+        const QSize canvas = ui().sbImages->widget()->size();
+        EXPECT_GE(canvas.width(), c.expected.right() + 1);
+        EXPECT_GE(canvas.height(), c.expected.bottom() + 1);
+        EXPECT_EQ(ui().txtImage->text(), QStringLiteral("big.bmp"));
+    }
 }
