@@ -17,7 +17,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-tu
           libgif-dev fonts-liberation)
 case "$mode" in
 run) ;;
-test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev) ;;
+test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2

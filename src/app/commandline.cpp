@@ -2,19 +2,30 @@
 
 #include "externaltext.h"
 #include "filecopy.h"
+#include "messagepump.h"
 #include "messagetable.h"
 #include "pagebuilder.h"
 #include "pictureloader.h"
 #include "projectfile.h"
 #include "templategallery.h"
+#include "tftpclient.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTextStream>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
 const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
+  zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--verbose] FILE...
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template in the
@@ -25,6 +36,16 @@ build   Reads a page project, makes its page from the project's template in the
         --tick-links     shows every link of the project in the page's link list
                          (links read from a project are not ticked otherwise)
         Prints the path of the written page.
+
+upload  Sends files to a web server by FTP as the Upload step does: connects to
+        HOST (port 21 unless --port is given) as USER, changes to the remote folder
+        DIR when one is given, stores every FILE in binary mode under its file name
+        and disconnects. The password is read from the environment variable
+        ZEPHYRO_PASSWORD, or asked for on the terminal; it is never given on the
+        command line.
+        --verbose  also prints every command sent and every reply received
+        Prints the status and the bytes sent; a failure is printed as "Error "
+        followed by the server's reply and ends with a non-zero exit status.
 )";
 
 struct BuildOptions {
@@ -80,6 +101,245 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
     return failures.isEmpty() ? 0 : 1;
 }
 
+struct UploadOptions {
+    QString host;
+    QString port = QStringLiteral("21");
+    QString user;
+    QString directory;
+    bool verbose = false;
+    QStringList files;
+};
+
+// Asks for the password on the terminal without showing what is typed; nullopt when there
+// is no terminal to ask on.
+std::optional<QString> askPassword()
+{
+    const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (tty < 0)
+        return std::nullopt;
+    const auto closeTty = qScopeGuard([tty] { ::close(tty); });
+    termios normal {};
+    if (::tcgetattr(tty, &normal) != 0)
+        return std::nullopt;
+    termios hidden = normal;
+    hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    const char prompt[] = "Password: ";
+    if (::write(tty, prompt, sizeof prompt - 1) < 0 || ::tcsetattr(tty, TCSAFLUSH, &hidden) != 0)
+        return std::nullopt;
+    const auto restore = qScopeGuard([tty, &normal] {
+        ::tcsetattr(tty, TCSAFLUSH, &normal);
+        // The end of the typed line was not shown either.
+        [[maybe_unused]] const ssize_t written = ::write(tty, "\n", 1);
+    });
+    // A password is short; a longer line is cut rather than held whole.
+    constexpr int Longest = 1024;
+    QByteArray typed;
+    char c = 0;
+    while (typed.size() < Longest) {
+        const ssize_t n = ::read(tty, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || c == '\n')
+            break;
+        typed.append(c);
+    }
+    return QString::fromLocal8Bit(typed);
+}
+
+// One run of the Upload step's work with the FTP client, in the same order: connect; in the
+// connect's request-done event CWD (or PWD without a folder); TYPE I; one STOR per file;
+// QUIT. Every failure the client reports closes the connection and is printed.
+class Upload final {
+public:
+    Upload(
+        const UploadOptions &options, const QString &password, QTextStream &out, QTextStream &err)
+        : m_options(options)
+        , m_out(out)
+        , m_err(err)
+    {
+        m_ftp.SetTimeout(15);
+        m_ftp.SetBinary(true);
+        m_ftp.SetShareMode(ftpShareExclusive);
+        m_ftp.SetHostName(options.host);
+        m_ftp.SetPort(options.port);
+        m_ftp.SetUserName(options.user);
+        m_ftp.SetPassWord(password);
+        m_ftp.SetHostDirName(options.directory);
+        m_ftp.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
+            requestDone(kind, error);
+        };
+        m_ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &) { progress(count); };
+        if (options.verbose) {
+            m_ftp.OnDisplay
+                = [this](TCustomFtpClient *, const QString &line) { m_out << line << Qt::endl; };
+        }
+    }
+
+    int run()
+    {
+        status(Msg::Connecting);
+        note(m_ftp.Connect());
+        settle();
+        if (!m_ftp.IsConnected()) {
+            status(Msg::Disconnected);
+            return finish();
+        }
+        status(Msg::Connected);
+        status(Msg::TransferringFiles);
+        note(m_ftp.SetType());
+        for (const QString &file : m_options.files) {
+            m_file = QFileInfo(file).fileName();
+            m_ftp.SetHostFileName(m_file);
+            m_ftp.SetLocalFileName(file);
+            m_lastCount = -1;
+            m_printedCount = -1;
+            note(m_ftp.Put());
+            settle();
+            if (m_lastCount != m_printedCount)
+                printProgress(m_lastCount);
+        }
+        if (!m_reported && m_allDone)
+            status(Msg::TransferComplete);
+        if (m_ftp.IsConnected())
+            note(m_ftp.Quit());
+        settle();
+        status(Msg::Disconnected);
+        return finish();
+    }
+
+private:
+    void requestDone(TFtpRequest kind, quint16 error)
+    {
+        if (error != 0) {
+            if (m_ftp.IsConnected()) {
+                m_ftp.Quit();
+                status(Msg::Disconnected);
+            }
+            report();
+            return;
+        }
+        if (kind == TFtpRequest::Connect)
+            note(m_options.directory.isEmpty() ? m_ftp.PrintDir() : m_ftp.ChangeDir());
+    }
+
+    void progress(qint64 count)
+    {
+        m_lastCount = count;
+        // A line per piece would be a line per kilobyte: the first, then one a second.
+        if (count != m_printedCount && (m_printedCount < 0 || m_progressClock.hasExpired(1000)))
+            printProgress(count);
+    }
+
+    void printProgress(qint64 count)
+    {
+        m_out << m_file << ": " << count << " bytes" << Qt::endl;
+        m_printedCount = count;
+        m_progressClock.start();
+    }
+
+    void status(int message)
+    {
+        const QString text = MessageTable::englishText(message);
+        if (text == m_status)
+            return;
+        m_status = text;
+        m_out << text << Qt::endl;
+    }
+
+    void report()
+    {
+        m_reported = true;
+        m_err << "Error " << m_ftp.ErrorMessage() << Qt::endl;
+    }
+
+    // A call that failed without a request-done error (a timed-out CWD, a Put refused after
+    // the connection was lost) is a failure too.
+    void note(bool done) { m_allDone = m_allDone && done; }
+
+    // Raises a request-done event that a timed-out call left for the event loop.
+    void settle()
+    {
+        try {
+            MessagePump::processMessages(QEventLoop::AllEvents);
+        } catch (const std::exception &e) {
+            m_allDone = false;
+            m_err << "Error " << e.what() << Qt::endl;
+            m_reported = true;
+        }
+    }
+
+    int finish()
+    {
+        if (m_reported)
+            return 1;
+        if (m_allDone)
+            return 0;
+        report();
+        return 1;
+    }
+
+    const UploadOptions &m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    TFtpClient m_ftp;
+    QString m_status;
+    QString m_file;
+    qint64 m_lastCount = -1;
+    qint64 m_printedCount = -1;
+    QElapsedTimer m_progressClock;
+    bool m_reported = false;
+    bool m_allDone = true;
+};
+
+int upload(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    UploadOptions options;
+    bool filesOnly = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (filesOnly || !argument.startsWith(QLatin1String("--"))) {
+            options.files << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            filesOnly = true;
+        } else if (argument == QLatin1String("--verbose")) {
+            options.verbose = true;
+        } else if (argument == QLatin1String("--host") || argument == QLatin1String("--port")
+            || argument == QLatin1String("--user") || argument == QLatin1String("--dir")) {
+            if (i + 1 >= arguments.size())
+                return fail(err, QStringLiteral("Option \"%1\" needs a value.").arg(argument));
+            const QString value = arguments.at(++i);
+            if (argument == QLatin1String("--host"))
+                options.host = value;
+            else if (argument == QLatin1String("--port"))
+                options.port = value;
+            else if (argument == QLatin1String("--user"))
+                options.user = value;
+            else
+                options.directory = value;
+        } else if (argument == QLatin1String("--password")) {
+            return fail(err,
+                QStringLiteral("The password is never given on the command line: set "
+                               "ZEPHYRO_PASSWORD or type it when asked."));
+        } else {
+            return fail(err, QStringLiteral("Unknown option \"%1\".").arg(argument));
+        }
+    }
+    if (options.host.isEmpty() || options.user.isEmpty() || options.files.isEmpty())
+        return fail(err, QString::fromLatin1(kUsage));
+
+    std::optional<QString> password;
+    if (qEnvironmentVariableIsSet("ZEPHYRO_PASSWORD"))
+        password = qEnvironmentVariable("ZEPHYRO_PASSWORD");
+    else
+        password = askPassword();
+    if (!password)
+        return fail(err, QStringLiteral("No password: set ZEPHYRO_PASSWORD or run on a terminal."));
+    Upload run(options, *password, out, err);
+    return run.run();
+}
+
 } // namespace
 
 int runCommandLine(const QStringList &arguments, const QString &applicationDirectory,
@@ -91,6 +351,8 @@ int runCommandLine(const QStringList &arguments, const QString &applicationDirec
         out << kUsage;
         return 0;
     }
+    if (arguments.constFirst() == QLatin1String("upload"))
+        return upload(arguments.mid(1), out, err);
     if (arguments.constFirst() != QLatin1String("build"))
         return fail(err,
             QStringLiteral("Unknown command \"%1\".\n\n").arg(arguments.constFirst())

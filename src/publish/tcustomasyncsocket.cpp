@@ -448,6 +448,17 @@ int TCustomAsyncSocket::GetSockName(sockaddr_in &name, int &nameLength)
     return 0;
 }
 
+int TCustomAsyncSocket::GetPeerName(sockaddr_in &name, int &nameLength)
+{
+    auto length = static_cast<socklen_t>(std::clamp(nameLength, 0, static_cast<int>(sizeof name)));
+    if (::getpeername(m_handle, reinterpret_cast<sockaddr *>(&name), &length) != 0) {
+        m_lastError = SocketErrors::fromErrno(errno);
+        return -1;
+    }
+    nameLength = static_cast<int>(length);
+    return 0;
+}
+
 void TCustomAsyncSocket::SetLingerOption()
 {
     if (m_lingerOnOff == wsLingerNoSet)
@@ -857,14 +868,14 @@ void TCustomAsyncSocket::socketError(int error, const QString &sockFunc)
     // A connection that is reset or not connected is of no further use.
     if (error == SocketErrors::ConnectionReset || error == SocketErrors::NotConnected)
         internalClose(false, SocketErrors::NoError);
-    raiseException(text);
+    raiseException(text, error);
 }
 
-void TCustomAsyncSocket::raiseException(const QString &text)
+void TCustomAsyncSocket::raiseException(const QString &text, int error)
 {
     if (OnError) {
         OnError(this);
         return;
     }
-    throw ESocketException(text);
+    throw ESocketException(text, error);
 }

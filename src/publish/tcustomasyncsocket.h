@@ -142,6 +142,9 @@ public:
 
     // The local address and port; returns 0, or -1 with the error number in LastError.
     int GetSockName(sockaddr_in &name, int &nameLength);
+    // The remote address and port of a connected socket; returns 0, or -1 with the error
+    // number in LastError.
+    int GetPeerName(sockaddr_in &name, int &nameLength);
     // Applies LingerOnOff and LingerTimeout to the open socket.
     void SetLingerOption();
 
@@ -176,7 +179,7 @@ private:
     bool setOption(int option, int value, const char *sockFunc);
 
     void socketError(int error, const QString &sockFunc);
-    void raiseException(const QString &text);
+    void raiseException(const QString &text, int error = 0);
 
     SocketWindow *m_window;
     QSocketNotifier *m_readNotifier;

@@ -347,6 +347,14 @@ TEST(AsyncSocket, ListenAcceptAndDupCarryAConnection)
     };
     connection.Dup(handle);
     EXPECT_EQ(connection.State(), wsConnected);
+    sockaddr_in clientName {};
+    socklen_t clientLength = sizeof clientName;
+    ASSERT_EQ(::getsockname(client, reinterpret_cast<sockaddr *>(&clientName), &clientLength), 0);
+    sockaddr_in peer {};
+    int peerLength = sizeof peer;
+    ASSERT_EQ(connection.GetPeerName(peer, peerLength), 0);
+    EXPECT_EQ(ntohl(peer.sin_addr.s_addr), INADDR_LOOPBACK);
+    EXPECT_EQ(peer.sin_port, clientName.sin_port);
     EXPECT_EQ(log.lines, QStringList({QStringLiteral("state wsClosed>wsConnected")}));
     ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
 
@@ -571,6 +579,28 @@ INSTANTIATE_TEST_SUITE_P(AsyncSocket, Misuses,
             [](TCustomAsyncSocket &s) { s.SetSendFlags(static_cast<TSocketSendFlags>(7)); },
             "Invalid SendFlags"}),
     [](const ::testing::TestParamInfo<Misuse> &info) { return info.param.name; });
+
+TEST(AsyncSocket, ReportsCarryTheSocketErrorNumber)
+{
+    TAsyncSocket socket;
+    int error = -1;
+    try {
+        socket.SendStr("x");
+    } catch (const ESocketException &e) {
+        error = e.error();
+    }
+    EXPECT_EQ(error, 10057);
+    try {
+        socket.Connect();
+    } catch (const ESocketException &e) {
+        error = e.error();
+    }
+    EXPECT_EQ(error, 0); // a refusal without a socket error
+    sockaddr_in peer {};
+    int length = sizeof peer;
+    EXPECT_EQ(socket.GetPeerName(peer, length), -1);
+    EXPECT_EQ(socket.LastError(), 10038);
+}
 
 TEST(AsyncSocket, NotificationsOfAClosedSocketAreDropped)
 {

@@ -1,0 +1,83 @@
+#include "ftplocalfile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The advisory lock a sharing mode asks for; 0 for none.
+int lockFor(TFtpShareMode mode)
+{
+    switch (mode) {
+    case ftpShareExclusive:
+    case ftpShareDenyRead:
+        return LOCK_EX;
+    case ftpShareDenyWrite:
+        return LOCK_SH;
+    case ftpShareCompat:
+    case ftpShareDenyNone:
+        return 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+FtpLocalFile::~FtpLocalFile()
+{
+    close();
+}
+
+bool FtpLocalFile::open(const QString &path, TFtpShareMode mode)
+{
+    close();
+    if (path.isEmpty())
+        return false;
+    // O_NONBLOCK keeps a FIFO from blocking the open; a regular file ignores it.
+    int handle = -1;
+    do {
+        handle = ::open(
+            QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    } while (handle < 0 && errno == EINTR);
+    if (handle < 0)
+        return false;
+    struct stat status {};
+    const int lock = lockFor(mode);
+    int locked = 0;
+    if (lock != 0) {
+        do {
+            locked = ::flock(handle, lock | LOCK_NB);
+        } while (locked != 0 && errno == EINTR);
+    }
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) || locked != 0) {
+        ::close(handle);
+        return false;
+    }
+    m_handle = handle;
+    return true;
+}
+
+qint64 FtpLocalFile::read(char *buffer, qint64 size)
+{
+    if (m_handle < 0 || size < 0)
+        return -1;
+    ssize_t n = 0;
+    do {
+        n = ::read(m_handle, buffer, static_cast<size_t>(size));
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+void FtpLocalFile::close()
+{
+    if (m_handle < 0)
+        return;
+    // Closing the last descriptor of the open file releases its flock.
+    ::close(m_handle);
+    m_handle = -1;
+}

@@ -1,0 +1,1015 @@
+#include "tcustomftpclient.h"
+
+#include "esocketexception.h"
+#include "ftpexception.h"
+#include "messagepump.h"
+#include "socketerrors.h"
+#include "socketnames.h"
+#include "tasyncsocket.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QScopeGuard>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <array>
+#include <span>
+
+namespace {
+
+// A file is read and sent in pieces of this size, each once the previous one has been
+// handed to the network, so one piece at most waits in memory.
+constexpr int PieceSize = 1024;
+// What the server sends on the data connection of a store is read and dropped in pieces of
+// this size.
+constexpr int DiscardSize = 2048;
+
+// The result of a request that fails in the client itself, without a reply code or a socket
+// error number: a step of a chained request refused, a reply without a valid reply code.
+constexpr int LocalFailure = 500;
+// The result of a request whose control connection closed before its reply came.
+constexpr int ConnectionClosed = 421;
+constexpr int TransferFailed = 426;
+
+const QString NotReady = QStringLiteral("FTP component not ready");
+const QString NotConnected = QStringLiteral("FTP component not connected");
+const QString AlreadyConnected = QStringLiteral("FTP component already connected");
+
+// RFC 959, section 4.2: every reply code is three digits. A line judged a failure whose
+// number is not one would otherwise end its request as a success (0) or as a number that a
+// 16-bit error cannot hold.
+int failureResult(int code)
+{
+    return FtpReplyReader::isReplyCode(code) ? code : LocalFailure;
+}
+
+// The line the component forms for a socket error of its own connections.
+QString socketErrorLine(int error)
+{
+    return QStringLiteral("500 %1 (Winsock error #%2)")
+        .arg(SocketErrors::description(error))
+        .arg(error);
+}
+
+// A socket report ("Error 10048 in function Bind" CR LF "Address already in use") as one line.
+QString oneLine(const QString &report)
+{
+    QString line = report;
+    line.replace(QLatin1String("\r\n"), QLatin1String(": "));
+    return line;
+}
+
+// Reply lines are 8-bit text; UTF-8 where they are valid UTF-8 (RFC 2640), else Latin-1.
+QString replyText(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(bytes);
+    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+// RFC 959, section 5.3.2: arguments are strings of characters other than CR and LF; one of
+// them would end the command early and start another.
+void refuseLineBreak(const QString &name, const QString &value)
+{
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+        throw FtpException(QStringLiteral("%1 holds a line break").arg(name));
+}
+
+// Posted to the component's hidden window: request done (WM_USER + 1 in the original design)
+// and start sending file data (WM_USER + 2).
+class FtpClientMessage final : public QEvent {
+public:
+    static constexpr QEvent::Type RequestDone = static_cast<QEvent::Type>(QEvent::User + 1);
+    static constexpr QEvent::Type StartSending = static_cast<QEvent::Type>(QEvent::User + 2);
+
+    FtpClientMessage(
+        QEvent::Type type, quint64 serial, TFtpRequest kind = TFtpRequest::None, quint16 error = 0)
+        : QEvent(type)
+        , m_serial(serial)
+        , m_kind(kind)
+        , m_error(error)
+    {}
+
+    // The request for RequestDone, the transfer for StartSending.
+    quint64 serial() const { return m_serial; }
+    TFtpRequest kind() const { return m_kind; }
+    quint16 error() const { return m_error; }
+
+private:
+    quint64 m_serial;
+    TFtpRequest m_kind;
+    quint16 m_error;
+};
+
+} // namespace
+
+// The component's hidden window: its posted messages are handled here, from the event loop.
+class FtpClientWindow final : public QObject {
+public:
+    explicit FtpClientWindow(TCustomFtpClient *client)
+        : QObject(client)
+        , m_client(client)
+    {}
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() != FtpClientMessage::RequestDone
+            && event->type() != FtpClientMessage::StartSending)
+            return QObject::event(event);
+        const auto &message = static_cast<const FtpClientMessage &>(*event);
+        TCustomFtpClient *client = m_client;
+        if (event->type() == FtpClientMessage::RequestDone) {
+            // The program's handler may fail; a blocking wait is told (MessagePump).
+            MessagePump::run([client, &message] {
+                client->raiseRequestDone(message.kind(), message.error(), message.serial());
+            });
+        } else {
+            MessagePump::run([client, &message] {
+                client->guarded([client, &message] { client->startSending(message.serial()); });
+            });
+        }
+        return true;
+    }
+
+private:
+    TCustomFtpClient *m_client;
+};
+
+TCustomFtpClient::TCustomFtpClient(QObject *owner)
+    : QObject(owner)
+    , m_window(new FtpClientWindow(this))
+    , m_control(new TAsyncSocket(this))
+    , m_dataListener(new TAsyncSocket(this))
+    , m_data(new TAsyncSocket(this))
+{
+    m_control->OnDnsLookupDone = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { controlDnsLookupDone(error); });
+    };
+    m_control->OnSessionConnected = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { controlSessionConnected(error); });
+    };
+    m_control->OnDataAvailable
+        = [this](TCustomAsyncSocket *, quint16) { guarded([this] { controlDataAvailable(); }); };
+    m_control->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { controlSessionClosed(error); });
+    };
+}
+
+TCustomFtpClient::~TCustomFtpClient()
+{
+    // The sockets close as they are destroyed; nothing of this object may run by then.
+    for (TAsyncSocket *socket : {m_control, m_dataListener, m_data}) {
+        socket->OnDnsLookupDone = nullptr;
+        socket->OnSessionConnected = nullptr;
+        socket->OnSessionAvailable = nullptr;
+        socket->OnDataAvailable = nullptr;
+        socket->OnDataSent = nullptr;
+        socket->OnSessionClosed = nullptr;
+    }
+}
+
+bool TCustomFtpClient::IsConnected() const
+{
+    return m_control->State() != wsClosed;
+}
+
+// --- Starting requests ---------------------------------------------------------------------
+
+void TCustomFtpClient::ConnectAsync()
+{
+    startChain(TFtpRequest::Connect, OpenStep | UserStep | PassStep);
+}
+
+void TCustomFtpClient::ChangeDirAsync()
+{
+    if (m_hostDirName.isEmpty())
+        throw FtpException(QStringLiteral("HostDirName emtpy"));
+    refuseLineBreak(QStringLiteral("HostDirName"), m_hostDirName);
+    startCommand(
+        TFtpRequest::ChangeDir, Command::ChangeDir, QStringLiteral("CWD ") + m_hostDirName);
+}
+
+void TCustomFtpClient::PrintDirAsync()
+{
+    startCommand(TFtpRequest::PrintDir, Command::PrintDir, QStringLiteral("PWD"));
+}
+
+void TCustomFtpClient::SetTypeAsync()
+{
+    // RFC 959, section 3.1.1: "I" image (bytes as they are), "A" ASCII.
+    startCommand(TFtpRequest::SetType, Command::SetType,
+        m_binary ? QStringLiteral("TYPE I") : QStringLiteral("TYPE A"));
+}
+
+void TCustomFtpClient::PutAsync()
+{
+    startChain(TFtpRequest::Put, PortStep | StoreStep);
+}
+
+void TCustomFtpClient::QuitAsync()
+{
+    startCommand(TFtpRequest::Quit, Command::Quit, QStringLiteral("QUIT"));
+}
+
+void TCustomFtpClient::OpenAsync()
+{
+    if (m_connected)
+        throw FtpException(AlreadyConnected);
+    if (m_state != TFtpState::Ready && m_state != TFtpState::ReadyBetweenSteps)
+        throw FtpException(NotReady);
+    openStep();
+}
+
+void TCustomFtpClient::UserAsync()
+{
+    runStep(UserStep);
+}
+
+void TCustomFtpClient::PassAsync()
+{
+    runStep(PassStep);
+}
+
+void TCustomFtpClient::PortAsync()
+{
+    runStep(PortStep);
+}
+
+void TCustomFtpClient::startChain(TFtpRequest kind, unsigned steps)
+{
+    // The first step's refusals refuse the whole request, before anything has changed.
+    if ((steps & OpenStep) != 0) {
+        if (m_connected)
+            throw FtpException(AlreadyConnected);
+        if (m_state != TFtpState::Ready && m_state != TFtpState::ReadyBetweenSteps)
+            throw FtpException(NotReady);
+    } else {
+        checkCanStart();
+    }
+    m_chained = false;
+    beginRequest(kind);
+    m_chained = true;
+    m_chainResult = 0;
+    m_steps = steps;
+    m_step = OpenStep;
+    m_userAnswered331 = false;
+    m_lastResponse.clear();
+    m_errorMessage.clear();
+    continueChain(0);
+}
+
+void TCustomFtpClient::continueChain(int stepResult)
+{
+    if (m_state == TFtpState::Aborting) {
+        m_steps = 0;
+        m_chainResult = TransferFailed;
+        m_errorMessage = QStringLiteral("426 Operation aborted.");
+    } else if (stepResult != 0) {
+        m_chainResult = stepResult;
+        m_steps = 0;
+    } else if (m_step == UserStep) {
+        // RFC 959, section 5.4: 331 asks for a password, 230 logs in without one.
+        m_userAnswered331 = m_statusCode == 331;
+    }
+    for (const Step step : {OpenStep, UserStep, PassStep, PortStep, StoreStep}) {
+        if ((m_steps & step) == 0)
+            continue;
+        m_steps &= ~static_cast<unsigned>(step);
+        if (step == PassStep && !m_userAnswered331)
+            continue;
+        m_step = step;
+        try {
+            runStep(step);
+        } catch (const FtpException &e) {
+            // A step refused inside the chain ends the request, so the refusal reaches the
+            // program through the request-done event.
+            setErrorIfNone(e.message());
+            Display(QStringLiteral("! ") + e.message());
+            m_steps = 0;
+            m_chainResult = LocalFailure;
+            finishRequest(m_chainResult);
+        }
+        return;
+    }
+    finishRequest(m_chainResult);
+}
+
+void TCustomFtpClient::runStep(Step step)
+{
+    switch (step) {
+    case OpenStep:
+        openStep();
+        return;
+    case UserStep:
+        if (m_userName.isEmpty())
+            throw FtpException(QStringLiteral("UserName emtpy"));
+        refuseLineBreak(QStringLiteral("UserName"), m_userName);
+        startCommand(TFtpRequest::User, Command::User, QStringLiteral("USER ") + m_userName);
+        return;
+    case PassStep:
+        if (m_passWord.isEmpty())
+            throw FtpException(QStringLiteral("Password emtpy"));
+        refuseLineBreak(QStringLiteral("PassWord"), m_passWord);
+        startCommand(TFtpRequest::Pass, Command::Pass, QStringLiteral("PASS ") + m_passWord);
+        return;
+    case PortStep:
+        portStep();
+        return;
+    case StoreStep:
+        storeStep();
+        return;
+    }
+}
+
+void TCustomFtpClient::checkCanStart() const
+{
+    if (m_state != TFtpState::Ready && m_state != TFtpState::ReadyBetweenSteps)
+        throw FtpException(NotReady);
+    if (!m_connected)
+        throw FtpException(NotConnected);
+}
+
+void TCustomFtpClient::beginRequest(TFtpRequest kind)
+{
+    // The steps of a chained request run under the chain's kind and serial.
+    if (!m_chained) {
+        m_request = kind;
+        m_requestSerial = ++m_lastSerial;
+        RequestStarted(m_requestSerial);
+    }
+    m_requestDone = false;
+    m_requestResult = 0;
+}
+
+void TCustomFtpClient::startCommand(TFtpRequest kind, Command command, const QString &text)
+{
+    checkCanStart();
+    beginRequest(kind);
+    m_command = command;
+    m_nextReply = ReplyHandler::Standard;
+    m_awaitingReply = true;
+    setState(TFtpState::WaitingForReply);
+    sendCommand(text);
+}
+
+void TCustomFtpClient::sendCommand(const QString &text)
+{
+    QString command = text;
+    if (OnCommand)
+        OnCommand(this, command);
+    // The password is not repeated in a display line, which may end up in a log.
+    Display(m_command == Command::Pass ? QStringLiteral("> PASS ********")
+                                       : QStringLiteral("> ") + command);
+    if (m_control->State() != wsConnected) {
+        // The socket gave the connection up without telling: the reply will never come.
+        if (m_connected)
+            failRequest(SocketErrors::NotConnected, socketErrorLine(SocketErrors::NotConnected));
+        return;
+    }
+    try {
+        m_control->SendStr(command.toUtf8() + "\r\n");
+    } catch (const ESocketException &e) {
+        failRequest(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
+    }
+}
+
+void TCustomFtpClient::openStep()
+{
+    if (m_connected)
+        throw FtpException(AlreadyConnected);
+    beginRequest(TFtpRequest::Open);
+    m_reader.clear();
+    m_command = Command::None;
+    m_nextReply = ReplyHandler::Ignore;
+    m_awaitingReply = false;
+    m_lookupRefusal.clear();
+    setState(TFtpState::LookingUpHost);
+    try {
+        m_control->DnsLookup(m_hostName);
+    } catch (const ESocketException &e) {
+        if (!m_hostName.trimmed().isEmpty()) {
+            failRequest(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
+            return;
+        }
+        // An empty name is refused, and the lookup still ends, with 10022, from the event
+        // loop; the refusal is what the program is told.
+        m_lookupRefusal = e.message();
+    }
+}
+
+void TCustomFtpClient::portStep()
+{
+    checkCanStart();
+    beginRequest(TFtpRequest::Port);
+    m_command = Command::Port;
+    closeDataSockets();
+    // RFC 959, section 3.2: in active mode the server opens the data connection towards the
+    // port the client names with PORT; it is waited for from now on, whatever comes first.
+    sockaddr_in listening {};
+    sockaddr_in local {};
+    try {
+        m_dataListener->SetProto(QStringLiteral("tcp"));
+        m_dataListener->SetAddr(QStringLiteral("0.0.0.0"));
+        m_dataListener->SetPort(QStringLiteral("0"));
+        m_dataListener->SetLingerOnOff(wsLingerOff);
+        m_dataListener->SetLingerTimeout(0);
+        m_dataListener->OnSessionAvailable = [this](TCustomAsyncSocket *, quint16) {
+            guarded([this] { dataSessionAvailable(); });
+        };
+        m_dataListener->Listen();
+    } catch (const ESocketException &e) {
+        failRequest(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
+        return;
+    }
+    int length = sizeof listening;
+    if (m_dataListener->GetSockName(listening, length) != 0) {
+        failRequest(m_dataListener->LastError(), socketErrorLine(m_dataListener->LastError()));
+        return;
+    }
+    length = sizeof local;
+    if (m_control->GetSockName(local, length) != 0) {
+        failRequest(m_control->LastError(), socketErrorLine(m_control->LastError()));
+        return;
+    }
+    const QString text = PortCommand(m_serverAddress, local.sin_addr, ntohs(listening.sin_port));
+    m_nextReply = ReplyHandler::Standard;
+    m_awaitingReply = true;
+    setState(TFtpState::WaitingForReply);
+    sendCommand(text);
+}
+
+void TCustomFtpClient::storeStep()
+{
+    if (!m_connected)
+        throw FtpException(QStringLiteral("STOR/APPE: not connected"));
+    if (m_localFileName.isEmpty())
+        throw FtpException(QStringLiteral("LocalFileName empty"));
+    refuseLineBreak(QStringLiteral("HostFileName"), m_hostFileName);
+    beginRequest(TFtpRequest::Put);
+    m_command = Command::Store;
+    ++m_transfer;
+    m_byteCount = 0;
+    m_restartPosition = 0;
+    m_serverReady = false;
+    m_fileExhausted = false;
+    m_finalReplyAccepted = false;
+    m_dataClosed = false;
+    m_dataCloseError = 0;
+    m_transferError = 0;
+    m_transferMessage.clear();
+    m_transferClock.invalidate();
+
+    bool cancel = false;
+    if (OnReadyToTransmit)
+        OnReadyToTransmit(this, cancel);
+    QString refusal;
+    if (cancel)
+        refusal = QStringLiteral("426 Transmit cancelled by application");
+    else if (!m_file.open(m_localFileName, m_shareMode))
+        refusal = QStringLiteral("426 Unable to open local file ") + m_localFileName;
+    if (!refusal.isEmpty()) {
+        m_errorMessage = refusal;
+        m_statusCode = TransferFailed;
+        Display(QStringLiteral("! ") + refusal);
+        closeDataSockets();
+        endRequest(TransferFailed);
+        return;
+    }
+    m_nextReply = ReplyHandler::StoreFirst;
+    m_awaitingReply = true;
+    setState(TFtpState::WaitingForReply);
+    sendCommand(QStringLiteral("STOR ") + m_hostFileName);
+}
+
+QString TCustomFtpClient::PortCommand(const in_addr &server, const in_addr &local, quint16 port)
+{
+    // RFC 959, section 4.1.2: PORT h1,h2,h3,h4,p1,p2, the address and the port a byte at a
+    // time, most significant first.
+    if (server.s_addr == htonl(INADDR_LOOPBACK))
+        return QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port / 256).arg(port % 256);
+    const quint32 address = ntohl(local.s_addr);
+    return QStringLiteral("PORT %1,%2,%3,%4,%5,%6")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF)
+        .arg(port / 256)
+        .arg(port % 256);
+}
+
+// --- Ending requests -----------------------------------------------------------------------
+
+void TCustomFtpClient::endRequest(int error)
+{
+    if (m_requestDone)
+        return;
+    m_requestDone = true;
+    if (m_chained) {
+        if (m_state != TFtpState::Aborting)
+            setState(TFtpState::ReadyBetweenSteps);
+        continueChain(error);
+        return;
+    }
+    finishRequest(error);
+}
+
+void TCustomFtpClient::finishRequest(int error)
+{
+    m_requestDone = true;
+    m_chained = false;
+    m_steps = 0;
+    m_nextReply = ReplyHandler::Ignore;
+    m_awaitingReply = false;
+    setState(TFtpState::Ready);
+    m_file.close();
+    closeDataSockets();
+    QCoreApplication::postEvent(m_window,
+        new FtpClientMessage(FtpClientMessage::RequestDone, m_requestSerial, m_request,
+            static_cast<quint16>(error)));
+    RequestEnded(m_requestSerial, error);
+}
+
+void TCustomFtpClient::failRequest(int error, const QString &message)
+{
+    setErrorIfNone(message);
+    Display(QStringLiteral("! ") + message);
+    if (m_requestDone)
+        return;
+    m_requestResult = error;
+    // A socket that gave up on its connection closes without its session-closed event; the
+    // request then ends as the close would have ended it.
+    if (m_connected && m_control->State() == wsClosed) {
+        controlSessionClosed(static_cast<quint16>(error));
+        return;
+    }
+    // RFC 959, section 5.4: the server still answers a STOR it has taken. The put ends with
+    // that answer, so that the next command does not take it for its own.
+    if (m_command == Command::Store && m_awaitingReply) {
+        stopTransfer(error, message);
+        return;
+    }
+    endRequest(error);
+}
+
+template<typename Handler> void TCustomFtpClient::guarded(Handler &&handler)
+{
+    // Socket events must not throw: the socket would drop the failure of a data handler.
+    // Whatever fails in one becomes the failure of the request in flight.
+    try {
+        handler();
+    } catch (const ESocketException &e) {
+        failRequest(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
+    } catch (const FtpException &e) {
+        failRequest(LocalFailure, e.message());
+    } catch (const std::exception &e) {
+        failRequest(LocalFailure, QString::fromUtf8(e.what()));
+    }
+}
+
+void TCustomFtpClient::raiseRequestDone(TFtpRequest kind, quint16 error, quint64 serial)
+{
+    const auto raised = qScopeGuard([this, serial] { RequestDoneRaised(serial); });
+    if (OnRequestDone)
+        OnRequestDone(this, kind, error);
+}
+
+void TCustomFtpClient::Abort()
+{
+    setState(TFtpState::Aborting);
+    m_control->CancelDnsLookup();
+    closeControl();
+    closeDataSockets();
+    m_file.close();
+    m_connected = false;
+    setState(TFtpState::Ready);
+}
+
+// --- The control connection ----------------------------------------------------------------
+
+void TCustomFtpClient::controlDnsLookupDone(quint16 error)
+{
+    if (m_state != TFtpState::LookingUpHost && m_state != TFtpState::Aborting)
+        return;
+    if (error != 0) {
+        const QString line = socketErrorLine(error);
+        m_lastResponse = line;
+        m_statusCode = LocalFailure;
+        m_errorMessage = m_lookupRefusal.isEmpty() ? line : m_lookupRefusal;
+        m_requestResult = error;
+        endRequest(error);
+        return;
+    }
+    const QString address = m_control->DnsResult();
+    if (!SocketNames::parseDotted(address, m_serverAddress))
+        m_serverAddress = in_addr {};
+    m_control->SetProto(QStringLiteral("tcp"));
+    m_control->SetAddr(address);
+    m_control->SetPort(m_port);
+    setState(TFtpState::WaitingForBanner);
+    m_control->Connect();
+}
+
+void TCustomFtpClient::controlSessionConnected(quint16 error)
+{
+    if (error != 0) {
+        const QString line = socketErrorLine(error);
+        m_lastResponse = line;
+        m_statusCode = LocalFailure;
+        m_errorMessage = line;
+        m_requestResult = error;
+        endRequest(error);
+        closeControl();
+        setState(TFtpState::Ready);
+        return;
+    }
+    // RFC 959, section 5.4: the server speaks first; its greeting is awaited.
+    m_connected = true;
+    m_awaitingReply = true;
+}
+
+void TCustomFtpClient::controlDataAvailable()
+{
+    char buffer[FtpReplyReader::BufferSize];
+    const int received = m_control->Receive(buffer, m_reader.space());
+    if (received == 0) {
+        closeControl();
+        return;
+    }
+    if (received < 0)
+        return;
+    m_reader.append(buffer, received);
+    // A reply may close the connection; what follows it is then of no use.
+    while (m_control->State() == wsConnected) {
+        const std::optional<FtpReplyLine> reply = m_reader.takeLine();
+        if (!reply)
+            return;
+        m_lastResponse = replyText(reply->text);
+        if (OnResponse)
+            OnResponse(this);
+        dispatchReply(*reply);
+    }
+}
+
+void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
+{
+    ReplyHandler handler = ReplyHandler::Ignore;
+    if (m_state == TFtpState::WaitingForBanner)
+        handler = ReplyHandler::Banner;
+    else if (m_state == TFtpState::WaitingForReply)
+        handler = m_nextReply;
+    switch (handler) {
+    case ReplyHandler::Ignore:
+        Display(QStringLiteral("< ") + m_lastResponse);
+        return;
+    case ReplyHandler::Banner:
+        bannerReply(reply);
+        return;
+    case ReplyHandler::Standard:
+        standardReply(reply);
+        return;
+    case ReplyHandler::StoreFirst:
+        storeFirstReply(reply);
+        return;
+    case ReplyHandler::StoreFinal:
+        storeFinalReply(reply);
+        return;
+    }
+}
+
+void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
+{
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = reply.code;
+    if (reply.intermediate)
+        return;
+    m_awaitingReply = false;
+    // RFC 959, section 5.4: 220 means ready; anything else (421 above all) turns us away.
+    if (reply.code != 220) {
+        setErrorIfNone(m_lastResponse);
+        m_requestResult = failureResult(reply.code);
+        closeControl();
+        return;
+    }
+    setState(TFtpState::Connected);
+    if (OnSessionConnected)
+        OnSessionConnected(this, 0);
+    endRequest(0);
+}
+
+void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
+{
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = reply.code;
+    if (reply.intermediate)
+        return;
+    m_awaitingReply = false;
+    std::span<const int> success;
+    static constexpr std::array userCodes {331, 230};
+    static constexpr std::array passCodes {230};
+    static constexpr std::array directoryCodes {250, 257};
+    static constexpr std::array typeCodes {200};
+    static constexpr std::array portCodes {200, 227};
+    static constexpr std::array quitCodes {221};
+    switch (m_command) {
+    case Command::User:
+        success = userCodes;
+        break;
+    case Command::Pass:
+        success = passCodes;
+        break;
+    case Command::ChangeDir:
+    case Command::PrintDir:
+        success = directoryCodes;
+        break;
+    case Command::SetType:
+        success = typeCodes;
+        break;
+    case Command::Port:
+        success = portCodes;
+        break;
+    case Command::Quit:
+        success = quitCodes;
+        break;
+    case Command::None:
+    case Command::Store:
+        break;
+    }
+    int result = 0;
+    if (std::find(success.begin(), success.end(), reply.code) == success.end()) {
+        result = failureResult(reply.code);
+        setErrorIfNone(m_lastResponse);
+    }
+    m_requestResult = result;
+    if (result == 0 && (m_command == Command::ChangeDir || m_command == Command::PrintDir)
+        && reply.text.contains('"'))
+        m_dirResult = replyText(FtpReplyReader::quotedName(reply.text));
+    // RFC 959, section 4.1.1: after QUIT the connection closes; the close ends the request.
+    if (m_command == Command::Quit) {
+        closeControl();
+        return;
+    }
+    endRequest(result);
+}
+
+void TCustomFtpClient::storeFirstReply(const FtpReplyLine &reply)
+{
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = reply.code;
+    if (reply.intermediate)
+        return;
+    // RFC 959, section 5.4: STOR is answered 125 or 150 before the transfer, then 226 or 250
+    // after it; anything else refuses it.
+    if (reply.code == 125 || reply.code == 150) {
+        m_serverReady = true;
+        m_nextReply = ReplyHandler::StoreFinal;
+        QCoreApplication::postEvent(
+            m_window, new FtpClientMessage(FtpClientMessage::StartSending, m_transfer));
+        return;
+    }
+    m_awaitingReply = false;
+    setErrorIfNone(m_lastResponse);
+    closeDataSockets();
+    m_file.close();
+    Display(QStringLiteral("! STOR Failed"));
+    endRequest(failureResult(reply.code));
+}
+
+void TCustomFtpClient::storeFinalReply(const FtpReplyLine &reply)
+{
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = reply.code;
+    if (reply.intermediate)
+        return;
+    m_awaitingReply = false;
+    if (reply.code == 226 || reply.code == 250) {
+        m_finalReplyAccepted = true;
+        finishTransfer();
+        return;
+    }
+    setErrorIfNone(m_lastResponse);
+    m_file.close();
+    closeDataSockets();
+    Display(QStringLiteral("! STOR Failed"));
+    endRequest(failureResult(reply.code));
+}
+
+void TCustomFtpClient::controlSessionClosed(quint16 error)
+{
+    m_reader.clear();
+    const bool replyMissing = m_awaitingReply;
+    m_awaitingReply = false;
+    if (m_connected) {
+        m_connected = false;
+        if (m_state != TFtpState::Aborting)
+            setState(TFtpState::NotConnected);
+        if (OnSessionClosed)
+            OnSessionClosed(this, error);
+        if (m_state != TFtpState::Aborting)
+            setState(TFtpState::ReadyBetweenSteps);
+    }
+    // A connection that closes before the reply came ends the command without success,
+    // unless the command was QUIT, which asked for the close.
+    if (replyMissing && !m_requestDone && m_command != Command::Quit
+        && m_state != TFtpState::Aborting && m_requestResult == 0) {
+        m_requestResult = ConnectionClosed;
+        const QString message = QStringLiteral("421 Control connection closed");
+        setErrorIfNone(message);
+        Display(QStringLiteral("! ") + message);
+    }
+    endRequest(m_requestResult);
+}
+
+void TCustomFtpClient::closeControl()
+{
+    if (m_control->State() != wsClosed)
+        m_control->Close();
+}
+
+// --- The data connection -------------------------------------------------------------------
+
+void TCustomFtpClient::dataSessionAvailable()
+{
+    const int handle = m_dataListener->Accept();
+    if (handle < 0)
+        return;
+    m_data->OnSessionClosed = nullptr;
+    m_data->OnDataAvailable = nullptr;
+    m_data->OnDataSent = nullptr;
+    m_data->SetLingerOnOff(wsLingerOff);
+    m_data->SetLingerTimeout(0);
+    m_data->Dup(handle);
+    // Anyone who can reach the listening port could otherwise take the file.
+    sockaddr_in peer {};
+    int length = sizeof peer;
+    if (m_data->GetPeerName(peer, length) != 0 || peer.sin_addr.s_addr != m_serverAddress.s_addr) {
+        Display(QStringLiteral("! Data connection from %1 refused")
+                    .arg(SocketNames::dotted(peer.sin_addr)));
+        m_data->Close();
+        return;
+    }
+    m_dataListener->Close();
+    m_data->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { dataSessionClosed(error); });
+    };
+    m_data->OnDataAvailable
+        = [this](TCustomAsyncSocket *, quint16) { guarded([this] { dataAvailable(); }); };
+    m_data->OnDataSent = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { dataSent(error); });
+    };
+}
+
+void TCustomFtpClient::dataAvailable()
+{
+    char discarded[DiscardSize];
+    m_data->Receive(discarded, DiscardSize);
+}
+
+void TCustomFtpClient::startSending(quint64 transfer)
+{
+    if (transfer != m_transfer)
+        return;
+    m_transferClock.start();
+    dataSent(0);
+}
+
+void TCustomFtpClient::dataSent(quint16 error)
+{
+    if (!m_file.isOpen())
+        return;
+    bool abort = false;
+    TriggerProgress(m_byteCount + m_restartPosition, abort);
+    if (!m_file.isOpen())
+        return;
+    if (abort) {
+        Display(QStringLiteral("! Abort requested"));
+        stopTransfer(TransferFailed, QStringLiteral("426 Transfer aborted by application"));
+        return;
+    }
+    if (error != 0) {
+        Display(QStringLiteral("! Error #%1 sending data").arg(error));
+        stopTransfer(error, socketErrorLine(error));
+        return;
+    }
+    // Sending waits for both the server's 125 or 150 and its data connection.
+    if (!m_serverReady || m_fileExhausted || m_data->State() != wsConnected)
+        return;
+    char piece[PieceSize];
+    const qint64 read = m_file.read(piece, PieceSize);
+    if (read < 0) {
+        Display(QStringLiteral("! Error reading file"));
+        stopTransfer(
+            TransferFailed, QStringLiteral("426 Error reading local file ") + m_localFileName);
+        return;
+    }
+    if (read == 0) {
+        // RFC 959, section 3.4: in stream mode the end of the file is the close.
+        m_fileExhausted = true;
+        m_data->Close();
+        return;
+    }
+    m_byteCount += read;
+    m_data->Send(piece, static_cast<int>(read));
+}
+
+void TCustomFtpClient::stopTransfer(int error, const QString &message)
+{
+    if (m_transferError == 0) {
+        m_transferError = error;
+        m_transferMessage = message;
+    }
+    m_file.close();
+    if (m_dataListener->State() != wsClosed)
+        m_dataListener->Close();
+    if (m_dataClosed)
+        return;
+    if (m_data->State() != wsClosed) {
+        m_data->Close();
+    } else {
+        m_dataClosed = true;
+        finishTransfer();
+    }
+}
+
+void TCustomFtpClient::dataSessionClosed(quint16 error)
+{
+    m_file.close();
+    if (m_dataClosed)
+        return;
+    m_dataClosed = true;
+    m_dataCloseError = error;
+    // A server that closes before it has the whole file has not stored it, whatever it says.
+    if (!m_fileExhausted && m_transferError == 0) {
+        m_transferError = TransferFailed;
+        m_transferMessage = QStringLiteral("426 Connection closed; transfer aborted.");
+    }
+    finishTransfer();
+}
+
+void TCustomFtpClient::finishTransfer()
+{
+    if (!m_finalReplyAccepted || !m_dataClosed)
+        return;
+    const qint64 elapsed = m_transferClock.isValid() ? m_transferClock.elapsed() : 0;
+    QString statistics = QStringLiteral("! %1 bytes received/sent in %2 seconds")
+                             .arg(m_byteCount)
+                             .arg(elapsed / 1000);
+    if (elapsed != 0) {
+        const qint64 perSecond
+            = m_byteCount < 32768 ? m_byteCount * 1000 / elapsed : m_byteCount / elapsed * 1000;
+        statistics += QStringLiteral(" (%1 Bytes/sec)").arg(perSecond);
+    }
+    Display(statistics);
+    m_restartPosition = 0;
+    int result = m_transferError;
+    if (result != 0) {
+        setErrorIfNone(m_transferMessage);
+    } else if (m_dataCloseError != 0) {
+        result = m_dataCloseError;
+        setErrorIfNone(socketErrorLine(result));
+    }
+    endRequest(result);
+}
+
+void TCustomFtpClient::closeDataSockets()
+{
+    for (TAsyncSocket *socket : {m_dataListener, m_data}) {
+        socket->OnSessionAvailable = nullptr;
+        socket->OnSessionClosed = nullptr;
+        socket->OnDataAvailable = nullptr;
+        socket->OnDataSent = nullptr;
+        if (socket->State() != wsClosed)
+            socket->Close();
+    }
+}
+
+// --- Small helpers -------------------------------------------------------------------------
+
+void TCustomFtpClient::setState(TFtpState state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    if (OnStateChange)
+        OnStateChange(this);
+}
+
+void TCustomFtpClient::setErrorIfNone(const QString &text)
+{
+    if (m_errorMessage.isEmpty())
+        m_errorMessage = text;
+}
+
+void TCustomFtpClient::TriggerProgress(qint64 count, bool &abort)
+{
+    if (OnProgress)
+        OnProgress(this, count, abort);
+}
+
+void TCustomFtpClient::Display(const QString &line)
+{
+    if (OnDisplay)
+        OnDisplay(this, line);
+}

@@ -1,0 +1,273 @@
+#pragma once
+
+#include "ftplocalfile.h"
+#include "ftpreplyreader.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <netinet/in.h>
+
+class TAsyncSocket;
+class TCustomFtpClient;
+class FtpClientWindow;
+
+// The kind of a request, as its request-done event reports it. Open, User, Pass and Port are
+// steps of Connect and Put; they are reported only when started on their own.
+enum class TFtpRequest {
+    None,
+    Connect, // chained: Open, User, Pass
+    ChangeDir,
+    PrintDir,
+    SetType,
+    Put, // chained: Port, then the store step
+    Quit,
+    Open,
+    User,
+    Pass,
+    Port,
+};
+
+// One state at a time; every change raises OnStateChange.
+enum class TFtpState {
+    NotConnected,      // the control connection has just closed; passes on at once
+    Ready,             // no request runs
+    ReadyBetweenSteps, // a chained request is between two steps, or the connection just closed
+    LookingUpHost,
+    WaitingForBanner, // connecting, or awaiting the server's greeting
+    Connected,        // the greeting was accepted
+    WaitingForReply,  // a command was sent (also during a data transfer)
+    Aborting,
+};
+
+using TFtpProgress = std::function<void(TCustomFtpClient *sender, qint64 count, bool &abort)>;
+using TFtpRequestDone
+    = std::function<void(TCustomFtpClient *sender, TFtpRequest rqType, quint16 error)>;
+using TFtpDisplay = std::function<void(TCustomFtpClient *sender, const QString &line)>;
+using TFtpCommand = std::function<void(TCustomFtpClient *sender, QString &command)>;
+using TFtpReadyToTransmit = std::function<void(TCustomFtpClient *sender, bool &bCancel)>;
+using TFtpSessionEvent = std::function<void(TCustomFtpClient *sender, quint16 error)>;
+using TFtpNotify = std::function<void(TCustomFtpClient *sender)>;
+
+// The client side of FTP (RFC 959) in active mode, over two asynchronous sockets: the control
+// connection carries commands and replies, the data connection, which the server opens
+// towards a port the client listens on, carries file contents.
+//
+// Work is done in requests. A request starts with one of the ...Async operations, runs on
+// socket events and ends with one OnRequestDone, raised from the event loop, with an error
+// number: 0, an FTP reply code or a socket error number (10000 and up). A request that cannot
+// start throws FtpException and raises no event. TFtpClient adds blocking forms.
+//
+// Replies are read by FtpReplyReader; this class decides what they mean for the command in
+// flight. Do not delete the component from inside one of its events; use deleteLater().
+class TCustomFtpClient : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TCustomFtpClient(QObject *owner = nullptr);
+    ~TCustomFtpClient() override;
+
+    QString HostName() const { return m_hostName; }
+    void SetHostName(const QString &value) { m_hostName = value; }
+    // Decimal port or service name ("ftp" by default).
+    QString Port() const { return m_port; }
+    void SetPort(const QString &value) { m_port = value; }
+    QString UserName() const { return m_userName; }
+    void SetUserName(const QString &value) { m_userName = value; }
+    QString PassWord() const { return m_passWord; }
+    void SetPassWord(const QString &value) { m_passWord = value; }
+    QString HostDirName() const { return m_hostDirName; }
+    void SetHostDirName(const QString &value) { m_hostDirName = value; }
+    QString HostFileName() const { return m_hostFileName; }
+    void SetHostFileName(const QString &value) { m_hostFileName = value; }
+    QString LocalFileName() const { return m_localFileName; }
+    void SetLocalFileName(const QString &value) { m_localFileName = value; }
+    // True: transfer type "I"; false: "A".
+    bool Binary() const { return m_binary; }
+    void SetBinary(bool value) { m_binary = value; }
+    TFtpShareMode ShareMode() const { return m_shareMode; }
+    void SetShareMode(TFtpShareMode value) { m_shareMode = value; }
+    // Kept for programs that set it; nothing here receives data lines to display.
+    bool DisplayFlag() const { return m_displayFlag; }
+    void SetDisplayFlag(bool value) { m_displayFlag = value; }
+
+    // The first failing reply line of the current request, or the component's own text.
+    // Chained requests clear it when they start; single commands keep what was there.
+    QString ErrorMessage() const { return m_errorMessage; }
+    // The last reply line read, and the number at its start.
+    QString LastResponse() const { return m_lastResponse; }
+    int StatusCode() const { return m_statusCode; }
+    // The directory named in double quotes by the last successful PWD or CWD reply.
+    QString DirResult() const { return m_dirResult; }
+    TFtpState State() const { return m_state; }
+    TFtpRequest RequestType() const { return m_request; }
+    // True while the control socket is anything but closed.
+    bool IsConnected() const;
+
+    // Each starts a request or throws FtpException with the reason it cannot.
+    void ConnectAsync();
+    void ChangeDirAsync();
+    void PrintDirAsync();
+    void SetTypeAsync();
+    void PutAsync();
+    void QuitAsync();
+    void OpenAsync();
+    void UserAsync();
+    void PassAsync();
+    void PortAsync();
+
+    // The PORT command naming a data port (RFC 959, section 4.1.2): 127.0.0.1 for a server at
+    // 127.0.0.1, else the local address of the control connection.
+    static QString PortCommand(const in_addr &server, const in_addr &local, quint16 port);
+
+    // Closes both connections at once. A chained request ends with 426 ("426 Operation
+    // aborted."), a single command with its result so far.
+    void Abort();
+
+    TFtpProgress OnProgress;
+    TFtpRequestDone OnRequestDone;
+    TFtpDisplay OnDisplay;
+    TFtpCommand OnCommand;
+    TFtpNotify OnResponse;
+    TFtpSessionEvent OnSessionConnected;
+    TFtpSessionEvent OnSessionClosed;
+    TFtpNotify OnStateChange;
+    TFtpReadyToTransmit OnReadyToTransmit;
+
+protected:
+    // Hooks for the blocking forms. A request started by the program gets a serial number
+    // of its own; its steps share it.
+    virtual void RequestStarted(quint64 serial) { Q_UNUSED(serial) }
+    virtual void RequestEnded(quint64 serial, int error)
+    {
+        Q_UNUSED(serial)
+        Q_UNUSED(error)
+    }
+    virtual void RequestDoneRaised(quint64 serial) { Q_UNUSED(serial) }
+    virtual void TriggerProgress(qint64 count, bool &abort);
+
+    quint64 CurrentRequest() const { return m_requestSerial; }
+    void SetErrorMessage(const QString &text) { m_errorMessage = text; }
+    void SetStatusCode(int code) { m_statusCode = code; }
+    void Display(const QString &line);
+
+private:
+    friend class FtpClientWindow;
+
+    // The commands this client sends, told apart by what they are.
+    enum class Command { None, User, Pass, ChangeDir, PrintDir, SetType, Port, Store, Quit };
+    // Steps of chained requests, in the order they run.
+    enum Step : unsigned {
+        OpenStep = 0x01,
+        UserStep = 0x02,
+        PassStep = 0x04,
+        PortStep = 0x08,
+        StoreStep = 0x10,
+    };
+    // Who judges the next reply line.
+    enum class ReplyHandler { Ignore, Banner, Standard, StoreFirst, StoreFinal };
+
+    void setState(TFtpState state);
+    void setErrorIfNone(const QString &text);
+
+    // Starting requests and steps.
+    void startChain(TFtpRequest kind, unsigned steps);
+    void continueChain(int stepResult);
+    void runStep(Step step);
+    void checkCanStart() const;
+    void startCommand(TFtpRequest kind, Command command, const QString &text);
+    void beginRequest(TFtpRequest kind);
+    void sendCommand(const QString &text);
+    void openStep();
+    void portStep();
+    void storeStep();
+
+    // Ending them.
+    void endRequest(int error);
+    void finishRequest(int error);
+    void failRequest(int error, const QString &message);
+    template<typename Handler> void guarded(Handler &&handler);
+
+    // The control connection.
+    void controlDnsLookupDone(quint16 error);
+    void controlSessionConnected(quint16 error);
+    void controlDataAvailable();
+    void controlSessionClosed(quint16 error);
+    void closeControl();
+    void dispatchReply(const FtpReplyLine &reply);
+    void bannerReply(const FtpReplyLine &reply);
+    void standardReply(const FtpReplyLine &reply);
+    void storeFirstReply(const FtpReplyLine &reply);
+    void storeFinalReply(const FtpReplyLine &reply);
+
+    // The data connection.
+    void dataSessionAvailable();
+    void dataAvailable();
+    void dataSent(quint16 error);
+    void dataSessionClosed(quint16 error);
+    void closeDataSockets();
+    void startSending(quint64 transfer);
+    void stopTransfer(int error, const QString &message);
+    void finishTransfer();
+
+    void raiseRequestDone(TFtpRequest kind, quint16 error, quint64 serial);
+
+    FtpClientWindow *m_window;
+    TAsyncSocket *m_control;
+    TAsyncSocket *m_dataListener;
+    TAsyncSocket *m_data;
+    FtpReplyReader m_reader;
+
+    QString m_hostName;
+    QString m_port = QStringLiteral("ftp");
+    QString m_userName;
+    QString m_passWord;
+    QString m_hostDirName;
+    QString m_hostFileName;
+    QString m_localFileName;
+    bool m_binary = true;
+    TFtpShareMode m_shareMode = ftpShareExclusive;
+    bool m_displayFlag = false;
+
+    QString m_errorMessage;
+    QString m_lastResponse;
+    int m_statusCode = 0;
+    QString m_dirResult;
+    TFtpState m_state = TFtpState::Ready;
+
+    // The request in flight.
+    TFtpRequest m_request = TFtpRequest::None;
+    quint64 m_requestSerial = 0;
+    quint64 m_lastSerial = 0;
+    int m_requestResult = 0;
+    bool m_requestDone = true; // ended, or none started: a second end is ignored
+    Command m_command = Command::None;
+    ReplyHandler m_nextReply = ReplyHandler::Ignore;
+    bool m_awaitingReply = false; // the command in flight has no final reply yet
+    bool m_connected = false;     // the control connection's TCP session is up
+    in_addr m_serverAddress {};
+    QString m_lookupRefusal;
+
+    // Chained requests.
+    bool m_chained = false;
+    unsigned m_steps = 0;
+    Step m_step = OpenStep;
+    int m_chainResult = 0;
+    bool m_userAnswered331 = false;
+
+    // The transfer of the store step.
+    FtpLocalFile m_file;
+    quint64 m_transfer = 0; // tells a stale start-sending message from the current one
+    qint64 m_byteCount = 0;
+    qint64 m_restartPosition = 0;
+    bool m_serverReady = false;
+    bool m_fileExhausted = false;
+    bool m_finalReplyAccepted = false;
+    bool m_dataClosed = false;
+    int m_dataCloseError = 0;
+    int m_transferError = 0;
+    QString m_transferMessage;
+    QElapsedTimer m_transferClock;
+};

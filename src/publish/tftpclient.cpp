@@ -1,0 +1,133 @@
+#include "tftpclient.h"
+
+#include "ftpexception.h"
+#include "messagepump.h"
+
+#include <QScopeGuard>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// A request-done event is posted as its request ends; the event loop raises it within a
+// pass or two. The bound only keeps a broken loop from holding the call.
+constexpr int DeliveryPasses = 16;
+
+} // namespace
+
+TFtpClient::TFtpClient(QObject *owner)
+    : TCustomFtpClient(owner)
+{}
+
+TFtpClient::~TFtpClient() = default;
+
+bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
+{
+    Wait wait;
+    wait.deadline = deadlineFromNow();
+    m_waits.push_back(&wait);
+    const auto leave = qScopeGuard([this, &wait] { std::erase(m_waits, &wait); });
+    try {
+        (this->*start)();
+    } catch (const FtpException &) {
+        // A request that cannot start leaves no trace: no event, the state as it was.
+        return false;
+    } catch (const std::exception &e) {
+        return escaped(wait, QString::fromUtf8(e.what()));
+    }
+
+    // Sleeps in the event loop until an event comes; the timer wakes it at the deadline.
+    QTimer wake;
+    wake.setSingleShot(true);
+    for (;;) {
+        if (wait.ended) {
+            for (int pass = 0; !wait.raised && pass < DeliveryPasses; ++pass) {
+                try {
+                    MessagePump::processMessages(QEventLoop::AllEvents);
+                } catch (const std::exception &e) {
+                    return escaped(wait, QString::fromUtf8(e.what()));
+                }
+            }
+            return wait.error == 0;
+        }
+        if (State() == TFtpState::Ready)
+            return false;
+        if (m_timeout > 0) {
+            if (wait.deadline.hasExpired()) {
+                Abort();
+                SetErrorMessage(QStringLiteral("426 Timeout"));
+                SetStatusCode(426);
+                return false;
+            }
+            if (!wake.isActive()) {
+                const qint64 left = std::clamp<qint64>(wait.deadline.remainingTime(), 0, INT_MAX);
+                wake.start(static_cast<int>(left));
+            }
+        }
+        try {
+            MessagePump::processMessages(QEventLoop::WaitForMoreEvents);
+        } catch (const std::exception &e) {
+            return escaped(wait, QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+bool TFtpClient::escaped(Wait &wait, const QString &text)
+{
+    // What failed in a handler during the wait ends the call; a request still running is
+    // aborted, so the component is ready for the next one.
+    Display(QStringLiteral("! ") + text);
+    if (wait.serial != 0 && !wait.ended)
+        Abort();
+    SetErrorMessage(text);
+    return false;
+}
+
+QDeadlineTimer TFtpClient::deadlineFromNow() const
+{
+    if (m_timeout <= 0)
+        return QDeadlineTimer(QDeadlineTimer::Forever);
+    return QDeadlineTimer(static_cast<qint64>(m_timeout) * 1000);
+}
+
+TFtpClient::Wait *TFtpClient::waitOf(quint64 serial)
+{
+    if (serial == 0)
+        return nullptr;
+    const auto found = std::find_if(
+        m_waits.rbegin(), m_waits.rend(), [serial](const Wait *w) { return w->serial == serial; });
+    return found == m_waits.rend() ? nullptr : *found;
+}
+
+void TFtpClient::RequestStarted(quint64 serial)
+{
+    // Only the innermost call can be starting its request.
+    if (!m_waits.empty() && m_waits.back()->serial == 0)
+        m_waits.back()->serial = serial;
+}
+
+void TFtpClient::RequestEnded(quint64 serial, int error)
+{
+    Wait *wait = waitOf(serial);
+    if (wait != nullptr) {
+        wait->ended = true;
+        wait->error = error;
+    }
+}
+
+void TFtpClient::RequestDoneRaised(quint64 serial)
+{
+    Wait *wait = waitOf(serial);
+    if (wait != nullptr)
+        wait->raised = true;
+}
+
+void TFtpClient::TriggerProgress(qint64 count, bool &abort)
+{
+    TCustomFtpClient::TriggerProgress(count, abort);
+    Wait *wait = waitOf(CurrentRequest());
+    if (wait != nullptr)
+        wait->deadline = deadlineFromNow();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "tcustomftpclient.h"
+
+#include <QDeadlineTimer>
+
+#include <vector>
+
+// The FTP client with a blocking form of each request: it starts the request and waits for
+// its end while the thread's event loop keeps running, so the program's event handlers
+// (OnRequestDone, OnProgress, ...) run inside the call. A request-done handler may itself
+// make a blocking call. Each returns true when its request ended with 0; false when it could
+// not start (no event then), when it failed, or after Timeout seconds without an end.
+class TFtpClient final : public TCustomFtpClient {
+    Q_OBJECT
+
+public:
+    explicit TFtpClient(QObject *owner = nullptr);
+    ~TFtpClient() override;
+
+    // The limit of each blocking wait in seconds; 0 or less waits without a limit. Each
+    // progress event starts the time again, so it bounds the time without progress. When it
+    // runs out, the connection is aborted, ErrorMessage becomes "426 Timeout" and the
+    // request-done event (426 for chained requests) follows at the next processing of events.
+    int Timeout() const { return m_timeout; }
+    void SetTimeout(int seconds) { m_timeout = seconds; }
+    // Kept for programs that set it. Either way a wait runs the calling thread's own event
+    // loop, which in Qt is what a plain message loop of that thread is.
+    bool MultiThreaded() const { return m_multiThreaded; }
+    void SetMultiThreaded(bool value) { m_multiThreaded = value; }
+
+    bool Connect() { return waitFor(&TCustomFtpClient::ConnectAsync); }
+    bool ChangeDir() { return waitFor(&TCustomFtpClient::ChangeDirAsync); }
+    bool PrintDir() { return waitFor(&TCustomFtpClient::PrintDirAsync); }
+    bool SetType() { return waitFor(&TCustomFtpClient::SetTypeAsync); }
+    bool Put() { return waitFor(&TCustomFtpClient::PutAsync); }
+    bool Quit() { return waitFor(&TCustomFtpClient::QuitAsync); }
+    bool Open() { return waitFor(&TCustomFtpClient::OpenAsync); }
+    bool User() { return waitFor(&TCustomFtpClient::UserAsync); }
+    bool Pass() { return waitFor(&TCustomFtpClient::PassAsync); }
+    bool Port() { return waitFor(&TCustomFtpClient::PortAsync); }
+
+protected:
+    void RequestStarted(quint64 serial) override;
+    void RequestEnded(quint64 serial, int error) override;
+    void RequestDoneRaised(quint64 serial) override;
+    void TriggerProgress(qint64 count, bool &abort) override;
+
+private:
+    // One blocking call in progress; calls nest when a handler makes one.
+    struct Wait {
+        quint64 serial = 0; // the request it waits for, 0 until it has started
+        QDeadlineTimer deadline;
+        bool ended = false;
+        int error = 0;
+        bool raised = false; // its request-done event has been raised
+    };
+
+    bool waitFor(void (TCustomFtpClient::*start)());
+    bool escaped(Wait &wait, const QString &text);
+    QDeadlineTimer deadlineFromNow() const;
+    Wait *waitOf(quint64 serial);
+
+    int m_timeout = 15;
+    bool m_multiThreaded = false;
+    std::vector<Wait *> m_waits;
+};

@@ -1,0 +1,161 @@
+#include "../publish/pyftpdserver.h"
+#include "commandline.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CommandLineUpload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+        ASSERT_TRUE(local.isValid());
+        ASSERT_TRUE(QDir(server.root()).mkdir(QStringLiteral("site")));
+        qputenv("ZEPHYRO_PASSWORD", "pass");
+    }
+
+    QString file(const QString &name, qint64 size)
+    {
+        QByteArray content(size, Qt::Uninitialized);
+        for (qint64 i = 0; i < size; ++i)
+            content[i] = static_cast<char>(i * 7 % 253);
+        const QString path = local.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        return path;
+    }
+
+    int upload(const QStringList &options, const QStringList &files)
+    {
+        out.clear();
+        err.clear();
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return runCommandLine(
+            QStringList {QStringLiteral("upload"), QStringLiteral("--host"),
+                QStringLiteral("127.0.0.1"), QStringLiteral("--port"),
+                QString::number(server.port()), QStringLiteral("--user"), QStringLiteral("user")}
+                + options + files,
+            QString(), outStream, errStream);
+    }
+
+    static QByteArray read(const QString &path)
+    {
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
+    }
+
+    PyFtpdServer server {QStringLiteral("user"), QStringLiteral("pass")};
+    QTemporaryDir local;
+    QString out;
+    QString err;
+};
+
+TEST_F(CommandLineUpload, StoresEveryFileUnderItsNameAndSaysHowItWent)
+{
+    const QStringList files {file(QStringLiteral("index.html"), 3000),
+        file(QStringLiteral("empty.gif"), 0), file(QStringLiteral("logo.gif"), 200000)};
+    ASSERT_EQ(upload({QStringLiteral("--dir"), QStringLiteral("site")}, files), 0)
+        << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    for (const QString &path : files) {
+        const QString name = QFileInfo(path).fileName();
+        EXPECT_TRUE(read(server.root() + QStringLiteral("/site/") + name) == read(path))
+            << name.toStdString();
+    }
+    const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
+    QStringList statuses;
+    for (const QString &line : lines) {
+        if (!line.contains(QLatin1String(": ")))
+            statuses << line;
+    }
+    EXPECT_EQ(statuses,
+        QStringList({QStringLiteral("Connecting..."), QStringLiteral("Connected"),
+            QStringLiteral("Transferring files..."), QStringLiteral("Transfer complete"),
+            QStringLiteral("Disconnected")}));
+    EXPECT_TRUE(lines.contains(QStringLiteral("empty.gif: 0 bytes")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("logo.gif: 200000 bytes")));
+
+    // Without a folder the files go where the server starts; --verbose shows the dialogue.
+    ASSERT_EQ(upload({QStringLiteral("--verbose")}, {files.first()}), 0) << err.toStdString();
+    EXPECT_TRUE(read(server.root() + QStringLiteral("/index.html")) == read(files.first()));
+    EXPECT_TRUE(out.contains(QStringLiteral("> PWD\n")));
+    EXPECT_TRUE(out.contains(QStringLiteral("> TYPE I\n")));
+    EXPECT_TRUE(out.contains(QStringLiteral("> STOR index.html\n")));
+    EXPECT_FALSE(out.contains(QStringLiteral("pass\n")));
+}
+
+struct Failure {
+    const char *name;
+    QStringList options;
+    const char *password;
+    bool missingFile;
+    const char *error; // how the error line begins
+};
+
+void PrintTo(const Failure &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineUploadFailure : public CommandLineUpload,
+                                 public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(CommandLineUploadFailure, EndsWithTheErrorAndANonZeroStatus)
+{
+    const Failure &row = GetParam();
+    qputenv("ZEPHYRO_PASSWORD", row.password);
+    const QString present = file(QStringLiteral("page.html"), 10);
+    const QString missing = local.filePath(QStringLiteral("gone.gif"));
+    const QStringList files
+        = row.missingFile ? QStringList {missing, present} : QStringList {present};
+    EXPECT_NE(upload(row.options, files), 0);
+    EXPECT_TRUE(err.startsWith(QLatin1String(row.error)))
+        << err.toStdString() << " instead of " << row.error;
+    EXPECT_EQ(err.count(QStringLiteral("Error ")), 1) << err.toStdString();
+    EXPECT_TRUE(out.endsWith(QStringLiteral("Disconnected\n"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Transfer complete")));
+    // After a failed file the connection is closed, so the files after it are not sent.
+    EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/page.html")));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineUploadFailure,
+    ::testing::Values(Failure {"WrongPassword", {}, "wrong", false, "Error 530 "},
+        Failure {"MissingFolder", {QStringLiteral("--dir"), QStringLiteral("nope")}, "pass", false,
+            "Error 550 "},
+        Failure {"MissingLocalFile", {}, "pass", true, "Error 426 Unable to open local file "},
+        Failure {"BadPort", {QStringLiteral("--port"), QStringLiteral("x1")}, "pass", false,
+            "Error SetPort: Cannot convert port 'x1'"}),
+    [](const ::testing::TestParamInfo<Failure> &info) { return info.param.name; });
+
+TEST(CommandLineUploadUsage, RefusesIncompleteCommandsAndPasswordsOnTheCommandLine)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const auto run = [&](const QStringList &arguments) {
+        err.clear();
+        return runCommandLine(arguments, QString(), outStream, errStream);
+    };
+    EXPECT_NE(run({QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("h"),
+                  QStringLiteral("--user"), QStringLiteral("u")}),
+        0);
+    EXPECT_TRUE(err.contains(QStringLiteral("zephyro-cli upload --host HOST")));
+    EXPECT_NE(
+        run({QStringLiteral("upload"), QStringLiteral("--password"), QStringLiteral("p")}), 0);
+    EXPECT_TRUE(err.startsWith(QStringLiteral("The password is never given on the command line")));
+    EXPECT_NE(run({QStringLiteral("upload"), QStringLiteral("--host")}), 0);
+    EXPECT_EQ(err.trimmed(), QStringLiteral("Option \"--host\" needs a value."));
+    EXPECT_EQ(run({QStringLiteral("--help")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("zephyro-cli upload --host HOST")));
+}
+
+} // namespace

@@ -1,0 +1,129 @@
+#include "pyftpdserver.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int StartMs = 15000;
+constexpr int Attempts = 3;
+
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// A port on 127.0.0.1 that was free a moment ago.
+quint16 freePort()
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address = loopback(0);
+    socklen_t length = sizeof address;
+    quint16 port = 0;
+    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
+        && ::getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (probe >= 0)
+        ::close(probe);
+    return port;
+}
+
+bool accepts(quint16 port)
+{
+    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = loopback(port);
+    const bool connected = probe >= 0
+        && ::connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    if (probe >= 0)
+        ::close(probe);
+    return connected;
+}
+
+// Debian's package installs into the system's Python, which need not be first on PATH.
+QString pythonWithPyftpdlib()
+{
+    QStringList candidates {QStringLiteral("/usr/bin/python3")};
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (!onPath.isEmpty())
+        candidates << onPath;
+    for (const QString &python : candidates) {
+        QProcess check;
+        check.start(python, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")});
+        if (check.waitForFinished(StartMs) && check.exitStatus() == QProcess::NormalExit
+            && check.exitCode() == 0)
+            return python;
+    }
+    return {};
+}
+
+} // namespace
+
+PyFtpdServer::PyFtpdServer(const QString &user, const QString &password)
+{
+    if (!m_dir.isValid() || !QDir(m_dir.path()).mkdir(QStringLiteral("root"))) {
+        m_failure = QStringLiteral("no temporary folder for the FTP server");
+        return;
+    }
+    const QString python = pythonWithPyftpdlib();
+    if (python.isEmpty()) {
+        m_failure = QStringLiteral("pyftpdlib is missing: install Debian's python3-pyftpdlib");
+        return;
+    }
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        if (start(python, user, password))
+            return;
+    }
+}
+
+PyFtpdServer::~PyFtpdServer()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(StartMs);
+    }
+}
+
+bool PyFtpdServer::start(const QString &python, const QString &user, const QString &password)
+{
+    m_port = freePort();
+    const QString log = m_dir.filePath(QStringLiteral("server.log"));
+    m_process.setStandardOutputFile(log, QIODevice::Append);
+    m_process.setStandardErrorFile(log, QIODevice::Append);
+    // Killed with the test process, should that die first.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    m_process.start(python,
+        {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
+            QStringLiteral("-w"), QStringLiteral("-d"), root(), QStringLiteral("-u"), user,
+            QStringLiteral("-P"), password});
+    const QDeadlineTimer deadline(StartMs);
+    while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        if (accepts(m_port)) {
+            m_failure.clear();
+            return true;
+        }
+        QThread::msleep(50);
+    }
+    m_process.kill();
+    m_process.waitForFinished(StartMs);
+    QFile text(log);
+    m_failure
+        = QStringLiteral("pyftpdlib did not start on port %1: %2")
+              .arg(m_port)
+              .arg(text.open(QIODevice::ReadOnly) ? QString::fromUtf8(text.readAll()) : QString());
+    return false;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+// A real FTP server for tests: pyftpdlib from Debian's python3-pyftpdlib, started on
+// 127.0.0.1 with a free port, serving a temporary folder to one user who may write there.
+// It is killed when the object goes, whichever way the test ends, and with the test process.
+class PyFtpdServer final {
+public:
+    PyFtpdServer(const QString &user, const QString &password);
+    ~PyFtpdServer();
+    PyFtpdServer(const PyFtpdServer &) = delete;
+    PyFtpdServer &operator=(const PyFtpdServer &) = delete;
+
+    // Empty once the server accepts connections; otherwise why it does not.
+    QString failure() const { return m_failure; }
+    quint16 port() const { return m_port; }
+    // The folder it serves as "/".
+    QString root() const { return m_dir.filePath(QStringLiteral("root")); }
+
+private:
+    bool start(const QString &python, const QString &user, const QString &password);
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_failure;
+};

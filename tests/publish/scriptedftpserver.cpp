@@ -1,0 +1,191 @@
+#include "scriptedftpserver.h"
+
+#include "loopbackpeer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+sockaddr_in addressOf(const QByteArray &dotted, quint16 port)
+{
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    ::inet_pton(AF_INET, dotted.constData(), &address.sin_addr);
+    return address;
+}
+
+// Reads one command line; false when the client closed or went quiet past the deadline.
+bool readLine(int connection, QByteArray &pending, QByteArray &line)
+{
+    for (;;) {
+        const qsizetype end = pending.indexOf("\r\n");
+        if (end >= 0) {
+            line = pending.left(end);
+            pending.remove(0, end + 2);
+            return true;
+        }
+        char buffer[4096];
+        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        if (n <= 0)
+            return false;
+        pending.append(buffer, n);
+    }
+}
+
+} // namespace
+
+ScriptedFtpServer::ScriptedFtpServer(const char *address)
+    : m_address(address)
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in bound = addressOf(m_address, 0);
+    socklen_t length = sizeof bound;
+    if (m_listener >= 0
+        && ::bind(m_listener, reinterpret_cast<sockaddr *>(&bound), sizeof bound) == 0
+        && ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&bound), &length) == 0
+        && ::listen(m_listener, 5) == 0)
+        m_port = ntohs(bound.sin_port);
+
+    on("USER", "331 Password required\r\n");
+    on("PASS", "230 Logged in\r\n");
+    on("CWD", "250 Directory changed\r\n");
+    on("PWD", "257 \"/home/\"\"q\"\"\" is the current directory\r\n");
+    on("TYPE", "200 Type set\r\n");
+    on("PORT", [](Session &session, const QByteArray &argument) {
+        const QList<QByteArray> numbers = argument.split(',');
+        if (numbers.size() != 6) {
+            session.reply("501 Bad PORT\r\n");
+            return;
+        }
+        session.dataAddress = numbers.mid(0, 4).join('.');
+        session.dataPort = static_cast<quint16>(numbers[4].toInt() * 256 + numbers[5].toInt());
+        session.reply("200 PORT command successful\r\n");
+    });
+    on("STOR", &ScriptedFtpServer::storeFile);
+    on("QUIT", [](Session &session, const QByteArray &) {
+        session.reply("221 Goodbye\r\n");
+        session.end();
+    });
+}
+
+ScriptedFtpServer::~ScriptedFtpServer()
+{
+    join();
+    if (m_listener >= 0)
+        ::close(m_listener);
+}
+
+void ScriptedFtpServer::on(const QByteArray &verb, const QByteArray &reply)
+{
+    on(verb, [reply](Session &session, const QByteArray &) { session.reply(reply); });
+}
+
+void ScriptedFtpServer::start()
+{
+    join();
+    m_thread = std::thread([this] { serve(); });
+}
+
+void ScriptedFtpServer::join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void ScriptedFtpServer::serve()
+{
+    Session session(*this);
+    session.control = LoopbackPeer::acceptWithin(m_listener);
+    if (session.control < 0)
+        return;
+    session.reply(greeting);
+    QByteArray pending;
+    QByteArray line;
+    while (!hangUp && !session.m_ended && readLine(session.control, pending, line)) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_commands << line;
+        }
+        const qsizetype space = line.indexOf(' ');
+        const QByteArray verb = (space < 0 ? line : line.left(space)).toUpper();
+        const QByteArray argument = space < 0 ? QByteArray() : line.mid(space + 1);
+        const auto handler = m_handlers.constFind(verb);
+        if (handler == m_handlers.constEnd())
+            session.reply("502 Command not implemented\r\n");
+        else
+            (*handler)(session, argument);
+    }
+    ::close(session.control);
+}
+
+QList<QByteArray> ScriptedFtpServer::commands() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_commands;
+}
+
+QByteArray ScriptedFtpServer::stored(const QByteArray &name) const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_stored.value(name);
+}
+
+bool ScriptedFtpServer::hasStored(const QByteArray &name) const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_stored.contains(name);
+}
+
+void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
+{
+    session.reply("150 Opening data connection\r\n");
+    const int data = session.connectData();
+    if (data < 0) {
+        session.reply("425 Cannot open data connection\r\n");
+        return;
+    }
+    session.store(name, session.receiveData(data));
+    session.reply("226 Transfer complete\r\n");
+}
+
+void ScriptedFtpServer::Session::reply(const QByteArray &lines)
+{
+    LoopbackPeer::sendAll(control, lines);
+}
+
+int ScriptedFtpServer::Session::connectData(const char *source) const
+{
+    const int data = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in from
+        = addressOf(source != nullptr ? QByteArray(source) : m_server.m_address, 0);
+    const sockaddr_in to = addressOf(dataAddress, dataPort);
+    timeval limit {};
+    limit.tv_sec = LoopbackPeer::TimeoutMs / 1000;
+    if (data < 0 || ::setsockopt(data, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit) != 0
+        || ::setsockopt(data, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0
+        || ::bind(data, reinterpret_cast<const sockaddr *>(&from), sizeof from) != 0
+        || ::connect(data, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0) {
+        if (data >= 0)
+            ::close(data);
+        return -1;
+    }
+    return data;
+}
+
+QByteArray ScriptedFtpServer::Session::receiveData(int data) const
+{
+    const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data);
+    ::close(data);
+    return bytes;
+}
+
+void ScriptedFtpServer::Session::store(const QByteArray &name, const QByteArray &bytes)
+{
+    const std::lock_guard lock(m_server.m_mutex);
+    m_server.m_stored.insert(name, bytes);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// An FTP server for one session, scripted by the test: it greets, then answers each command
+// line with the handler of its verb. Without one of its own a verb gets a plain successful
+// answer, and STOR stores what comes on the data connection, which the server opens to the
+// address of the last PORT (active mode). It runs on a thread of its own, since the client
+// needs the test thread's event loop; every wait has LoopbackPeer's deadline.
+class ScriptedFtpServer final {
+public:
+    class Session {
+    public:
+        // Sends reply lines as they are (with their CR LF).
+        void reply(const QByteArray &lines);
+        // Opens the data connection from the source address (by default the server's own)
+        // to where PORT pointed; -1 when that fails.
+        int connectData(const char *source = nullptr) const;
+        // Reads the data connection until the client closes it, then closes it.
+        QByteArray receiveData(int data) const;
+        void store(const QByteArray &name, const QByteArray &bytes);
+        // Ends the session once this handler returns, closing the control connection.
+        void end() { m_ended = true; }
+
+        int control = -1; // the control connection
+        // From the last PORT command.
+        QByteArray dataAddress;
+        quint16 dataPort = 0;
+
+    private:
+        friend class ScriptedFtpServer;
+        explicit Session(ScriptedFtpServer &server)
+            : m_server(server)
+        {}
+        ScriptedFtpServer &m_server;
+        bool m_ended = false;
+    };
+    using Handler = std::function<void(Session &, const QByteArray &argument)>;
+
+    explicit ScriptedFtpServer(const char *address = "127.0.0.1");
+    ~ScriptedFtpServer();
+    ScriptedFtpServer(const ScriptedFtpServer &) = delete;
+    ScriptedFtpServer &operator=(const ScriptedFtpServer &) = delete;
+
+    quint16 port() const { return m_port; }
+    // Sent when the client connects; empty: the server never greets.
+    QByteArray greeting = "220 Scripted server ready\r\n";
+    // Closes the connection right after the greeting.
+    bool hangUp = false;
+    void on(const QByteArray &verb, const QByteArray &reply);
+    void on(const QByteArray &verb, Handler handler)
+    {
+        m_handlers.insert(verb, std::move(handler));
+    }
+
+    // Serves one session on the thread; join() waits for its end.
+    void start();
+    void join();
+
+    // What the client sent, one command line each (after join, or while the session runs).
+    QList<QByteArray> commands() const;
+    QByteArray stored(const QByteArray &name) const;
+    bool hasStored(const QByteArray &name) const;
+
+    // The default answer to STOR: 150, the data connection, 226.
+    static void storeFile(Session &session, const QByteArray &name);
+
+private:
+    void serve();
+
+    QByteArray m_address;
+    int m_listener = -1;
+    quint16 m_port = 0;
+    QHash<QByteArray, Handler> m_handlers;
+    std::thread m_thread;
+    mutable std::mutex m_mutex;
+    QList<QByteArray> m_commands;
+    QHash<QByteArray, QByteArray> m_stored;
+};

@@ -1,0 +1,636 @@
+#include "ftpexception.h"
+#include "loopbackpeer.h"
+#include "scriptedftpserver.h"
+#include "tftpclient.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Session = ScriptedFtpServer::Session;
+
+QString kindName(TFtpRequest kind)
+{
+    static const char *const names[] = {"None", "Connect", "ChangeDir", "PrintDir", "SetType",
+        "Put", "Quit", "Open", "User", "Pass", "Port"};
+    return QLatin1String(names[static_cast<int>(kind)]);
+}
+
+// Rows of the data-driven tests are shown by their names.
+template<typename Row>
+requires requires(const Row &row)
+{
+    row.name;
+}
+void PrintTo(const Row &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+template<typename Call> QString refusalOf(Call &&call)
+{
+    try {
+        call();
+    } catch (const FtpException &e) {
+        return e.message();
+    }
+    return QStringLiteral("(not refused)");
+}
+
+// Progress values with repeats removed: a value may be reported twice, never out of order.
+QList<qint64> distinct(const QList<qint64> &values)
+{
+    QList<qint64> result;
+    for (const qint64 value : values) {
+        if (result.isEmpty() || result.last() != value)
+            result << value;
+    }
+    return result;
+}
+
+class FtpClient : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ftp.SetHostName(QStringLiteral("127.0.0.1"));
+        ftp.SetPort(QString::number(server.port()));
+        ftp.SetUserName(QStringLiteral("user"));
+        ftp.SetPassWord(QStringLiteral("secret"));
+        ftp.SetTimeout(10);
+        ftp.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
+            done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
+        };
+        ftp.OnDisplay = [this](TCustomFtpClient *, const QString &line) { display << line; };
+        ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &abort) {
+            progress << count;
+            abort = abortAt >= 0 && count >= abortAt;
+        };
+    }
+
+    void connect()
+    {
+        server.start();
+        ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+        done.clear();
+    }
+
+    QString file(const QString &name, const QByteArray &content)
+    {
+        const QString path = dir.filePath(name);
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        return path;
+    }
+
+    bool put(const QString &path)
+    {
+        ftp.SetLocalFileName(path);
+        ftp.SetHostFileName(QFileInfo(path).fileName());
+        return ftp.Put();
+    }
+
+    // Raises what the event loop still holds.
+    static void settle()
+    {
+        for (int pass = 0; pass < 3; ++pass)
+            QCoreApplication::processEvents();
+    }
+
+    ScriptedFtpServer server;
+    QTemporaryDir dir;
+    TFtpClient ftp;
+    QStringList done;
+    QStringList display;
+    QList<qint64> progress;
+    qint64 abortAt = -1;
+};
+
+TEST_F(FtpClient, LogsInWorksAndQuitsThroughEveryState)
+{
+    std::vector<TFtpState> states;
+    ftp.OnStateChange = [&states](TCustomFtpClient *sender) { states.push_back(sender->State()); };
+    server.start();
+    ASSERT_TRUE(ftp.Connect());
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 0")});
+    using S = TFtpState;
+    EXPECT_EQ(states,
+        std::vector<S>({S::LookingUpHost, S::WaitingForBanner, S::Connected, S::ReadyBetweenSteps,
+            S::WaitingForReply, S::ReadyBetweenSteps, S::WaitingForReply, S::ReadyBetweenSteps,
+            S::Ready}));
+    EXPECT_TRUE(ftp.PrintDir());
+    EXPECT_EQ(ftp.DirResult(), QStringLiteral("/home/\"q\""));
+    EXPECT_TRUE(ftp.SetType());
+    states.clear();
+    EXPECT_TRUE(ftp.Quit());
+    EXPECT_EQ(states,
+        std::vector<S>({S::WaitingForReply, S::NotConnected, S::ReadyBetweenSteps, S::Ready}));
+    EXPECT_FALSE(ftp.IsConnected());
+    server.join();
+    EXPECT_EQ(server.commands(),
+        QList<QByteArray>({"USER user", "PASS secret", "PWD", "TYPE I", "QUIT"}));
+    EXPECT_EQ(done,
+        QStringList({QStringLiteral("Connect 0"), QStringLiteral("PrintDir 0"),
+            QStringLiteral("SetType 0"), QStringLiteral("Quit 0")}));
+    // The password is sent, never displayed.
+    EXPECT_TRUE(display.contains(QStringLiteral("> PASS ********")));
+    EXPECT_TRUE(display.contains(QStringLiteral("< 230 Logged in")));
+}
+
+struct ConnectCase {
+    const char *name;
+    QByteArray greeting;
+    QByteArray userReply; // empty: the server's default
+    QByteArray passReply;
+    bool hangUp;
+    const char *user;
+    const char *password;
+    int error;
+    const char *errorMessage;
+    QList<QByteArray> commands; // without the QUIT that ends the test
+    bool connected;
+};
+
+class ConnectOutcome : public FtpClient, public ::testing::WithParamInterface<ConnectCase> {};
+
+TEST_P(ConnectOutcome, EndsTheConnectRequestOnce)
+{
+    const ConnectCase &row = GetParam();
+    server.greeting = row.greeting;
+    server.hangUp = row.hangUp;
+    if (!row.userReply.isEmpty())
+        server.on("USER", row.userReply);
+    if (!row.passReply.isEmpty())
+        server.on("PASS", row.passReply);
+    ftp.SetUserName(QLatin1String(row.user));
+    ftp.SetPassWord(QLatin1String(row.password));
+    server.start();
+
+    EXPECT_EQ(ftp.Connect(), row.error == 0);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    EXPECT_EQ(ftp.IsConnected(), row.connected);
+    if (ftp.IsConnected()) {
+        EXPECT_TRUE(ftp.Quit());
+    }
+    server.join();
+    QList<QByteArray> commands = server.commands();
+    commands.removeAll("QUIT");
+    EXPECT_EQ(commands, row.commands);
+}
+
+const QList<QByteArray> Login {"USER user", "PASS secret"};
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectOutcome,
+    ::testing::Values(
+        ConnectCase {"MultiLineGreeting", "220-Welcome\r\n220-to the\r\n220 server\r\n", {}, {},
+            false, "user", "secret", 0, "", Login, true},
+        ConnectCase {"GreetingWithLooseLinesAndAnOverLongLine",
+            "220-Hi\r\nno code\r\n 220 indented\r\n220 " + QByteArray(9000, 'x') + "\r\n", {}, {},
+            false, "user", "secret", 0, "", Login, true},
+        ConnectCase {"UserAnswered230SkipsPass", "220 Hi\r\n", "230 No password needed\r\n", {},
+            false, "user", "", 0, "", {"USER user"}, true},
+        ConnectCase {"PassRefused", "220 Hi\r\n", {}, "530 Login incorrect.\r\n", false, "user",
+            "secret", 530, "530 Login incorrect.", Login, true},
+        ConnectCase {"GreetingOtherThan220", "421 Too many users\r\n", {}, {}, false, "user",
+            "secret", 421, "421 Too many users", {}, false},
+        ConnectCase {"GreetingWithoutReplyCode", "Hello\r\n", {}, {}, false, "user", "secret", 500,
+            "Hello", {}, false},
+        ConnectCase {"ClosedBeforeGreeting", "", {}, {}, true, "user", "secret", 421,
+            "421 Control connection closed", {}, false},
+        ConnectCase {"EmptyUserName", "220 Hi\r\n", {}, {}, false, "", "secret", 500,
+            "UserName emtpy", {}, true},
+        ConnectCase {"EmptyPassword", "220 Hi\r\n", {}, {}, false, "user", "", 500,
+            "Password emtpy", {"USER user"}, true}),
+    [](const ::testing::TestParamInfo<ConnectCase> &info) { return info.param.name; });
+
+struct FailedConnect {
+    const char *name;
+    const char *host;
+    bool refusedPort;
+    int error;
+    const char *errorMessage;
+};
+
+class ConnectFailure : public FtpClient, public ::testing::WithParamInterface<FailedConnect> {};
+
+TEST_P(ConnectFailure, IsReportedAndALaterConnectWorks)
+{
+    const FailedConnect &row = GetParam();
+    const LoopbackPeer::RefusedPort refused;
+    ftp.SetHostName(QLatin1String(row.host));
+    if (row.refusedPort)
+        ftp.SetPort(QString::number(refused.port()));
+
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    EXPECT_FALSE(ftp.IsConnected());
+
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port()));
+    connect();
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectFailure,
+    ::testing::Values(
+        FailedConnect {"EmptyHostName", "", false, 10022, "DNS lookup: invalid host name."},
+        FailedConnect {"UnknownHost", "nosuchhost.invalid", false, 11001,
+            "500 Host not found (Winsock error #11001)"},
+        FailedConnect {"RefusedConnection", "127.0.0.1", true, 10061,
+            "500 Connection refused (Winsock error #10061)"}),
+    [](const ::testing::TestParamInfo<FailedConnect> &info) { return info.param.name; });
+
+TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
+{
+    server.greeting.clear();
+    server.start();
+    ftp.SetTimeout(1);
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Timeout"));
+    EXPECT_EQ(ftp.StatusCode(), 426);
+    EXPECT_FALSE(ftp.IsConnected());
+    // The event comes at the next processing of events, not before the call returns.
+    EXPECT_TRUE(done.isEmpty());
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+}
+
+TEST_F(FtpClient, RefusedStartsThrowAndRaiseNoEvent)
+{
+    EXPECT_EQ(refusalOf([&] { ftp.ChangeDirAsync(); }), QStringLiteral("HostDirName emtpy"));
+    ftp.SetHostDirName(QStringLiteral("www"));
+    for (const auto start : {&TCustomFtpClient::ChangeDirAsync, &TCustomFtpClient::PrintDirAsync,
+             &TCustomFtpClient::SetTypeAsync, &TCustomFtpClient::PutAsync,
+             &TCustomFtpClient::QuitAsync, &TCustomFtpClient::UserAsync})
+        EXPECT_EQ(
+            refusalOf([&] { (ftp.*start)(); }), QStringLiteral("FTP component not connected"));
+    EXPECT_FALSE(ftp.ChangeDir());
+    ftp.SetHostDirName(QStringLiteral("a\r\nDELE b"));
+    EXPECT_EQ(
+        refusalOf([&] { ftp.ChangeDirAsync(); }), QStringLiteral("HostDirName holds a line break"));
+
+    connect();
+    EXPECT_EQ(
+        refusalOf([&] { ftp.ConnectAsync(); }), QStringLiteral("FTP component already connected"));
+    ftp.PrintDirAsync();
+    EXPECT_EQ(refusalOf([&] { ftp.SetTypeAsync(); }), QStringLiteral("FTP component not ready"));
+    EXPECT_FALSE(ftp.SetType());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !done.isEmpty(); }, LoopbackPeer::TimeoutMs));
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("PrintDir 0")});
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+}
+
+TEST_F(FtpClient, FailedCommandsEndWithTheirReply)
+{
+    server.on("CWD", "550 No such directory\r\n");
+    server.on("PWD", "hello\r\n");
+    server.on("QUIT", [](Session &session, const QByteArray &) {
+        session.reply("500 Not now\r\n");
+        session.end();
+    });
+    connect();
+    ftp.SetHostDirName(QStringLiteral("missing"));
+    EXPECT_FALSE(ftp.ChangeDir());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("550 No such directory"));
+    EXPECT_TRUE(ftp.IsConnected());
+    // Single commands keep the first failure's message; a reply without a code is a failure.
+    EXPECT_FALSE(ftp.PrintDir());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("550 No such directory"));
+    EXPECT_FALSE(ftp.Quit());
+    EXPECT_FALSE(ftp.IsConnected());
+    EXPECT_EQ(done,
+        QStringList({QStringLiteral("ChangeDir 550"), QStringLiteral("PrintDir 500"),
+            QStringLiteral("Quit 500")}));
+}
+
+TEST_F(FtpClient, BlockingCallsNestInRequestDoneHandlers)
+{
+    server.on("CWD", "550 No such directory\r\n");
+    server.start();
+    ftp.SetHostDirName(QStringLiteral("missing"));
+    QList<bool> nested;
+    ftp.OnRequestDone = [&](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
+        done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
+        if (kind == TFtpRequest::Connect && error == 0)
+            nested << ftp.ChangeDir();
+        else if (error != 0 && ftp.IsConnected())
+            nested << ftp.Quit();
+    };
+    EXPECT_TRUE(ftp.Connect());
+    EXPECT_EQ(done,
+        QStringList({QStringLiteral("Connect 0"), QStringLiteral("ChangeDir 550"),
+            QStringLiteral("Quit 0")}));
+    EXPECT_EQ(nested, QList<bool>({true, false}));
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("550 No such directory"));
+    EXPECT_FALSE(ftp.IsConnected());
+}
+
+class PutSize : public FtpClient, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PutSize, StoresTheFileAndReportsProgressPerKilobyte)
+{
+    const QByteArray content = patternBytes(0, GetParam());
+    connect();
+    ASSERT_TRUE(put(file(QStringLiteral("f.bin"), content))) << ftp.ErrorMessage().toStdString();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put 0")});
+    QList<qint64> expected;
+    for (qint64 count = 0; count < content.size(); count += 1024)
+        expected << count;
+    expected << content.size();
+    EXPECT_EQ(distinct(progress), expected);
+    EXPECT_TRUE(
+        display.filter(QStringLiteral("! %1 bytes received/sent in ").arg(content.size())).size()
+        == 1);
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    ASSERT_TRUE(server.hasStored("f.bin"));
+    EXPECT_TRUE(server.stored("f.bin") == content);
+    QList<QByteArray> commands = server.commands();
+    ASSERT_EQ(commands.size(), 5);
+    EXPECT_TRUE(commands[2].startsWith("PORT 127,0,0,1,")) << commands[2].toStdString();
+    EXPECT_EQ(commands[3], "STOR f.bin");
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, PutSize, ::testing::Values(0, 1, 1024, 5000, 300000));
+
+// Which of the server's 150 and its data connection comes first is not fixed by FTP.
+class StoreOrder : public FtpClient, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
+{
+    const bool dataFirst = GetParam();
+    server.on("STOR", [dataFirst](Session &session, const QByteArray &name) {
+        int data = -1;
+        if (dataFirst)
+            data = session.connectData();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        session.reply("150 Here we go\r\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!dataFirst)
+            data = session.connectData();
+        session.store(name, session.receiveData(data));
+        session.reply("250 Stored\r\n");
+    });
+    const QByteArray content = patternBytes(0, 70000);
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("order.bin"), content)));
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_TRUE(server.stored("order.bin") == content);
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, StoreOrder, ::testing::Values(true, false),
+    [](const ::testing::TestParamInfo<bool> &info) {
+        return info.param ? "DataConnectionFirst" : "ReplyFirst";
+    });
+
+struct StoreFault {
+    const char *name;
+    ScriptedFtpServer::Handler stor;
+    int error;
+    const char *errorMessage;
+    bool connected;
+    bool storFailed; // "! STOR Failed" is displayed
+};
+
+class StoreFailure : public FtpClient, public ::testing::WithParamInterface<StoreFault> {};
+
+TEST_P(StoreFailure, EndsThePutWithItsCause)
+{
+    const StoreFault &row = GetParam();
+    server.on("STOR", row.stor);
+    connect();
+    EXPECT_FALSE(put(file(QStringLiteral("big.bin"), patternBytes(0, 4 * 1024 * 1024))));
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    EXPECT_EQ(ftp.IsConnected(), row.connected);
+    EXPECT_EQ(display.contains(QStringLiteral("! STOR Failed")), row.storFailed);
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+}
+
+// Takes the start of the file and closes the data connection.
+QByteArray takeSome(Session &session)
+{
+    session.reply("150 Go\r\n");
+    const int data = session.connectData();
+    QByteArray some;
+    LoopbackPeer::receiveExactly(data, 4096, some);
+    ::close(data);
+    return some;
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, StoreFailure,
+    ::testing::Values(StoreFault {"StorRefused",
+                          [](Session &s, const QByteArray &) { s.reply("553 Not allowed\r\n"); },
+                          553, "553 Not allowed", true, true},
+        StoreFault {"FinalReplyFailed",
+            [](Session &s, const QByteArray &) {
+                s.reply("150 Go\r\n");
+                s.receiveData(s.connectData());
+                s.reply("451 Disk trouble\r\n");
+            },
+            451, "451 Disk trouble", true, true},
+        StoreFault {"ServerClosedMidTransfer",
+            [](Session &s, const QByteArray &) {
+                takeSome(s);
+                s.end();
+            },
+            421, "421 Control connection closed", false, false},
+        StoreFault {"DataClosedEarlyYetAnswered226",
+            [](Session &s, const QByteArray &) {
+                takeSome(s);
+                s.reply("226 Fine\r\n");
+            },
+            426, "426 Connection closed; transfer aborted.", true, false}),
+    [](const ::testing::TestParamInfo<StoreFault> &info) { return info.param.name; });
+
+struct LocalLock {
+    const char *name;
+    int heldLock; // flock() taken by "another program"; -1: the file is missing
+    TFtpShareMode mode;
+    bool opens;
+};
+
+class LocalFileSharing : public FtpClient, public ::testing::WithParamInterface<LocalLock> {};
+
+TEST_P(LocalFileSharing, DecidesWhetherTheFileCanBeSent)
+{
+    const LocalLock &row = GetParam();
+    const QString path = file(QStringLiteral("shared.txt"), "shared");
+    const int other = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    if (row.heldLock >= 0)
+        ASSERT_EQ(::flock(other, row.heldLock | LOCK_NB), 0);
+    else
+        QFile::remove(path);
+    ftp.SetShareMode(row.mode);
+    connect();
+
+    EXPECT_EQ(put(path), row.opens);
+    ::close(other);
+    if (!row.opens) {
+        EXPECT_EQ(done, QStringList {QStringLiteral("Put 426")});
+        EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Unable to open local file ") + path);
+        EXPECT_TRUE(ftp.IsConnected());
+    }
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(server.commands().contains("STOR shared.txt"), row.opens);
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, LocalFileSharing,
+    ::testing::Values(LocalLock {"Missing", -1, ftpShareDenyNone, false},
+        LocalLock {"ExclusiveAgainstExclusive", LOCK_EX, ftpShareExclusive, false},
+        LocalLock {"ExclusiveAgainstShared", LOCK_SH, ftpShareExclusive, false},
+        LocalLock {"DenyReadAgainstShared", LOCK_SH, ftpShareDenyRead, false},
+        LocalLock {"DenyWriteAgainstExclusive", LOCK_EX, ftpShareDenyWrite, false},
+        LocalLock {"DenyWriteBesideShared", LOCK_SH, ftpShareDenyWrite, true},
+        LocalLock {"DenyNoneBesideExclusive", LOCK_EX, ftpShareDenyNone, true},
+        LocalLock {"CompatBesideExclusive", LOCK_EX, ftpShareCompat, true}),
+    [](const ::testing::TestParamInfo<LocalLock> &info) { return info.param.name; });
+
+enum class Stop { ProgressAbort, AbortCall, CancelBeforeStor };
+
+class StoppedPut : public FtpClient, public ::testing::WithParamInterface<Stop> {};
+
+TEST_P(StoppedPut, EndsWith426)
+{
+    const char *message = "";
+    switch (GetParam()) {
+    case Stop::ProgressAbort:
+        abortAt = 2048;
+        message = "426 Transfer aborted by application";
+        break;
+    case Stop::AbortCall:
+        ftp.OnProgress = [this](TCustomFtpClient *sender, qint64 count, bool &) {
+            if (count >= 2048)
+                sender->Abort();
+        };
+        message = "426 Operation aborted.";
+        break;
+    case Stop::CancelBeforeStor:
+        ftp.OnReadyToTransmit = [](TCustomFtpClient *, bool &cancel) { cancel = true; };
+        message = "426 Transmit cancelled by application";
+        break;
+    }
+    connect();
+    EXPECT_FALSE(put(file(QStringLiteral("stop.bin"), patternBytes(0, 1024 * 1024))));
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put 426")});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(message));
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    if (ftp.IsConnected()) {
+        EXPECT_TRUE(ftp.Quit());
+    }
+    server.join();
+    EXPECT_EQ(server.commands().contains("STOR stop.bin"), GetParam() != Stop::CancelBeforeStor);
+    EXPECT_NE(server.stored("stop.bin").size(), 1024 * 1024);
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedPut,
+    ::testing::Values(Stop::ProgressAbort, Stop::AbortCall, Stop::CancelBeforeStor),
+    [](const ::testing::TestParamInfo<Stop> &info) {
+        return info.param == Stop::ProgressAbort ? "ProgressAbort"
+            : info.param == Stop::AbortCall      ? "AbortCall"
+                                                 : "CancelBeforeStor";
+    });
+
+enum class Thrower { Progress, RequestDone };
+
+class HandlerException : public FtpClient, public ::testing::WithParamInterface<Thrower> {};
+
+TEST_P(HandlerException, EndsTheBlockingCallWithFalseAndLeavesTheClientReady)
+{
+    connect();
+    if (GetParam() == Thrower::Progress) {
+        ftp.OnProgress = [](TCustomFtpClient *, qint64, bool &) {
+            throw std::runtime_error("progress failed");
+        };
+    } else {
+        ftp.OnRequestDone = [](TCustomFtpClient *, TFtpRequest, quint16) {
+            throw std::runtime_error("handler failed");
+        };
+    }
+    EXPECT_FALSE(put(file(QStringLiteral("x.bin"), patternBytes(0, 5000))));
+    EXPECT_EQ(ftp.ErrorMessage(),
+        GetParam() == Thrower::Progress ? QStringLiteral("progress failed")
+                                        : QStringLiteral("handler failed"));
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    ftp.OnRequestDone = nullptr;
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, HandlerException,
+    ::testing::Values(Thrower::Progress, Thrower::RequestDone),
+    [](const ::testing::TestParamInfo<Thrower> &info) {
+        return info.param == Thrower::Progress ? "InProgress" : "InRequestDone";
+    });
+
+TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
+{
+    server.on("PASS", [](Session &session, const QByteArray &) {
+        session.reply("230 Logged in\r\n");
+        session.end();
+    });
+    int closed = 0;
+    ftp.OnSessionClosed = [&closed](TCustomFtpClient *, quint16) { ++closed; };
+    connect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ftp.IsConnected(); }, LoopbackPeer::TimeoutMs));
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(refusalOf([&] { ftp.PutAsync(); }), QStringLiteral("FTP component not connected"));
+    EXPECT_FALSE(put(file(QStringLiteral("late.txt"), "late")));
+    settle();
+    EXPECT_TRUE(done.isEmpty()) << done.join(u',').toStdString();
+}
+
+TEST_F(FtpClient, DataConnectionFromAnotherAddressIsRefused)
+{
+    // Still the loopback interface: 127.0.0.2 plays a stranger on the network.
+    server.on("STOR", [](Session &session, const QByteArray &name) {
+        session.reply("150 Go\r\n");
+        const int stranger = session.connectData("127.0.0.2");
+        session.store("stranger", stranger >= 0 ? session.receiveData(stranger) : "no connection");
+        session.store(name, session.receiveData(session.connectData()));
+        session.reply("226 Done\r\n");
+    });
+    const QByteArray content = patternBytes(0, 10000);
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("mine.bin"), content)));
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(server.stored("stranger"), QByteArray());
+    EXPECT_TRUE(server.stored("mine.bin") == content);
+    EXPECT_TRUE(display.contains(QStringLiteral("! Data connection from 127.0.0.2 refused")));
+}
+
+TEST(FtpPortCommand, NamesLoopbackForALoopbackServerAndTheLocalAddressOtherwise)
+{
+    const auto address = [](const char *dotted) {
+        in_addr a {};
+        ::inet_pton(AF_INET, dotted, &a);
+        return a;
+    };
+    EXPECT_EQ(TCustomFtpClient::PortCommand(address("127.0.0.1"), address("127.0.0.5"), 51000),
+        QStringLiteral("PORT 127,0,0,1,199,56"));
+    EXPECT_EQ(TCustomFtpClient::PortCommand(address("10.1.2.3"), address("192.168.1.20"), 1025),
+        QStringLiteral("PORT 192,168,1,20,4,1"));
+}
+
+} // namespace

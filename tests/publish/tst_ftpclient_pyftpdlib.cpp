@@ -1,0 +1,67 @@
+#include "loopbackpeer.h"
+#include "pyftpdserver.h"
+#include "tftpclient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+TEST(FtpClientAgainstPyftpdlib, UploadsSeveralFilesByteForByte)
+{
+    PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"));
+    ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+    ASSERT_TRUE(QDir(server.root()).mkdir(QStringLiteral("site")));
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    const QList<QPair<QString, qint64>> files {{QStringLiteral("empty.bin"), 0},
+        {QStringLiteral("one.bin"), 1}, {QStringLiteral("kilo.bin"), 1024},
+        {QStringLiteral("odd.bin"), 1025}, {QStringLiteral("name with spaces.html"), 4000},
+        {QStringLiteral("big.bin"), 3 * 1024 * 1024 + 7}};
+    for (const auto &[name, size] : files) {
+        QFile out(local.filePath(name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(patternBytes(size, size));
+    }
+
+    TFtpClient ftp;
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port()));
+    ftp.SetUserName(QStringLiteral("user"));
+    ftp.SetPassWord(QStringLiteral("pass"));
+    ftp.SetHostDirName(QStringLiteral("site"));
+    QStringList failures;
+    ftp.OnRequestDone = [&failures](TCustomFtpClient *sender, TFtpRequest, quint16 error) {
+        if (error != 0)
+            failures << sender->ErrorMessage();
+    };
+    ASSERT_TRUE(ftp.Connect());
+    ASSERT_TRUE(ftp.ChangeDir());
+    EXPECT_EQ(ftp.DirResult(), QStringLiteral("/site"));
+    ASSERT_TRUE(ftp.SetType());
+    for (const auto &[name, size] : files) {
+        ftp.SetLocalFileName(local.filePath(name));
+        ftp.SetHostFileName(name);
+        EXPECT_TRUE(ftp.Put()) << name.toStdString();
+    }
+    EXPECT_TRUE(ftp.Quit());
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+
+    for (const auto &[name, size] : files) {
+        const QByteArray sent = readFile(local.filePath(name));
+        const QByteArray stored = readFile(server.root() + QStringLiteral("/site/") + name);
+        EXPECT_EQ(stored.size(), size) << name.toStdString();
+        EXPECT_TRUE(stored == sent) << name.toStdString();
+    }
+}
+
+} // namespace
