@@ -16,7 +16,9 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <optional>
 #include <termios.h>
 #include <unistd.h>
@@ -110,6 +112,18 @@ struct UploadOptions {
     QStringList files;
 };
 
+// The terminal's settings while the password prompt hides what is typed, for the signal
+// handler that gives the echo back when the user gives up with Ctrl-C.
+int g_promptTty = -1;
+termios g_promptNormal {};
+
+extern "C" void restoreTerminalAndStop(int signal)
+{
+    ::tcsetattr(g_promptTty, TCSAFLUSH, &g_promptNormal);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
 // Asks for the password on the terminal without showing what is typed; nullopt when there
 // is no terminal to ask on.
 std::optional<QString> askPassword()
@@ -124,6 +138,19 @@ std::optional<QString> askPassword()
     termios hidden = normal;
     hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     const char prompt[] = "Password: ";
+    g_promptTty = tty;
+    g_promptNormal = normal;
+    struct sigaction stop {};
+    stop.sa_handler = restoreTerminalAndStop;
+    sigemptyset(&stop.sa_mask);
+    const int stopping[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+    struct sigaction previous[std::size(stopping)] {};
+    for (std::size_t i = 0; i < std::size(stopping); ++i)
+        ::sigaction(stopping[i], &stop, &previous[i]);
+    const auto keepSignals = qScopeGuard([&] {
+        for (std::size_t i = 0; i < std::size(stopping); ++i)
+            ::sigaction(stopping[i], &previous[i], nullptr);
+    });
     if (::write(tty, prompt, sizeof prompt - 1) < 0 || ::tcsetattr(tty, TCSAFLUSH, &hidden) != 0)
         return std::nullopt;
     const auto restore = qScopeGuard([tty, &normal] {
