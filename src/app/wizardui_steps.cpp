@@ -3,6 +3,7 @@
 
 #include "colorpalette.h"
 #include "pagecolors.h"
+#include "pagemodel.h"
 #include "tshape.h"
 #include "uibuilder.h"
 #include "updown.h"
@@ -19,6 +20,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <array>
+
 namespace {
 
 constexpr int kTool = 26; // side of a step's tool bar button
@@ -26,6 +29,15 @@ constexpr int kTool = 26; // side of a step's tool bar button
 QRect tool(int x, int y)
 {
     return QRect(x, y, kTool, kTool);
+}
+
+// The lists whose items the project file and the page name by their text.
+template<std::size_t N> QStringList itemTexts(const std::array<const char16_t *, N> &items)
+{
+    QStringList texts;
+    for (const char16_t *item : items)
+        texts << QString::fromUtf16(item);
+    return texts;
 }
 
 QPalette workspacePalette(QPalette palette)
@@ -235,9 +247,7 @@ void WizardUi::setupLinks(QWidget *page)
 
     lblLinkStyle
         = ui::label(page, "lblLinkStyle", QStringLiteral("Link &Style:"), 1047, QPoint(8, 267));
-    cbLinks = ui::comboBox(page, "cbLinks",
-        {QStringLiteral("Default Style"), QStringLiteral("Drop Box Style")}, false,
-        QRect(80, 263, 140, 22));
+    cbLinks = ui::comboBox(page, "cbLinks", itemTexts(kLinkStyles), false, QRect(80, 263, 140, 22));
     lblLinkStyle->setBuddy(cbLinks);
 }
 
@@ -280,9 +290,7 @@ void WizardUi::setupBullets(QWidget *page)
     txtBullets->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     lblBullets1->setBuddy(txtBullets);
     lblBullets2 = ui::label(page, "lblBullets2", QStringLiteral("&Type:"), 1065, QPoint(8, 268));
-    cbBullets = ui::comboBox(page, "cbBullets",
-        {QStringLiteral("Disc"), QStringLiteral("Square"), QStringLiteral("Circle"),
-            QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("I"), QStringLiteral("i")},
-        false, QRect(50, 264, 100, 22));
+    cbBullets
+        = ui::comboBox(page, "cbBullets", itemTexts(kBulletTypes), false, QRect(50, 264, 100, 22));
     lblBullets2->setBuddy(cbBullets);
 }
