@@ -610,9 +610,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
 
     if (!model.style.isEmpty()) {
         m_ui.cbStyles->setCurrentIndex(templates.indexOf(model.style));
-        const QString picture = TemplateGallery::pictureFile(templateFolder(), model.style);
-        if (const std::optional<QImage> image = loadPicture(picture))
-            m_ui.imgStyles->setPixmap(QPixmap::fromImage(*image));
+        ShowTemplatePreview();
     }
     const int headSize = m_ui.cbHeadSize->findText(model.headSize, Qt::MatchFixedString);
     if (headSize >= 0)
