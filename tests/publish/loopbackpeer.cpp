@@ -1,5 +1,7 @@
 #include "loopbackpeer.h"
 
+#include "loopbackaddress.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -10,19 +12,10 @@
 
 namespace {
 
-sockaddr_in loopback(quint16 port)
-{
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 int boundSocket(quint16 &port)
 {
     const int handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
+    sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
     if (handle < 0 || ::bind(handle, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
         || ::getsockname(handle, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
@@ -89,7 +82,7 @@ int LoopbackPeer::acceptWithin(int listener)
 int LoopbackPeer::connectTo(quint16 port)
 {
     const int connection = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = loopbackAddress(port);
     if (connection < 0
         || ::connect(connection, reinterpret_cast<const sockaddr *>(&address), sizeof address)
             != 0) {

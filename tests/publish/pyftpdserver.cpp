@@ -1,5 +1,7 @@
 #include "pyftpdserver.h"
 
+#include "loopbackaddress.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -18,20 +20,11 @@ namespace {
 constexpr int StartMs = 15000;
 constexpr int Attempts = 3;
 
-sockaddr_in loopback(quint16 port)
-{
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
 // A port on 127.0.0.1 that was free a moment ago.
 quint16 freePort()
 {
     const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
+    sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
     quint16 port = 0;
     if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0
@@ -45,7 +38,7 @@ quint16 freePort()
 bool accepts(quint16 port)
 {
     const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = loopbackAddress(port);
     const bool connected = probe >= 0
         && ::connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
     if (probe >= 0)
