@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -33,11 +34,20 @@ namespace TemplateGallery {
 QStringList names(const QString &folder)
 {
     QStringList result;
+    // Names are matched without regard to case, so "Simple" and "simple" are one template:
+    // the first listed, which is also the file templateFile finds.
+    QSet<QString> seen;
     for (const QFileInfo &entry : filesOf(folder)) {
         const QString fileName = entry.fileName();
-        if (fileName.size() > kTemplateSuffix.size()
-            && fileName.endsWith(kTemplateSuffix, Qt::CaseInsensitive))
-            result << fileName.chopped(kTemplateSuffix.size());
+        if (fileName.size() <= kTemplateSuffix.size()
+            || !fileName.endsWith(kTemplateSuffix, Qt::CaseInsensitive))
+            continue;
+        const QString name = fileName.chopped(kTemplateSuffix.size());
+        const QString key = name.toCaseFolded();
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        result << name;
     }
     std::stable_sort(result.begin(), result.end(),
         [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });

@@ -38,6 +38,16 @@ TEST_F(TemplateGalleryTest, ListsHtmlFilesByNameWithoutRegardToCase)
     EXPECT_EQ(TemplateGallery::templateFile(folder.path(), QStringLiteral("notes")), QString());
 }
 
+TEST_F(TemplateGalleryTest, NamesDifferingOnlyInCaseAreOneTemplate)
+{
+    for (const char *name : {"simple.html", "Simple.html", "SIMPLE.HTML", "Other.html"})
+        touch(at(name));
+    const QStringList names = TemplateGallery::names(folder.path());
+    ASSERT_EQ(names, QStringList({QStringLiteral("Other"), QStringLiteral("SIMPLE")}));
+    // The one listed is the one built from.
+    EXPECT_EQ(TemplateGallery::templateFile(folder.path(), names[1]), at("SIMPLE.HTML"));
+}
+
 TEST_F(TemplateGalleryTest, FindsPicturesWithoutRegardToCase)
 {
     touch(at("Simple.html"));
