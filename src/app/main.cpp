@@ -27,9 +27,6 @@ int main(int argc, char *argv[])
     icon.addFile(QStringLiteral(":/icons/zephyro@2x.png"));
     QApplication::setWindowIcon(icon);
 
-    // The classic Close button posts the quit; the window is still destroyed in order.
-    QObject::connect(
-        &window, &TfrmWiz::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     window.show();
     return app.exec();
 }

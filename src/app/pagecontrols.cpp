@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 namespace {
@@ -18,6 +19,15 @@ QLabel *textColorLabel(const WizardUi &ui, ColorKind kind)
 {
     QLabel *const labels[] = {ui.lblText, ui.lblLink, ui.lblALink, ui.lblVLink};
     return labels[colorSlot(kind) - 1];
+}
+
+// The text exactly as the box holds it: toPlainText() would turn no-break spaces into
+// plain ones, and the page and the project would then differ from what was read.
+QString memoText(const QPlainTextEdit *memo)
+{
+    QString text = memo->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 PictureField pictureField(const QLineEdit *field)
@@ -74,9 +84,9 @@ PageModel collect(const WizardUi &ui)
         model.links << LinkRow {row->text(0), row->text(1), row->text(2), row->text(3),
             row->text(4), row->checkState(0) == Qt::Checked};
     }
-    model.text = ui.txtText->toPlainText();
+    model.text = memoText(ui.txtText);
     model.bulletType = ui.cbBullets->currentIndex();
-    model.bullets = textBoxLines(ui.txtBullets->toPlainText());
+    model.bullets = textBoxLines(memoText(ui.txtBullets));
     return model;
 }
 

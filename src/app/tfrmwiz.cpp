@@ -8,6 +8,7 @@
 #include "pagebuilder.h"
 #include "pagecontrols.h"
 #include "pictureloader.h"
+#include "pictureplacement.h"
 #include "projectfile.h"
 #include "stepnavigation.h"
 #include "templategallery.h"
@@ -446,13 +447,18 @@ bool TfrmWiz::SaveProjectFile(const QString &chosenPath)
 
 void TfrmWiz::btnSaveClick()
 {
-    bool saved = true;
+    saveDocument();
+}
+
+TfrmWiz::SaveOutcome TfrmWiz::saveDocument()
+{
+    SaveOutcome outcome = SaveOutcome::Cancelled;
     if (m_ui.cbStyles->currentIndex() < 0) {
         showMessage(MessageKind::Information, Msg::SelectLayoutStyle, ButtonSet::Ok);
         m_ui.tbStyles->setCurrentIndex(0);
         m_navigation->showStep(1);
     } else if (m_ui.optSaveHTML->isChecked()) {
-        saved = saveAsPage();
+        outcome = saveAsPage();
     } else {
         FileDialogRequest request;
         request.filter = QStringLiteral("Marbleton HTML Editor Zephyro Files|*.pwz");
@@ -462,19 +468,21 @@ void TfrmWiz::btnSaveClick()
         if (chosen.isEmpty()) {
             m_modified = true;
             m_openProject = true;
-            return;
+            return SaveOutcome::Cancelled;
         }
-        saved = SaveProjectFile(chosen);
+        outcome = SaveProjectFile(chosen) ? SaveOutcome::Written : SaveOutcome::Failed;
     }
     if (m_ui.optSaveHTML->isChecked()) {
         m_ui.btnUploadRemove->setEnabled(true);
         m_ui.btnUpload->setEnabled(true);
     }
-    if (saved)
+    // A cancelled page save and a missing template count as done; a failed write never does.
+    if (outcome != SaveOutcome::Failed)
         m_modified = false;
+    return outcome;
 }
 
-bool TfrmWiz::saveAsPage()
+TfrmWiz::SaveOutcome TfrmWiz::saveAsPage()
 {
     FileDialogRequest request;
     request.filter = QStringLiteral("Web Files|*.htm;*.html;*.txt|All Files|*.*");
@@ -482,15 +490,15 @@ bool TfrmWiz::saveAsPage()
     request.directory = m_appDir + QStringLiteral("WebFiles");
     const QString chosen = dialogs().saveFile(this, request);
     if (chosen.isEmpty())
-        return true;
+        return SaveOutcome::Cancelled;
     if (!BuildHTMLPage(chosen))
-        return false;
+        return SaveOutcome::Failed;
     if (!m_pageFiles.isEmpty())
         CopyPageFiles(QFileInfo(chosen).absolutePath());
     m_ui.btnPreview->setEnabled(true);
     // After a close was put off for saving, the user wants to save and go, not test.
     if (m_closePrompted)
-        return true;
+        return SaveOutcome::Written;
     if (showMessage(MessageKind::Information, Msg::TestWebPage, ButtonSet::YesNo)
             == MessageAnswer::Yes
         && isFullPath(m_ui.lblSavedURL->text()))
@@ -502,7 +510,7 @@ bool TfrmWiz::saveAsPage()
         m_navigation->btnTBBackClick();
         m_navigation->showStep(1);
     }
-    return true;
+    return SaveOutcome::Written;
 }
 
 bool TfrmWiz::BuildHTMLPage(const QString &chosenPath)
@@ -572,9 +580,11 @@ void TfrmWiz::btnPWZClick()
             = showMessage(MessageKind::Confirmation, Msg::SaveChanges, ButtonSet::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return;
+        // Reading another file resets the wizard: unless the work was saved, it stays.
         if (answer == MessageAnswer::Yes) {
             m_ui.optSavePWZ->setChecked(true);
-            btnSaveClick();
+            if (saveDocument() != SaveOutcome::Written)
+                return;
         }
     }
     FileDialogRequest request;
@@ -644,7 +654,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
         PageControls::addLinkRow(m_ui.lvLinks, row);
     m_ui.txtText->setPlainText(model.text);
     m_ui.cbBullets->setCurrentIndex(model.bulletType);
-    m_ui.txtBullets->setPlainText(model.bullets.join(QLatin1Char('\n')));
+    m_ui.txtBullets->setPlainText(textBoxText(model.bullets));
     m_pageFiles = opened.pageFiles;
 
     QApplication::restoreOverrideCursor();
@@ -667,18 +677,9 @@ void TfrmWiz::layoutPageImage()
     const QPixmap picture = m_ui.imgImage->pixmap();
     if (picture.isNull())
         return;
-    // Small pictures are centred; large ones sit 10 pixels from the corner with a margin of
-    // 10 pixels beyond their far edges.
-    const QSize client = box->viewport()->size();
-    QRect place(0, 0, picture.width(), picture.height());
-    if (picture.height() <= 200)
-        place.moveTop((client.height() - picture.height()) / 2);
-    else
-        place.setRect(place.x(), 10, place.width(), picture.height() + 10);
-    if (picture.width() <= 330)
-        place.moveLeft((client.width() - picture.width()) / 2);
-    else
-        place.setRect(10, place.y(), picture.width() + 10, place.height());
+    // The box's fixed client size: the step may not have been shown, and laid out, yet.
+    const QSize client = PicturePlacement::kImageBoxClient;
+    const QRect place = PicturePlacement::place(picture.size(), client);
     m_ui.imgImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_ui.imgImage->setGeometry(place);
     box->widget()->resize(
@@ -701,5 +702,7 @@ void TfrmWiz::btnHostingClick()
 
 void TfrmWiz::cmdCloseClick()
 {
-    emit quitRequested();
+    // Ends the event loop without a close request: quit() would close the window first,
+    // and closing asks about unsaved changes. The window is still destroyed in order.
+    QCoreApplication::exit(0);
 }

@@ -82,10 +82,6 @@ public:
     // Shows a numbered message with its current text.
     MessageAnswer showMessage(MessageKind kind, int number, ButtonSet buttons);
 
-signals:
-    // The classic Close button ends the program without asking anything.
-    void quitRequested();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -103,7 +99,10 @@ private:
     void SaveCustomColors();
     void btnPWZClick();
     void btnSaveClick();
-    bool saveAsPage();
+    enum class SaveOutcome { Written, Cancelled, Failed };
+    // Saves as the save step's choice says.
+    SaveOutcome saveDocument();
+    SaveOutcome saveAsPage();
     bool BuildHTMLPage(const QString &chosenPath);
     void CopyPageFiles(const QString &folder);
     void btnPreviewClick();

@@ -2,8 +2,10 @@
 #include "wizardui.h"
 
 #include "colorpalette.h"
+#include "hinttracker.h"
 #include "pagecolors.h"
 #include "pagemodel.h"
+#include "pictureplacement.h"
 #include "tshape.h"
 #include "uibuilder.h"
 #include "updown.h"
@@ -53,14 +55,14 @@ void WizardUi::setupStart(QWidget *page)
     tbStyles = ui::place(new QTabWidget(page), "tbStyles", QRect(0, 0, 380, 255));
     pnlStyles0 = new QWidget;
     pnlStyles0->setObjectName(QStringLiteral("pnlStyles0"));
-    pnlStyles0->setToolTip(QStringLiteral("Page Properties"));
+    HintTracker::setPanelHint(pnlStyles0, QStringLiteral("Page Properties"));
     ui::setTag(pnlStyles0, 1016);
     pnlStyles1 = new QWidget;
     pnlStyles1->setObjectName(QStringLiteral("pnlStyles1"));
-    pnlStyles1->setToolTip(QStringLiteral("Meta Tags"));
+    HintTracker::setPanelHint(pnlStyles1, QStringLiteral("Meta Tags"));
     ui::setTag(pnlStyles1, 1017);
-    tbStyles->addTab(pnlStyles0, pnlStyles0->toolTip());
-    tbStyles->addTab(pnlStyles1, pnlStyles1->toolTip());
+    tbStyles->addTab(pnlStyles0, HintTracker::panelHint(pnlStyles0));
+    tbStyles->addTab(pnlStyles1, HintTracker::panelHint(pnlStyles1));
 
     QWidget *props = pnlStyles0;
     lblStyles0 = ui::label(props, "lblStyles0", QStringLiteral("&Templates"), 1018, QPoint(8, 8));
@@ -205,13 +207,15 @@ void WizardUi::setupImages(QWidget *page)
     lblImage0->setBuddy(txtImageW);
 
     sbImages = ui::place(new QScrollArea(page), "sbImages", QRect(9, 78, 362, 208));
+    sbImages->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sbImages->setLineWidth(2);
     sbImages->setBackgroundRole(QPalette::Window);
     sbImages->setPalette(workspacePalette(sbImages->palette()));
     auto *canvas = new QWidget;
     canvas->setObjectName(QStringLiteral("sbImagesCanvas"));
     canvas->setAutoFillBackground(true);
     canvas->setPalette(workspacePalette(canvas->palette()));
-    canvas->resize(358, 204);
+    canvas->resize(PicturePlacement::kImageBoxClient);
     imgImage = ui::place(new QLabel(canvas), "imgImage", QRect(0, 0, 50, 50));
     sbImages->setWidget(canvas);
 }

@@ -19,6 +19,14 @@ QStringList textBoxLines(const QString &text)
     return lines;
 }
 
+QString textBoxText(const QStringList &lines)
+{
+    QString text = lines.join(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        text += QLatin1Char('\n');
+    return text;
+}
+
 bool isFullPath(const QString &path)
 {
     // Older project files hold Windows paths such as "C:\Pics\a.gif".

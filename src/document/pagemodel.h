@@ -71,6 +71,9 @@ struct PageModel {
 
 // The lines of a multi-line text box: a last empty line (after a final line end) is no line.
 QStringList textBoxLines(const QString &text);
+// The text that holds these lines in a multi-line text box, so that textBoxLines gives them
+// back: a last empty line needs a line end of its own.
+QString textBoxText(const QStringList &lines);
 
 // A path that names a file wherever the program runs: absolute here, or a Windows path
 // with a drive from an older file.

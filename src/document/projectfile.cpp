@@ -238,7 +238,7 @@ ReadResult read(const QString &text)
     QStringList textLines;
     const bool textRead = readEntries(QStringLiteral("TEXTCOUNT"), QStringLiteral("PAGETEXT"),
         [&](const QString &entry) { textLines << entry; });
-    model.text = textLines.join(QLatin1Char('\n'));
+    model.text = textBoxText(textLines);
     if (!textRead)
         return result;
 

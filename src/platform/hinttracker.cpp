@@ -16,13 +16,32 @@ HintTracker::~HintTracker()
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
+namespace {
+
+constexpr char kPanelHint[] = "hint";
+
+} // namespace
+
 QString HintTracker::hintOf(const QWidget *widget)
 {
     for (const QWidget *w = widget; w != nullptr; w = w->isWindow() ? nullptr : w->parentWidget()) {
         if (!w->toolTip().isEmpty())
             return w->toolTip();
+        const QString panel = panelHint(w);
+        if (!panel.isEmpty())
+            return panel;
     }
     return {};
+}
+
+void HintTracker::setPanelHint(QWidget *panel, const QString &hint)
+{
+    panel->setProperty(kPanelHint, hint);
+}
+
+QString HintTracker::panelHint(const QWidget *panel)
+{
+    return panel->property(kPanelHint).toString();
 }
 
 bool HintTracker::eventFilter(QObject *watched, QEvent *event)

@@ -16,7 +16,13 @@ public:
 
     QString currentHint() const { return m_hint; }
 
+    // The hint of a control, or of its nearest parent with one.
     static QString hintOf(const QWidget *widget);
+
+    // A panel's hint is kept out of its tool tip: Qt would pop a parent's tool tip up over
+    // every child that has none. It still counts as the hint of the panel's controls.
+    static void setPanelHint(QWidget *panel, const QString &hint);
+    static QString panelHint(const QWidget *panel);
 
 signals:
     void hintChanged(const QString &hint);

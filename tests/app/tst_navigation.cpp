@@ -1,15 +1,20 @@
 #include "wizardfixture.h"
 
+#include "hinttracker.h"
 #include "stepnavigation.h"
 #include "tshape.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace {
 
@@ -147,6 +152,22 @@ TEST_F(WizardTest, HoverFollowsTheHintsNotTheButtons)
     EXPECT_EQ(ui().shpTB[4]->fillColor(), window->palette().color(QPalette::Button));
     window->navigation().StepHintChanged(QStringLiteral("Step 5"));
     EXPECT_EQ(ui().shpTB[4]->fillColor(), kAppWorkspaceColor);
+}
+
+TEST_F(WizardTest, TabCaptionsDoNotPopUpOverTheControlsOfStepOne)
+{
+    EXPECT_EQ(ui().tbStyles->tabText(0), QStringLiteral("Page Properties"));
+    EXPECT_EQ(ui().tbStyles->tabText(1), QStringLiteral("Meta Tags"));
+    for (QWidget *control :
+        {static_cast<QWidget *>(ui().txtPageTitle), static_cast<QWidget *>(ui().cbStyles)}) {
+        const QPoint at(2, 2);
+        QHelpEvent request(QEvent::ToolTip, at, control->mapToGlobal(at));
+        QApplication::sendEvent(control, &request);
+        EXPECT_FALSE(QToolTip::isVisible()) << QToolTip::text().toStdString();
+        QToolTip::hideText();
+        // The panel's hint still names the tab for the controls on it.
+        EXPECT_EQ(HintTracker::hintOf(control), QStringLiteral("Page Properties"));
+    }
 }
 
 TEST_F(WizardTest, ClassicLayoutWalksWithBackAndNext)

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -196,32 +197,69 @@ TEST_F(ProjectTest, AFailedProjectSaveKeepsThePageUnsaved)
     EXPECT_TRUE(window->openProjectFlag());
 }
 
-TEST_F(ProjectTest, ThePageImageIsPlacedByItsSize)
+TEST_F(ProjectTest, OpenDoesNotFollowASaveThatDidNotHappen)
+{
+    struct Case {
+        const char *name;
+        QString saveAs; // empty: the save dialog is cancelled
+        int messages;   // the question, and the error of a failed write
+    };
+    const Case cases[] = {
+        {"failed write", appDir.filePath(QStringLiteral("no/folder/page.pwz")), 2},
+        {"save dialog cancelled", QString(), 1},
+    };
+    for (const Case &c : cases) {
+        createWindow();
+        typeInto(ui().txtPageTitle, QStringLiteral("my work"));
+        dialogs->answerMessage(MessageAnswer::Yes);
+        dialogs->answerFile(c.saveAs);
+        if (!c.saveAs.isEmpty())
+            dialogs->answerMessage(MessageAnswer::Ok);
+        QTest::mouseClick(ui().btnPWZ, Qt::LeftButton);
+        EXPECT_EQ(dialogs->fileRequests().size(), 1) << c.name; // the save dialog only
+        EXPECT_EQ(dialogs->messages().size(), c.messages) << c.name;
+        EXPECT_EQ(ui().txtPageTitle->text(), QStringLiteral("my work")) << c.name;
+        EXPECT_TRUE(window->isModified()) << c.name;
+    }
+}
+
+TEST_F(ProjectTest, ThePageImageReadAtStartIsPlacedByItsSize)
 {
     struct Case {
         QSize size;
-        QRect expected; // in the scroll box's canvas
+        QRect expected; // in the scroll box's canvas, whose client is 358 by 204
     };
-    createWindow();
-    const QSize client = ui().sbImages->viewport()->size();
     const Case cases[] = {
-        {QSize(100, 100), QRect((client.width() - 100) / 2, (client.height() - 100) / 2, 100, 100)},
+        {QSize(100, 100), QRect(129, 52, 100, 100)},
+        {QSize(330, 200), QRect(14, 2, 330, 200)},
         {QSize(400, 300), QRect(10, 10, 410, 310)},
-        {QSize(330, 201), QRect(0, 10, 330, 211).translated((client.width() - 330) / 2, 0)},
+        {QSize(330, 201), QRect(14, 10, 330, 211)},
+        {QSize(331, 20), QRect(10, 92, 341, 20)},
     };
     for (const Case &c : cases) {
         QImage picture(c.size, QImage::Format_RGB32);
         picture.fill(Qt::yellow);
         const QString path = appDir.filePath(QStringLiteral("big.bmp"));
         ASSERT_TRUE(picture.save(path, "BMP"));
-        const QString file = writeAppFile(QStringLiteral("image.pwz"),
-            "STYLE=Simple\r\nIMGNAME=" + path.toUtf8() + "\r\n");
-        dialogs->answerFile(file);
-        QTest::mouseClick(ui().btnPWZ, Qt::LeftButton);
-        EXPECT_EQ(ui().imgImage->geometry(), c.expected) << c.size.width() << "x" << c.size.height();
+        const QString file = writeAppFile(
+            QStringLiteral("image.pwz"), "STYLE=Simple\r\nIMGNAME=" + path.toUtf8() + "\r\n");
+        // Read before step 3 was ever shown, so its scroll box has not been laid out.
+        createWindow(true, {file});
+        EXPECT_EQ(ui().imgImage->geometry(), c.expected)
+            << c.size.width() << "x" << c.size.height();
+        clickStep(3);
+        EXPECT_EQ(ui().imgImage->geometry(), c.expected)
+            << c.size.width() << "x" << c.size.height();
         const QSize canvas = ui().sbImages->widget()->size();
         EXPECT_GE(canvas.width(), c.expected.right() + 1);
         EXPECT_GE(canvas.height(), c.expected.bottom() + 1);
-        EXPECT_EQ(ui().txtImage->text(), QStringLiteral("big.bmp"));
+        EXPECT_EQ(ui().sbImages->viewport()->size(),
+            QSize(358, 204).shrunkBy(QMargins(0, 0,
+                ui().sbImages->verticalScrollBar()->isVisible()
+                    ? ui().sbImages->verticalScrollBar()->width()
+                    : 0,
+                ui().sbImages->horizontalScrollBar()->isVisible()
+                    ? ui().sbImages->horizontalScrollBar()->height()
+                    : 0)));
     }
 }

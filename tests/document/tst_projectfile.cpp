@@ -89,6 +89,22 @@ TEST(ProjectFile, RoundTripsFullAndEmptyPages)
     EXPECT_EQ(ProjectFile::read(QString::fromUtf8(ProjectFile::bytes(empty))).model, empty);
 }
 
+TEST(ProjectFile, WritesBackTheTextLinesItRead)
+{
+    const QStringList cases[] = {{QStringLiteral("a"), QString(), QString()}, {QString()},
+        {QString(), QString()}, {QStringLiteral("a"), QStringLiteral("b")}};
+    for (const QStringList &textLines : cases) {
+        QString stored = QStringLiteral("TEXTCOUNT=%1\r\n").arg(textLines.size() - 1);
+        for (qsizetype n = 0; n < textLines.size(); ++n)
+            stored += QStringLiteral("PAGETEXT%1=%2\r\n").arg(n).arg(textLines[n]);
+        const PageModel read = ProjectFile::read(stored).model;
+        EXPECT_EQ(textBoxLines(read.text), textLines) << stored.toStdString();
+        const QStringList written = ProjectFile::lines(read);
+        EXPECT_TRUE(written.contains(QStringLiteral("TEXTCOUNT=%1").arg(textLines.size() - 1)))
+            << stored.toStdString();
+    }
+}
+
 TEST(ProjectFile, KeepsLongLinesWholeAndLineBreaksOutOfValues)
 {
     PageModel model;
