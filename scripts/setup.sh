@@ -17,7 +17,9 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-tu
           libgif-dev fonts-liberation)
 case "$mode" in
 run) ;;
-test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl) ;;
+# netbase: /etc/services, for the test that reads a service name the program does not know.
+test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl
+                 netbase) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2

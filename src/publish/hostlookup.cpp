@@ -13,6 +13,24 @@
 #include <sys/socket.h>
 #include <thread>
 
+namespace {
+
+// RFC 6761 section 6.3: "localhost." and the names below it are the loopback address, and
+// name lookup APIs should say so without asking a name server; nor does the answer then
+// depend on /etc/hosts, which some minimal systems and container images lack. A final dot only
+// marks the name as absolute.
+bool isLocalhostName(QByteArray name)
+{
+    if (name.endsWith('.'))
+        name.chop(1);
+    if (name.startsWith('.') || name.contains(".."))
+        return false;
+    name = name.toLower();
+    return name == "localhost" || name.endsWith(".localhost");
+}
+
+} // namespace
+
 HostLookup::HostLookup(QObject *receiver)
     : m_receiver(receiver)
 {}
@@ -50,12 +68,22 @@ void HostLookup::post(int handle, int error, const QStringList &addresses)
             m_receiver, SocketMessage::lookupDone(handle, error, addresses));
 }
 
-int HostLookup::resolve(const QString &host, QStringList &addresses)
+int HostLookup::resolve(const QString &host, QStringList &addresses, const Resolver &resolver)
 {
     addresses.clear();
     const QByteArray name = host.toUtf8();
     if (name.isEmpty() || name.contains('\0'))
         return SocketErrors::HostNotFound;
+    if (isLocalhostName(name)) {
+        addresses << QStringLiteral("127.0.0.1");
+        return SocketErrors::NoError;
+    }
+    return resolver(name, addresses);
+}
+
+int HostLookup::resolveBySystem(const QByteArray &name, QStringList &addresses)
+{
+    addresses.clear();
     addrinfo hints {};
     hints.ai_family = AF_INET;
     // One entry per address instead of one per socket type.

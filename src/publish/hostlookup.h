@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -22,9 +24,17 @@ public:
     // After this returns, nothing more is posted to the receiver.
     void cancel();
 
+    // Asks a resolver for a name's IPv4 addresses; same results as resolve().
+    using Resolver = std::function<int(const QByteArray &name, QStringList &addresses)>;
+
+    // The system's resolver (getaddrinfo).
+    static int resolveBySystem(const QByteArray &name, QStringList &addresses);
+
     // Resolves at once, blocking. Returns a socket error number (0 on success) and the
-    // addresses in dotted form, in the order the resolver gave them.
-    static int resolve(const QString &host, QStringList &addresses);
+    // addresses in dotted form, in the order the resolver gave them. "localhost" and names
+    // under it are the loopback address without asking the resolver.
+    static int resolve(
+        const QString &host, QStringList &addresses, const Resolver &resolver = resolveBySystem);
 
 private:
     explicit HostLookup(QObject *receiver);

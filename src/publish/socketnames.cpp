@@ -33,6 +33,30 @@ bool parseDecimal(const QString &text, uint max, uint &value)
     return true;
 }
 
+struct KnownService {
+    const char *name;
+    const char *protocol;
+    quint16 port;
+};
+
+// /etc/services comes with netbase, which minimal systems and most container images leave
+// out; the FTP client's default port is the name "ftp".
+constexpr std::array KnownServices {
+    KnownService {"ftp", "tcp", 21},
+    KnownService {"ftp-data", "tcp", 20},
+};
+
+bool knownServicePort(const QByteArray &service, const QByteArray &protocolName, quint16 &port)
+{
+    for (const KnownService &known : KnownServices) {
+        if (service == known.name && protocolName == known.protocol) {
+            port = known.port;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 namespace SocketNames {
@@ -63,7 +87,23 @@ QString dotted(const in_addr &address)
     return QString::fromLatin1(text.data());
 }
 
-bool portFromText(const QString &text, const QByteArray &protocolName, quint16 &port)
+bool systemServicePort(const QByteArray &service, const QByteArray &protocolName, quint16 &port)
+{
+    servent entry {};
+    servent *found = nullptr;
+    EntryBuffer buffer {};
+    if (service.contains('\0') || protocolName.contains('\0')
+        || ::getservbyname_r(service.constData(), protocolName.constData(), &entry, buffer.data(),
+               buffer.size(), &found)
+            != 0
+        || found == nullptr)
+        return false;
+    port = ntohs(static_cast<uint16_t>(found->s_port));
+    return true;
+}
+
+bool portFromText(
+    const QString &text, const QByteArray &protocolName, quint16 &port, ServiceLookup lookup)
 {
     if (startsWithDigit(text)) {
         uint value = 0;
@@ -73,17 +113,9 @@ bool portFromText(const QString &text, const QByteArray &protocolName, quint16 &
         return true;
     }
     const QByteArray service = text.toUtf8();
-    servent entry {};
-    servent *found = nullptr;
-    EntryBuffer buffer {};
-    if (service.isEmpty() || service.contains('\0')
-        || ::getservbyname_r(service.constData(), protocolName.constData(), &entry, buffer.data(),
-               buffer.size(), &found)
-            != 0
-        || found == nullptr)
+    if (service.isEmpty())
         return false;
-    port = ntohs(static_cast<uint16_t>(found->s_port));
-    return true;
+    return lookup(service, protocolName, port) || knownServicePort(service, protocolName, port);
 }
 
 bool protocolFromText(const QString &text, int &number, QByteArray &name)

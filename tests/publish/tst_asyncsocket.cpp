@@ -504,6 +504,8 @@ INSTANTIATE_TEST_SUITE_P(AsyncSocket, PropertyResolution,
     ::testing::Values(Resolution {"PortNumber", &TCustomAsyncSocket::SetPort, "2121", "", 2121},
         Resolution {"PortTrimmed", &TCustomAsyncSocket::SetPort, " 8021 ", "", 8021},
         Resolution {"PortServiceName", &TCustomAsyncSocket::SetPort, "ftp", "", 21},
+        // Names the program does not know itself come from /etc/services (package netbase).
+        Resolution {"PortSystemServiceName", &TCustomAsyncSocket::SetPort, "http", "", 80},
         Resolution {"PortUnknownService", &TCustomAsyncSocket::SetPort, "nosuchservice",
             "SetPort: Cannot convert port 'nosuchservice'", 0},
         Resolution {"PortTooLarge", &TCustomAsyncSocket::SetPort, "70000",

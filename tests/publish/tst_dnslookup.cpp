@@ -1,4 +1,6 @@
 #include "esocketexception.h"
+#include "hostlookup.h"
+#include "socketerrors.h"
 #include "socketlog.h"
 #include "tasyncsocket.h"
 
@@ -40,6 +42,51 @@ INSTANTIATE_TEST_SUITE_P(DnsLookup, DottedLookup,
         Dotted {"Blanks", "  192.168.10.20 ", "192.168.10.20"},
         Dotted {"Broadcast", "255.255.255.255", "255.255.255.255"}),
     [](const ::testing::TestParamInfo<Dotted> &info) { return info.param.name; });
+
+struct LoopbackName {
+    const char *name;
+    const char *host;
+    bool loopback; // answered without the resolver
+};
+
+void PrintTo(const LoopbackName &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class LocalhostLookup : public ::testing::TestWithParam<LoopbackName> {};
+
+// Without /etc/hosts the system resolver knows no "localhost"; the stand-in answers nothing.
+TEST_P(LocalhostLookup, NeedsNoResolver)
+{
+    const LoopbackName &row = GetParam();
+    int resolverCalls = 0;
+    const HostLookup::Resolver resolver = [&resolverCalls](const QByteArray &, QStringList &) {
+        ++resolverCalls;
+        return SocketErrors::HostNotFound;
+    };
+    QStringList addresses;
+    const int error = HostLookup::resolve(QLatin1String(row.host), addresses, resolver);
+    if (row.loopback) {
+        EXPECT_EQ(error, SocketErrors::NoError);
+        EXPECT_EQ(addresses, QStringList({QStringLiteral("127.0.0.1")}));
+        EXPECT_EQ(resolverCalls, 0);
+    } else {
+        EXPECT_EQ(error, SocketErrors::HostNotFound);
+        EXPECT_TRUE(addresses.isEmpty());
+        EXPECT_EQ(resolverCalls, 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DnsLookup, LocalhostLookup,
+    ::testing::Values(LoopbackName {"Localhost", "localhost", true},
+        LoopbackName {"UpperCase", "LOCALHOST", true},
+        LoopbackName {"Absolute", "LocalHost.", true},
+        LoopbackName {"Subdomain", "www.example.localhost", true},
+        LoopbackName {"LocalhostAsSubdomain", "localhost.example", false},
+        LoopbackName {"LongerLabel", "mylocalhost", false},
+        LoopbackName {"EmptyLabel", ".localhost", false}),
+    [](const ::testing::TestParamInfo<LoopbackName> &info) { return info.param.name; });
 
 TEST(DnsLookup, NameIsResolvedOffTheCallerAndAnsweredFromTheEventLoop)
 {

@@ -3,6 +3,7 @@
 
 Zephyro replaces, line by line, the first occurrence of each placeholder, so a
 template must hold each one exactly once and no other text may contain one.
+Every template must also hide the badge of the credit line with CSS.
 Usage: check_templates.py [FOLDER]   exit code 0 when every template passes.
 """
 
@@ -25,6 +26,29 @@ FREE_TEXT = {"#pagetitle", "#meta", "#headcaption", "#headsize", "#pagelinks",
              "#pagetext", "#bulletlist"}
 
 CHARSET = re.compile(rb"""<meta\s+charset\s*=\s*["']?utf-8["']?\s*/?>""", re.I)
+
+# The credit line that takes the place of </BODY> shows a badge loaded from the
+# maker's site (src/document/pagebuilder.cpp), which has no such picture: every
+# template hides it with a rule like
+#   img[src$="/editor/qzbadge4.gif"] { display: none; }
+BADGE_PATH = "/editor/qzbadge4.gif"
+STYLE_BLOCK = re.compile(r"<style[^>]*>(.*?)</style>", re.I | re.S)
+CSS_COMMENT = re.compile(r"/\*.*?\*/", re.S)
+CSS_RULE = re.compile(r"([^{}]+)\{([^{}]*)\}")
+BADGE_SELECTOR = re.compile(r"""img\[\s*src\s*\$=\s*(["'])%s\1\s*\]$"""
+                            % re.escape(BADGE_PATH), re.I)
+HIDDEN = re.compile(r"(^|;)\s*display\s*:\s*none\s*(!important\s*)?(;|$)", re.I)
+
+
+def hides_badge(text):
+    """A style rule whose selector list picks the badge itself and hides it."""
+    for block in STYLE_BLOCK.findall(text):
+        for selectors, body in CSS_RULE.findall(CSS_COMMENT.sub("", block)):
+            if HIDDEN.search(body.strip()) and any(
+                    BADGE_SELECTOR.search(selector.strip())
+                    for selector in selectors.split(",")):
+                return True
+    return False
 
 
 def check_line_order(lines):
@@ -65,6 +89,9 @@ def check_template(path):
         problems.append('no <meta charset="utf-8"> line')
     if not text.lstrip().lower().startswith("<!doctype html>"):
         problems.append("does not start with <!DOCTYPE html>")
+    if not hides_badge(text):
+        problems.append('no CSS rule img[src$="%s"] { display: none; } to hide the '
+                        "credit line's badge" % BADGE_PATH)
     problems += check_line_order(text.splitlines())
 
     bmp = os.path.splitext(path)[0] + ".bmp"
