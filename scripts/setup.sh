@@ -13,8 +13,9 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev
-          libgif-dev fonts-liberation)
+# libqt6sql6-sqlite is Qt's SQLite driver, which reads Firefox's bookmarks.
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite
+          libjpeg62-turbo-dev libgif-dev fonts-liberation)
 case "$mode" in
 run) ;;
 test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl) ;;
