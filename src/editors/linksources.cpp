@@ -11,6 +11,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <iterator>
 
 namespace LinkSources {
 
@@ -163,6 +164,12 @@ QString firstGroup(const QStringList &lines)
 // Desktop entry values escape spaces, line ends and backslashes.
 QString unescapeDesktopValue(const QString &value)
 {
+    struct Escape {
+        char16_t letter;
+        char16_t meaning;
+    };
+    static constexpr Escape kEscapes[]
+        = {{u's', u' '}, {u'n', u'\n'}, {u't', u'\t'}, {u'r', u'\r'}, {u'\\', u'\\'}};
     QString text;
     text.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -172,25 +179,13 @@ QString unescapeDesktopValue(const QString &value)
             continue;
         }
         const QChar escaped = value[++i];
-        switch (escaped.unicode()) {
-        case u's':
-            text += u' ';
-            break;
-        case u'n':
-            text += u'\n';
-            break;
-        case u't':
-            text += u'\t';
-            break;
-        case u'r':
-            text += u'\r';
-            break;
-        case u'\\':
-            text += u'\\';
-            break;
-        default:
+        const auto *escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+            [&](const Escape &e) { return e.letter == escaped; });
+        if (escape == std::end(kEscapes)) {
             text += c;
             text += escaped;
+        } else {
+            text += QChar(escape->meaning);
         }
     }
     return text;
