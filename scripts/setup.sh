@@ -13,8 +13,9 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev
-          libgif-dev fonts-liberation)
+# libqt6sql6-sqlite is Qt's SQLite driver, which reads Firefox's bookmarks.
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite
+          libjpeg62-turbo-dev libgif-dev fonts-liberation)
 case "$mode" in
 run) ;;
 # netbase: /etc/services, for the test that reads a service name the program does not know.

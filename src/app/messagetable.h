@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fileerrors.h"
+
 #include <QHash>
 #include <QString>
 
@@ -53,13 +55,3 @@ private:
 
 // The question of the close and reset prompts: fixed English, never translated.
 inline constexpr char16_t kSaveChangesQuestion[] = u"Would you like to save your changes?";
-
-// File errors, in the fixed English of the system's own file messages.
-inline QString cannotOpenFile(const QString &path)
-{
-    return QStringLiteral("Cannot open file %1").arg(path);
-}
-inline QString cannotCreateFile(const QString &path)
-{
-    return QStringLiteral("Cannot create file %1").arg(path);
-}
