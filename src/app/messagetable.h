@@ -1,36 +1,10 @@
 #pragma once
 
 #include "fileerrors.h"
+#include "messagenumbers.h"
 
 #include <QHash>
 #include <QString>
-
-// String numbers of the messages the program shows. A language library translates them
-// by these numbers, together with every control text.
-namespace Msg {
-enum Number : int {
-    Connected = 1090,
-    Disconnected = 1091,
-    TransferringFiles = 1092,
-    TransferComplete = 1093,
-    CouldNotCompleteRequest = 1094,
-    ColorNone = 1095,
-    Custom = 1096,
-    ColorAqua = 1097, // 1097..1112: the sixteen named font colours, Aqua to Yellow
-    ColorYellow = 1112,
-    CouldNotOpenBrowser = 1118,
-    CouldNotLoadTemplate = 1119,
-    Connecting = 1120,
-    ErrorOpeningFile = 1121,
-    NoLinksListed = 1122,
-    SelectLayoutStyle = 1123,
-    MakeAnotherPage = 1124,
-    TestWebPage = 1128,
-    NoImageLinksInDropBox = 1137,
-    DeleteSelectedLink = 1138,
-    SaveChanges = 1142,
-};
-}
 
 // The current text of every message, English until a language library replaces them.
 // Texts are looked up each time a message is shown, so a replacement shows at once.

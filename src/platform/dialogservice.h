@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 // The four kinds of message box; each has a fixed title.
@@ -56,6 +57,9 @@ public:
         = 0;
 
     virtual ReplaceAnswer askReplace(QWidget *owner, const QString &path) = 0;
+
+    // Runs one of the program's own dialogs modally; returns its QDialog result.
+    virtual int runModal(QDialog &dialog) = 0;
 
 protected:
     DialogService() = default;

@@ -1,6 +1,7 @@
 #include "qtdialogservice.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -150,4 +151,9 @@ ReplaceAnswer QtDialogService::askReplace(QWidget *owner, const QString &path)
     if (clicked == all)
         return ReplaceAnswer::YesToAll;
     return ReplaceAnswer::Cancel;
+}
+
+int QtDialogService::runModal(QDialog &dialog)
+{
+    return dialog.exec();
 }

@@ -15,4 +15,5 @@ public:
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;
     ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
+    int runModal(QDialog &dialog) override;
 };

@@ -1,5 +1,7 @@
 #include "scripteddialogs.h"
 
+#include <QDialog>
+
 #include <gtest/gtest.h>
 
 MessageAnswer ScriptedDialogs::message(
@@ -69,4 +71,21 @@ ReplaceAnswer ScriptedDialogs::askReplace(QWidget *, const QString &path)
     const ReplaceAnswer answer = m_replaceAnswers.front();
     m_replaceAnswers.pop_front();
     return answer;
+}
+
+int ScriptedDialogs::runModal(QDialog &dialog)
+{
+    m_dialogsRun << dialog.windowTitle();
+    if (m_dialogAnswers.empty()) {
+        ADD_FAILURE() << "unexpected dialog: " << dialog.windowTitle().toStdString();
+        return QDialog::Rejected;
+    }
+    const DialogScript script = std::move(m_dialogAnswers.front());
+    m_dialogAnswers.pop_front();
+    dialog.setResult(QDialog::Rejected);
+    dialog.show();
+    script(dialog);
+    if (dialog.isVisible())
+        dialog.reject();
+    return dialog.result();
 }

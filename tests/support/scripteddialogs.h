@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 
 // A dialogs service for tests: answers from a script, records every question, and never
 // shows a window. A question without a scripted answer fails the running test.
@@ -22,16 +23,22 @@ public:
     // An empty answer cancels the colour dialog.
     void answerColor(std::optional<QColor> color) { m_colorAnswers.push_back(color); }
     void answerReplace(ReplaceAnswer answer) { m_replaceAnswers.push_back(answer); }
+    // Works one of the program's own dialogs as the user would, while it shows; the dialog's
+    // result is what the script left (a dialog still open counts as cancelled).
+    using DialogScript = std::function<void(QDialog &)>;
+    void answerDialog(DialogScript script) { m_dialogAnswers.push_back(std::move(script)); }
 
     const QList<Message> &messages() const { return m_messages; }
     const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
     // The colour each colour dialog opened on.
     const QList<QColor> &colorRequests() const { return m_colorRequests; }
     const QStringList &replaceQuestions() const { return m_replaceQuestions; }
+    // The window title of every dialog run, in order.
+    const QStringList &dialogsRun() const { return m_dialogsRun; }
     bool allAnswersUsed() const
     {
         return m_messageAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty()
-            && m_replaceAnswers.empty();
+            && m_replaceAnswers.empty() && m_dialogAnswers.empty();
     }
 
     MessageAnswer message(
@@ -42,6 +49,7 @@ public:
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;
     ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
+    int runModal(QDialog &dialog) override;
 
 private:
     QString nextFile(const FileDialogRequest &request);
@@ -52,6 +60,8 @@ private:
     QList<QColor> m_colorRequests;
     std::deque<ReplaceAnswer> m_replaceAnswers;
     QStringList m_replaceQuestions;
+    std::deque<DialogScript> m_dialogAnswers;
+    QStringList m_dialogsRun;
     QList<Message> m_messages;
     QList<FileDialogRequest> m_fileRequests;
 };

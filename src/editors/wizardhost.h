@@ -1,0 +1,34 @@
+#pragma once
+
+#include "dialogservice.h"
+
+#include <QString>
+
+class PageFileList;
+class QWidget;
+
+// What the steps and dialogs of the wizard need of its main window, which owns the
+// program-wide state.
+class WizardHost {
+public:
+    virtual QWidget *hostWindow() = 0;
+    virtual DialogService &dialogs() = 0;
+    // Shows a numbered message with its current, possibly translated, text.
+    virtual MessageAnswer showMessage(MessageKind kind, int number, ButtonSet buttons) = 0;
+    virtual QString messageText(int number) const = 0;
+    virtual PageFileList &pageFiles() = 0;
+    // Takes a picture out of the page's files unless a link, the background or the page
+    // image still uses it.
+    virtual void releasePageFile(const QString &path) = 0;
+    // Ends in "/".
+    virtual QString applicationDirectory() const = 0;
+    virtual void markModified() = 0;
+    // Translates a window that was just created, when another language is chosen.
+    virtual void applyLanguage(QWidget *window) = 0;
+
+protected:
+    WizardHost() = default;
+    ~WizardHost() = default;
+    WizardHost(const WizardHost &) = delete;
+    WizardHost &operator=(const WizardHost &) = delete;
+};
