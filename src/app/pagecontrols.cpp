@@ -1,5 +1,6 @@
 #include "pagecontrols.h"
 
+#include "linksstep.h"
 #include "tshape.h"
 #include "uibuilder.h"
 #include "wizardui.h"
@@ -79,11 +80,8 @@ PageModel collect(const WizardUi &ui)
     model.imageHeight = ui.txtImageH->text();
     model.imageWidth = ui.txtImageW->text();
     model.linkStyle = ui.cbLinks->currentIndex();
-    for (int i = 0; i < ui.lvLinks->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *row = ui.lvLinks->topLevelItem(i);
-        model.links << LinkRow {row->text(0), row->text(1), row->text(2), row->text(3),
-            row->text(4), row->checkState(0) == Qt::Checked};
-    }
+    for (int i = 0; i < ui.lvLinks->topLevelItemCount(); ++i)
+        model.links << LinksStep::rowOf(ui.lvLinks->topLevelItem(i));
     model.text = memoText(ui.txtText);
     model.bulletType = ui.cbBullets->currentIndex();
     model.bullets = textBoxLines(memoText(ui.txtBullets));
@@ -97,14 +95,18 @@ void addMetaRow(QTreeWidget *list, const MetaRow &row)
     item->setFlags(item->flags() | Qt::ItemIsEditable);
 }
 
-void addLinkRow(QTreeWidget *list, const LinkRow &row)
+bool usesPicture(const WizardUi &ui, const QString &path)
 {
-    auto *item = new QTreeWidgetItem(
-        list, {row.address, row.description, row.image, row.height, row.width});
-    item->setIcon(0, QIcon(ui::iconPath(QStringLiteral("link"))));
-    item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
+    // The page's files are told apart without regard to letter case.
+    const auto same
+        = [&path](const QString &other) { return other.compare(path, Qt::CaseInsensitive) == 0; };
+    if (same(pictureField(ui.txtBGImage).path) || same(pictureField(ui.txtImage).path))
+        return true;
+    for (int i = 0; i < ui.lvLinks->topLevelItemCount(); ++i) {
+        if (same(ui.lvLinks->topLevelItem(i)->text(2)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace PageControls

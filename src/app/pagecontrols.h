@@ -14,6 +14,8 @@ void setColor(WizardUi &ui, ColorKind kind, TColor color);
 PageModel collect(const WizardUi &ui);
 
 void addMetaRow(QTreeWidget *list, const MetaRow &row);
-void addLinkRow(QTreeWidget *list, const LinkRow &row);
+
+// Whether a link, the background or the page image shows this picture.
+bool usesPicture(const WizardUi &ui, const QString &path);
 
 } // namespace PageControls

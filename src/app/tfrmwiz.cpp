@@ -5,6 +5,7 @@
 #include "externaltext.h"
 #include "filecopy.h"
 #include "hinttracker.h"
+#include "linksstep.h"
 #include "pagebuilder.h"
 #include "pagecontrols.h"
 #include "pictureloader.h"
@@ -59,6 +60,11 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
     m_ui.setupUi(this);
     setFixedSize(kClientWidth, kToolbarClientHeight);
     m_navigation = new StepNavigation(m_ui, this);
+    m_links = new LinksStep(LinksControls {m_ui.lvLinks, m_ui.btnLinkNew, m_ui.btnLinkEdit,
+                                m_ui.btnLinkDel, m_ui.btnMoveUp, m_ui.btnMoveDown, m_ui.cbLinks,
+                                m_ui.mnuLV, m_ui.mnuEdit, m_ui.mnuMoveUp, m_ui.mnuMoveDown,
+                                m_ui.mnuDelete, m_ui.mnuCancel, m_ui.btnBGImg, m_ui.btnBGClear},
+        *this, this);
     wireEvents();
     FormCreate(options.arguments);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -183,6 +189,18 @@ void TfrmWiz::LoadSettings()
 // Applies a language library to a window's texts (language libraries).
 void TfrmWiz::LoadFormHints(QWidget *, const QString &)
 {}
+
+void TfrmWiz::applyLanguage(QWidget *window)
+{
+    if (m_otherLanguage)
+        LoadFormHints(window, m_languageLibraryPath);
+}
+
+void TfrmWiz::releasePageFile(const QString &path)
+{
+    if (!PageControls::usesPicture(m_ui, path))
+        m_pageFiles.remove(path);
+}
 
 QString TfrmWiz::templateFolder() const
 {
@@ -315,24 +333,10 @@ void TfrmWiz::btnColor0Click()
     m_ui.pnlColors->hide();
 }
 
-bool TfrmWiz::dropBoxHasImageLinks() const
-{
-    for (int row = 0; row < m_ui.lvLinks->topLevelItemCount(); ++row) {
-        const QTreeWidgetItem *item = m_ui.lvLinks->topLevelItem(row);
-        if (item->checkState(0) == Qt::Checked && !item->text(2).isEmpty())
-            return true;
-    }
-    return false;
-}
-
 void TfrmWiz::txtPageTitleChange()
 {
     m_modified = true;
-    // Image links cannot be drawn inside a drop-down box.
-    if (m_ui.cbLinks->currentIndex() == 1 && dropBoxHasImageLinks()) {
-        showMessage(MessageKind::Warning, Msg::NoImageLinksInDropBox, ButtonSet::Ok);
-        m_ui.cbLinks->setCurrentIndex(0);
-    }
+    m_links->checkImageLinks();
 }
 
 void TfrmWiz::cbStylesChange()
@@ -651,7 +655,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
     m_ui.txtImageW->setText(model.imageWidth);
     m_ui.cbLinks->setCurrentIndex(model.linkStyle);
     for (const LinkRow &row : model.links)
-        PageControls::addLinkRow(m_ui.lvLinks, row);
+        LinksStep::addRow(m_ui.lvLinks, row);
     m_ui.txtText->setPlainText(model.text);
     m_ui.cbBullets->setCurrentIndex(model.bulletType);
     m_ui.txtBullets->setPlainText(textBoxText(model.bullets));

@@ -5,6 +5,7 @@
 #include "pagecolors.h"
 #include "pagefilelist.h"
 #include "pagemodel.h"
+#include "wizardhost.h"
 #include "wizardui.h"
 
 #include <QStringList>
@@ -17,6 +18,7 @@ class DesktopShell;
 class QLabel;
 class QLineEdit;
 class HintTracker;
+class LinksStep;
 class QToolButton;
 class StepNavigation;
 
@@ -37,7 +39,7 @@ inline constexpr char kHostingAddress[] = "https://hosting.zephyro.example/";
 
 // The wizard's main window. It owns every control of the eight steps, in which the
 // page's answers live, and the program-wide state.
-class TfrmWiz final : public QWidget {
+class TfrmWiz final : public QWidget, public WizardHost {
     Q_OBJECT
 
 public:
@@ -49,14 +51,23 @@ public:
 
     const WizardUi &controls() const { return m_ui; }
     StepNavigation &navigation() { return *m_navigation; }
-    DialogService &dialogs() { return *m_services.dialogs; }
+    LinksStep &links() { return *m_links; }
     MessageTable &messages() { return m_messages; }
 
-    QString applicationDirectory() const { return m_appDir; }
+    // What the steps and dialogs use of the main window.
+    QWidget *hostWindow() override { return this; }
+    DialogService &dialogs() override { return *m_services.dialogs; }
+    MessageAnswer showMessage(MessageKind kind, int number, ButtonSet buttons) override;
+    QString messageText(int number) const override { return m_messages.text(number); }
+    PageFileList &pageFiles() override { return m_pageFiles; }
+    void releasePageFile(const QString &path) override;
+    QString applicationDirectory() const override { return m_appDir; }
+    void markModified() override { m_modified = true; }
+    void applyLanguage(QWidget *window) override;
+
     bool isModified() const { return m_modified; }
     bool closePrompted() const { return m_closePrompted; }
     const PageFileList &pageFiles() const { return m_pageFiles; }
-    PageFileList &pageFiles() { return m_pageFiles; }
     PaletteIndex paletteIndex(ColorKind kind) const { return m_paletteIndex[colorSlot(kind)]; }
     QColor customColor(ColorKind kind) const { return m_customColor[colorSlot(kind)]; }
     CustomColors &dialogCustomColors() { return m_dialogCustomColors; }
@@ -78,9 +89,6 @@ public:
     // could not be written; the error has been shown and the document path is unchanged.
     bool SaveProjectFile(const QString &chosenPath);
     void OpenBrowser(const QString &target);
-
-    // Shows a numbered message with its current text.
-    MessageAnswer showMessage(MessageKind kind, int number, ButtonSet buttons);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -127,12 +135,12 @@ private:
 
     // Asks the fixed save-changes question; Yes goes to the save step. Returns the answer.
     MessageAnswer askToSaveChanges();
-    bool dropBoxHasImageLinks() const;
 
     WizardServices m_services;
     WizardUi m_ui;
     MessageTable m_messages;
     StepNavigation *m_navigation = nullptr;
+    LinksStep *m_links = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;

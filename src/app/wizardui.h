@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QAction;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -11,6 +12,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -135,6 +137,12 @@ struct WizardUi {
     QTreeWidget *lvLinks = nullptr;
     QLabel *lblLinkStyle = nullptr;
     QComboBox *cbLinks = nullptr;
+    QMenu *mnuLV = nullptr;
+    QAction *mnuEdit = nullptr;
+    QAction *mnuMoveUp = nullptr;
+    QAction *mnuMoveDown = nullptr;
+    QAction *mnuDelete = nullptr;
+    QAction *mnuCancel = nullptr;
 
     // Step 5: page text.
     QToolButton *btnTextImport = nullptr;

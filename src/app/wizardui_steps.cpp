@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -253,6 +254,23 @@ void WizardUi::setupLinks(QWidget *page)
         = ui::label(page, "lblLinkStyle", QStringLiteral("Link &Style:"), 1047, QPoint(8, 267));
     cbLinks = ui::comboBox(page, "cbLinks", itemTexts(kLinkStyles), false, QRect(80, 263, 140, 22));
     lblLinkStyle->setBuddy(cbLinks);
+
+    mnuLV = new QMenu(lvLinks);
+    mnuLV->setObjectName(QStringLiteral("mnuLV"));
+    const auto item = [this](const char *name, const char *text, int tag) {
+        QAction *action = mnuLV->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        ui::setTag(action, tag);
+        return action;
+    };
+    mnuEdit = item("mnuEdit", "&Edit...", 1050);
+    mnuLV->setDefaultAction(mnuEdit);
+    mnuLV->addSeparator();
+    mnuMoveUp = item("mnuMoveUp", "Move &Up", 1051);
+    mnuMoveDown = item("mnuMoveDown", "Move Do&wn", 1052);
+    mnuDelete = item("mnuDelete", "&Delete", 1053);
+    mnuLV->addSeparator();
+    mnuCancel = item("mnuCancel", "&Cancel", 1054);
 }
 
 void WizardUi::setupText(QWidget *page)

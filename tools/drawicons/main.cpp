@@ -479,6 +479,35 @@ void linkIcon(QPainter &p)
     p.restore();
 }
 
+// A web page with a link on it: the links found in a file.
+void fileLinksIcon(QPainter &p)
+{
+    drawPage(p, QRectF(1.5, 0.5, 10, 13), 3, 1);
+    textLines(p, 3.5, 9.5, {5.0, 7.5}, 1);
+    p.save();
+    p.translate(11, 11.5);
+    p.rotate(-45);
+    p.scale(0.55, 0.55);
+    drawChain(p, pal::blue, pal::blueDark, pal::green, pal::greenDark, 10, 5.2, 1.9, 0);
+    p.restore();
+}
+
+// A bookmark ribbon hanging from a book's edge.
+void bookmarksIcon(QPainter &p)
+{
+    QPainterPath book;
+    book.addRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+    fillStroke(p, book, pal::blueLight, pal::blueDark, 1);
+    fillStroke(p, polygonPath({{6.5, 1.5}, {10.5, 1.5}, {10.5, 11.5}, {8.5, 9.5}, {6.5, 11.5}}),
+               pal::red, pal::redDark, 1);
+}
+
+// A gold star: the favorites.
+void favoritesIcon(QPainter &p)
+{
+    fillStroke(p, starPath(QPointF(8, 8.5), 7.2, 3.1), pal::yellow, pal::yellowDark, 1);
+}
+
 void metaIcon(QPainter &p)
 {
     QPainterPath tag = polygonPath({{1, 8}, {5.5, 3.5}, {14.5, 3.5}, {14.5, 12.5}, {5.5, 12.5}});
@@ -759,6 +788,9 @@ int main(int argc, char **argv)
         {"settings", 16, settings},
         {"hosting", 16, hosting},
         {"link", 16, linkIcon},
+        {"filelinks", 16, fileLinksIcon},
+        {"bookmarks", 16, bookmarksIcon},
+        {"favorites", 16, favoritesIcon},
         {"meta", 16, metaIcon},
         {"bold", 16, boldIcon},
         {"italic", 16, italicIcon},

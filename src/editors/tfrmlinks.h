@@ -1,0 +1,96 @@
+#pragma once
+
+#include "pagemodel.h"
+
+#include <QDialog>
+#include <QIcon>
+
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+class QWidget;
+class WizardHost;
+
+namespace LinkSources {
+struct FoundLinks;
+}
+
+// What the link editor takes from the main window.
+struct LinkEditorContext {
+    WizardHost &host;
+    // Glyphs of the background image's browse and clear buttons, and the clear hint.
+    QIcon browseIcon;
+    QIcon clearIcon;
+    QString clearHint;
+    // The links step's image-link rule, run when a picture has been chosen.
+    std::function<void()> imageChosen;
+};
+
+// The link editor: enters a new link or changes one, with four ways to find an address.
+// Created for one use; the links step commits the link it gives on OK.
+class TfrmLinks final : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Mode { NewLink, EditLink };
+
+    TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *parent = nullptr);
+
+    TfrmLinks(const TfrmLinks &) = delete;
+    TfrmLinks &operator=(const TfrmLinks &) = delete;
+
+    // Edit mode: shows a row of the links list; the row's size is the holder's.
+    void setLink(const LinkRow &row);
+    // The link as OK or Edit made it; the check mark is the caller's.
+    LinkRow link() const { return m_result; }
+
+    void ListFileLinks(const QString &path);
+
+private:
+    void setupUi();
+    void btnLinkOpenClick();
+    void btnIEClick();
+    void btnLinkFileClick();
+    void btnNetscapeClick();
+    void lstLinksDblClick();
+    void btnImageLinkClick();
+    void btnImageClearClick();
+    void fieldChange();
+    void btnOKClick();
+    void btnEditClick();
+
+    QString openWebDocument();
+    void showFoundLinks(const LinkSources::FoundLinks &found);
+    void showError(const QString &text);
+    LinkRow rowWithAddress(const QString &address) const;
+
+    Mode m_mode;
+    LinkEditorContext m_context;
+    LinkRow m_result;
+
+    QLabel *lblLink1 = nullptr;
+    QLineEdit *txtAddress = nullptr;
+    QToolButton *btnLinkOpen = nullptr;
+    QToolButton *btnLinkFile = nullptr;
+    QToolButton *btnNetscape = nullptr;
+    QToolButton *btnIE = nullptr;
+    QLabel *lblLink2 = nullptr;
+    QLineEdit *txtDescription = nullptr;
+    QLabel *lblLink3 = nullptr;
+    QLineEdit *txtImage = nullptr;
+    QToolButton *btnImageLink = nullptr;
+    QToolButton *btnImageClear = nullptr;
+    QCheckBox *chkEmail = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnEdit = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QLabel *lblLink0 = nullptr;
+    QListWidget *lstLinks = nullptr;
+    QWidget *pnlFonts = nullptr;
+    QLabel *imgImage = nullptr;
+};
