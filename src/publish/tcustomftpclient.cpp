@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStringDecoder>
 
@@ -571,9 +572,15 @@ template<typename Handler> void TCustomFtpClient::guarded(Handler &&handler)
 
 void TCustomFtpClient::raiseRequestDone(TFtpRequest kind, quint16 error, quint64 serial)
 {
-    const auto raised = qScopeGuard([this, serial] { RequestDoneRaised(serial); });
-    if (OnRequestDone)
-        OnRequestDone(this, kind, error);
+    const QPointer<TCustomFtpClient> self(this);
+    const auto raised = qScopeGuard([this, serial, &self] {
+        if (!self.isNull())
+            RequestDoneRaised(serial);
+    });
+    // A copy, since the handler may delete the component and with it OnRequestDone.
+    const TFtpRequestDone handler = OnRequestDone;
+    if (handler)
+        handler(this, kind, error);
 }
 
 void TCustomFtpClient::Abort()
@@ -880,8 +887,9 @@ void TCustomFtpClient::dataSent(quint16 error)
     if (!m_file.isOpen())
         return;
     bool abort = false;
+    const QPointer<TCustomFtpClient> self(this);
     TriggerProgress(m_byteCount + m_restartPosition, abort);
-    if (!m_file.isOpen())
+    if (self.isNull() || !m_file.isOpen())
         return;
     if (abort) {
         Display(QStringLiteral("! Abort requested"));
@@ -1004,8 +1012,10 @@ void TCustomFtpClient::setErrorIfNone(const QString &text)
 
 void TCustomFtpClient::TriggerProgress(qint64 count, bool &abort)
 {
-    if (OnProgress)
-        OnProgress(this, count, abort);
+    // A copy, since the handler may delete the component and with it OnProgress.
+    const TFtpProgress handler = OnProgress;
+    if (handler)
+        handler(this, count, abort);
 }
 
 void TCustomFtpClient::Display(const QString &line)

@@ -61,7 +61,8 @@ using TFtpNotify = std::function<void(TCustomFtpClient *sender)>;
 // start throws FtpException and raises no event. TFtpClient adds blocking forms.
 //
 // Replies are read by FtpReplyReader; this class decides what they mean for the command in
-// flight. Do not delete the component from inside one of its events; use deleteLater().
+// flight. The component may be deleted with delete from OnProgress and OnRequestDone; from
+// its other events use deleteLater().
 class TCustomFtpClient : public QObject {
     Q_OBJECT
 

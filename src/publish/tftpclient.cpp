@@ -3,6 +3,7 @@
 #include "ftpexception.h"
 #include "messagepump.h"
 
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -21,14 +22,22 @@ TFtpClient::TFtpClient(QObject *owner)
     : TCustomFtpClient(owner)
 {}
 
-TFtpClient::~TFtpClient() = default;
+TFtpClient::~TFtpClient()
+{
+    // Waits below on the stack must not touch the component once they get control back.
+    for (Wait *wait : m_waits)
+        wait->gone = true;
+}
 
 bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
 {
     Wait wait;
     wait.deadline = deadlineFromNow();
     m_waits.push_back(&wait);
-    const auto leave = qScopeGuard([this, &wait] { std::erase(m_waits, &wait); });
+    const auto leave = qScopeGuard([this, &wait] {
+        if (!wait.gone)
+            std::erase(m_waits, &wait);
+    });
     try {
         (this->*start)();
     } catch (const FtpException &) {
@@ -41,14 +50,23 @@ bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
     // Sleeps in the event loop until an event comes; the timer wakes it at the deadline.
     QTimer wake;
     wake.setSingleShot(true);
+    // Processes events; false when the call must end now: a handler failed, or the component
+    // is gone and must not be touched.
+    const auto pump = [&wait, this](QEventLoop::ProcessEventsFlags flags) {
+        try {
+            MessagePump::processMessages(flags);
+        } catch (const std::exception &e) {
+            if (!wait.gone)
+                escaped(wait, QString::fromUtf8(e.what()));
+            return false;
+        }
+        return !wait.gone;
+    };
     for (;;) {
         if (wait.ended) {
             for (int pass = 0; !wait.raised && pass < DeliveryPasses; ++pass) {
-                try {
-                    MessagePump::processMessages(QEventLoop::AllEvents);
-                } catch (const std::exception &e) {
-                    return escaped(wait, QString::fromUtf8(e.what()));
-                }
+                if (!pump(QEventLoop::AllEvents))
+                    return false;
             }
             return wait.error == 0;
         }
@@ -66,11 +84,8 @@ bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
                 wake.start(static_cast<int>(left));
             }
         }
-        try {
-            MessagePump::processMessages(QEventLoop::WaitForMoreEvents);
-        } catch (const std::exception &e) {
-            return escaped(wait, QString::fromUtf8(e.what()));
-        }
+        if (!pump(QEventLoop::WaitForMoreEvents))
+            return false;
     }
 }
 
@@ -126,7 +141,10 @@ void TFtpClient::RequestDoneRaised(quint64 serial)
 
 void TFtpClient::TriggerProgress(qint64 count, bool &abort)
 {
+    const QPointer<TFtpClient> self(this);
     TCustomFtpClient::TriggerProgress(count, abort);
+    if (self.isNull())
+        return;
     Wait *wait = waitOf(CurrentRequest());
     if (wait != nullptr)
         wait->deadline = deadlineFromNow();

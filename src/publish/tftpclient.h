@@ -11,6 +11,12 @@
 // (OnRequestDone, OnProgress, ...) run inside the call. A request-done handler may itself
 // make a blocking call. Each returns true when its request ended with 0; false when it could
 // not start (no event then), when it failed, or after Timeout seconds without an end.
+//
+// The component may be deleted while a call waits: with deleteLater() from any handler or
+// from any other event, or with delete from OnProgress, OnRequestDone or another object's
+// event. Every call waiting on it then returns false as soon as it has control again,
+// whatever became of its request, and touches nothing of the component; the caller must not
+// either (keep a QPointer to tell). Connections still open are closed as the component goes.
 class TFtpClient final : public TCustomFtpClient {
     Q_OBJECT
 
@@ -54,6 +60,7 @@ private:
         bool ended = false;
         int error = 0;
         bool raised = false; // its request-done event has been raised
+        bool gone = false;   // the component has been deleted
     };
 
     bool waitFor(void (TCustomFtpClient::*start)());

@@ -4,8 +4,10 @@
 #include "tftpclient.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -64,16 +67,22 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ftp.SetHostName(QStringLiteral("127.0.0.1"));
-        ftp.SetPort(QString::number(server.port()));
-        ftp.SetUserName(QStringLiteral("user"));
-        ftp.SetPassWord(QStringLiteral("secret"));
-        ftp.SetTimeout(10);
-        ftp.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
+        configure(ftp);
+    }
+
+    // Points a client at the scripted server and records its events.
+    void configure(TFtpClient &client)
+    {
+        client.SetHostName(QStringLiteral("127.0.0.1"));
+        client.SetPort(QString::number(server.port()));
+        client.SetUserName(QStringLiteral("user"));
+        client.SetPassWord(QStringLiteral("secret"));
+        client.SetTimeout(10);
+        client.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
             done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
         };
-        ftp.OnDisplay = [this](TCustomFtpClient *, const QString &line) { display << line; };
-        ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &abort) {
+        client.OnDisplay = [this](TCustomFtpClient *, const QString &line) { display << line; };
+        client.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &abort) {
             progress << count;
             abort = abortAt >= 0 && count >= abortAt;
         };
@@ -582,6 +591,74 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, HandlerException,
     [](const ::testing::TestParamInfo<Thrower> &info) {
         return info.param == Thrower::Progress ? "InProgress" : "InRequestDone";
     });
+
+// Closing the main window during an upload deletes the client while Put waits.
+enum class DeleteFrom { Progress, RequestDone, OtherEvent, NestedProgress };
+
+struct Deletion {
+    const char *name;
+    DeleteFrom from;
+    bool later; // deleteLater() rather than delete
+};
+
+class DeletedDuringPut : public FtpClient, public ::testing::WithParamInterface<Deletion> {};
+
+TEST_P(DeletedDuringPut, EndsTheWaitWithFalseWithoutTouchingTheClient)
+{
+    const Deletion &row = GetParam();
+    server.start();
+    auto *client = new TFtpClient;
+    configure(*client);
+    const QPointer<TFtpClient> alive(client);
+    bool removed = false;
+    const auto remove = [&removed, &row, client] {
+        if (std::exchange(removed, true))
+            return;
+        if (row.later)
+            client->deleteLater();
+        else
+            delete client;
+    };
+    QTimer other;
+    other.setSingleShot(true);
+    QObject::connect(&other, &QTimer::timeout, remove);
+    client->OnProgress = [&](TCustomFtpClient *, qint64 count, bool &) {
+        if (count < 4096)
+            return;
+        if (row.from == DeleteFrom::OtherEvent)
+            other.start(0);
+        else if (row.from != DeleteFrom::RequestDone)
+            remove();
+    };
+    QList<bool> inner;
+    client->OnRequestDone = [&](TCustomFtpClient *sender, TFtpRequest kind, quint16 error) {
+        done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
+        if (kind == TFtpRequest::Connect && row.from == DeleteFrom::NestedProgress)
+            inner << static_cast<TFtpClient *>(sender)->Put();
+        else if (kind == TFtpRequest::Put && row.from == DeleteFrom::RequestDone)
+            remove();
+    };
+    client->SetLocalFileName(file(QStringLiteral("gone.bin"), patternBytes(0, 1024 * 1024)));
+    client->SetHostFileName(QStringLiteral("gone.bin"));
+
+    if (row.from == DeleteFrom::NestedProgress) {
+        EXPECT_FALSE(client->Connect());
+        EXPECT_EQ(inner, QList<bool> {false});
+    } else {
+        ASSERT_TRUE(client->Connect());
+        EXPECT_FALSE(client->Put());
+    }
+    EXPECT_TRUE(alive.isNull());
+    settle();
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
+    ::testing::Values(Deletion {"DeleteLaterFromProgress", DeleteFrom::Progress, true},
+        Deletion {"DeleteFromProgress", DeleteFrom::Progress, false},
+        Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false},
+        Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false},
+        Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true}),
+    [](const ::testing::TestParamInfo<Deletion> &info) { return info.param.name; });
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
 {
