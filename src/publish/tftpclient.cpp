@@ -32,7 +32,7 @@ TFtpClient::~TFtpClient()
 bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
 {
     Wait wait;
-    wait.deadline = deadlineFromNow();
+    startClock(wait);
     m_waits.push_back(&wait);
     const auto leave = qScopeGuard([this, &wait] {
         if (!wait.gone)
@@ -72,17 +72,21 @@ bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
         }
         if (State() == TFtpState::Ready)
             return false;
-        if (m_timeout > 0) {
-            if (wait.deadline.hasExpired()) {
-                Abort();
-                SetErrorMessage(QStringLiteral("426 Timeout"));
-                SetStatusCode(426);
-                return false;
-            }
-            if (!wake.isActive()) {
-                const qint64 left = std::clamp<qint64>(wait.deadline.remainingTime(), 0, INT_MAX);
-                wake.start(static_cast<int>(left));
-            }
+        // A handler may have changed Timeout meanwhile; the new limit counts from now.
+        if (wait.timeout != m_timeout)
+            startClock(wait);
+        if (wait.deadline.hasExpired()) {
+            Abort();
+            SetErrorMessage(QStringLiteral("426 Timeout"));
+            SetStatusCode(426);
+            return false;
+        }
+        const qint64 left = wait.deadline.remainingTime();
+        if (wait.deadline.isForever()) {
+            wake.stop();
+        } else if (!wake.isActive() || wake.remainingTime() > left) {
+            // Never 0 ms, which would wake the loop at once, over and over.
+            wake.start(static_cast<int>(std::clamp<qint64>(left, 1, INT_MAX)));
         }
         if (!pump(QEventLoop::WaitForMoreEvents))
             return false;
@@ -100,11 +104,11 @@ bool TFtpClient::escaped(Wait &wait, const QString &text)
     return false;
 }
 
-QDeadlineTimer TFtpClient::deadlineFromNow() const
+void TFtpClient::startClock(Wait &wait) const
 {
-    if (m_timeout <= 0)
-        return QDeadlineTimer(QDeadlineTimer::Forever);
-    return QDeadlineTimer(static_cast<qint64>(m_timeout) * 1000);
+    wait.timeout = m_timeout;
+    wait.deadline = m_timeout <= 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                   : QDeadlineTimer(static_cast<qint64>(m_timeout) * 1000);
 }
 
 TFtpClient::Wait *TFtpClient::waitOf(quint64 serial)
@@ -147,5 +151,5 @@ void TFtpClient::TriggerProgress(qint64 count, bool &abort)
         return;
     Wait *wait = waitOf(CurrentRequest());
     if (wait != nullptr)
-        wait->deadline = deadlineFromNow();
+        startClock(*wait);
 }

@@ -25,7 +25,8 @@ public:
     ~TFtpClient() override;
 
     // The limit of each blocking wait in seconds; 0 or less waits without a limit. Each
-    // progress event starts the time again, so it bounds the time without progress. When it
+    // progress event starts the time again, so it bounds the time without progress; so does
+    // a change made while a wait runs (by a handler), which applies from then on. When it
     // runs out, the connection is aborted, ErrorMessage becomes "426 Timeout" and the
     // request-done event (426 for chained requests) follows at the next processing of events.
     int Timeout() const { return m_timeout; }
@@ -56,6 +57,7 @@ private:
     // One blocking call in progress; calls nest when a handler makes one.
     struct Wait {
         quint64 serial = 0; // the request it waits for, 0 until it has started
+        int timeout = 0;    // the Timeout that set the deadline
         QDeadlineTimer deadline;
         bool ended = false;
         int error = 0;
@@ -65,7 +67,8 @@ private:
 
     bool waitFor(void (TCustomFtpClient::*start)());
     bool escaped(Wait &wait, const QString &text);
-    QDeadlineTimer deadlineFromNow() const;
+    // Sets the deadline Timeout seconds from now (none for 0 or less).
+    void startClock(Wait &wait) const;
     Wait *waitOf(quint64 serial);
 
     int m_timeout = 15;

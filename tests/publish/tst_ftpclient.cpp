@@ -3,6 +3,7 @@
 #include "scriptedftpserver.h"
 #include "tftpclient.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 #include <sys/file.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
@@ -280,6 +282,53 @@ TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
 }
+
+// Processor time used by the calling thread so far.
+qint64 threadCpuMs()
+{
+    timespec used {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return static_cast<qint64>(used.tv_sec) * 1000 + used.tv_nsec / 1000000;
+}
+
+struct TimeoutChange {
+    const char *name;
+    int atStart; // Timeout as the wait starts; a handler sets 1 while it waits
+};
+
+class TimeoutChangedDuringWait : public FtpClient,
+                                 public ::testing::WithParamInterface<TimeoutChange> {};
+
+TEST_P(TimeoutChangedDuringWait, IsPickedUpWhileTheWaitSleeps)
+{
+    server.greeting.clear();
+    server.start();
+    ftp.SetTimeout(GetParam().atStart);
+    QTimer change;
+    change.setSingleShot(true);
+    QObject::connect(&change, &QTimer::timeout, [this] { ftp.SetTimeout(1); });
+    change.start(200);
+    // Ends a wait that misses the change, so that the test fails instead of hanging.
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, [this] { ftp.Abort(); });
+    stop.start(LoopbackPeer::TimeoutMs / 2);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 cpuAtStart = threadCpuMs();
+
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Timeout"));
+    // A wait sleeps in the event loop; one that spins uses the processor all the time.
+    EXPECT_LT(threadCpuMs() - cpuAtStart, clock.elapsed() / 2);
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, TimeoutChangedDuringWait,
+    ::testing::Values(TimeoutChange {"LimitSetDuringAnUnlimitedWait", 0},
+        TimeoutChange {"LimitLoweredDuringTheWait", 100}),
+    [](const ::testing::TestParamInfo<TimeoutChange> &info) { return info.param.name; });
 
 TEST_F(FtpClient, RefusedStartsThrowAndRaiseNoEvent)
 {
