@@ -119,7 +119,9 @@ public:
     // Ends a pending lookup with OnDnsLookupDone(10004); nothing when none is pending.
     void CancelDnsLookup();
 
-    // Starts connecting to Addr:Port; ends with OnSessionConnected (a refusal as 10061).
+    // Starts connecting to Addr:Port; ends with OnSessionConnected (a refusal as 10061). A
+    // failure before the attempt has begun (EPERM from a firewall rule, a failing socket
+    // option) closes the socket again, without OnSessionClosed, and is then reported.
     void Connect();
     // Binds to Addr:Port and listens; each waiting connection raises OnSessionAvailable.
     // Returns 0, or -1 after reporting a failure.
@@ -176,7 +178,9 @@ private:
     void resetSettings();
     void receiveLoop(quint16 error, bool bounded);
     void tryToSend();
-    bool setOption(int option, int value, const char *sockFunc);
+    // Socket options; each returns 0 or the socket error number, reporting nothing.
+    int applyLinger();
+    int setOption(int option, int value);
 
     void socketError(int error, const QString &sockFunc);
     void raiseException(const QString &text, int error = 0);

@@ -601,12 +601,7 @@ void TCustomFtpClient::controlDnsLookupDone(quint16 error)
     if (m_state != TFtpState::LookingUpHost && m_state != TFtpState::Aborting)
         return;
     if (error != 0) {
-        const QString line = socketErrorLine(error);
-        m_lastResponse = line;
-        m_statusCode = LocalFailure;
-        m_errorMessage = m_lookupRefusal.isEmpty() ? line : m_lookupRefusal;
-        m_requestResult = error;
-        endRequest(error);
+        openFailed(error, m_lookupRefusal);
         return;
     }
     const QString address = m_control->DnsResult();
@@ -616,20 +611,33 @@ void TCustomFtpClient::controlDnsLookupDone(quint16 error)
     m_control->SetAddr(address);
     m_control->SetPort(m_port);
     setState(TFtpState::WaitingForBanner);
-    m_control->Connect();
+    try {
+        m_control->Connect();
+    } catch (const ESocketException &e) {
+        // Refused by the system at once (a firewall rule, a network down): ends like a
+        // connection that failed on the way.
+        if (e.error() == 0)
+            throw;
+        openFailed(e.error());
+    }
+}
+
+void TCustomFtpClient::openFailed(int error, const QString &message)
+{
+    const QString line = socketErrorLine(error);
+    m_lastResponse = line;
+    m_statusCode = LocalFailure;
+    m_errorMessage = message.isEmpty() ? line : message;
+    m_requestResult = error;
+    endRequest(error);
+    closeControl();
+    setState(TFtpState::Ready);
 }
 
 void TCustomFtpClient::controlSessionConnected(quint16 error)
 {
     if (error != 0) {
-        const QString line = socketErrorLine(error);
-        m_lastResponse = line;
-        m_statusCode = LocalFailure;
-        m_errorMessage = line;
-        m_requestResult = error;
-        endRequest(error);
-        closeControl();
-        setState(TFtpState::Ready);
+        openFailed(error);
         return;
     }
     // RFC 959, section 5.4: the server speaks first; its greeting is awaited.

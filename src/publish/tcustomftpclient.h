@@ -193,6 +193,9 @@ private:
 
     // The control connection.
     void controlDnsLookupDone(quint16 error);
+    // The lookup or the connection failed: the open step ends with the socket error, the
+    // control socket closed; message, when given, stands in for the error's line.
+    void openFailed(int error, const QString &message = QString());
     void controlSessionConnected(quint16 error);
     void controlDataAvailable();
     void controlSessionClosed(quint16 error);

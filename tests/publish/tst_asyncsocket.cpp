@@ -1,4 +1,5 @@
 #include "esocketexception.h"
+#include "injectedfault.h"
 #include "loopbackpeer.h"
 #include "messagepump.h"
 #include "socketlog.h"
@@ -12,9 +13,11 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -113,6 +116,49 @@ TEST(AsyncSocket, RefusedConnectionReports10061ThroughSessionConnected)
     EXPECT_EQ(socket.State(), wsClosed);
     EXPECT_EQ(socket.HSocket(), -1);
 }
+
+struct ImmediateFailure {
+    const char *name;
+    InjectedFault::Call call;
+    int errnoValue;
+    const char *report;
+};
+
+void PrintTo(const ImmediateFailure &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ConnectFailingAtOnce : public ::testing::TestWithParam<ImmediateFailure> {};
+
+TEST_P(ConnectFailingAtOnce, IsReportedWithTheSocketClosedAgain)
+{
+    const ImmediateFailure &row = GetParam();
+    LoopbackPeer peer;
+    TAsyncSocket socket;
+    aimAt(socket, peer.port());
+    {
+        const InjectedFault fault(row.call, row.errnoValue, SO_KEEPALIVE);
+        EXPECT_EQ(reportOf([&] { socket.Connect(); }), QLatin1String(row.report));
+        EXPECT_TRUE(fault.struck());
+        EXPECT_FALSE(fault.handleStillOpen());
+    }
+    EXPECT_EQ(socket.State(), wsClosed);
+    EXPECT_EQ(socket.HSocket(), -1);
+
+    peer.serve(readUntilClosed);
+    SocketLog log(socket);
+    aimAt(socket, peer.port());
+    socket.Connect();
+    EXPECT_TRUE(log.waitFor(QStringLiteral("connected 0")));
+}
+
+INSTANTIATE_TEST_SUITE_P(AsyncSocket, ConnectFailingAtOnce,
+    ::testing::Values(ImmediateFailure {"Connect", InjectedFault::Connect, EPERM,
+                          "Error 10013 in function Connect\r\nPermission denied"},
+        ImmediateFailure {"KeepAlive", InjectedFault::SetSockOpt, ENOBUFS,
+            "Error 10055 in function setsockopt(SO_KEEPALIVE)\r\nNo buffer space available"}),
+    [](const ::testing::TestParamInfo<ImmediateFailure> &info) { return info.param.name; });
 
 TEST(AsyncSocket, PeerResetReports10054ToReceiveAndSessionClosed)
 {

@@ -1,4 +1,5 @@
 #include "ftpexception.h"
+#include "injectedfault.h"
 #include "loopbackpeer.h"
 #include "scriptedftpserver.h"
 #include "tftpclient.h"
@@ -13,9 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -234,6 +238,9 @@ struct FailedConnect {
     bool refusedPort;
     int error;
     const char *errorMessage;
+    // A failure the system reports before the connection is tried; errno 0 for none.
+    InjectedFault::Call failingCall = InjectedFault::Connect;
+    int failingErrno = 0;
 };
 
 class ConnectFailure : public FtpClient, public ::testing::WithParamInterface<FailedConnect> {};
@@ -245,12 +252,20 @@ TEST_P(ConnectFailure, IsReportedAndALaterConnectWorks)
     ftp.SetHostName(QLatin1String(row.host));
     if (row.refusedPort)
         ftp.SetPort(QString::number(refused.port()));
+    std::optional<InjectedFault> fault;
+    if (row.failingErrno != 0)
+        fault.emplace(row.failingCall, row.failingErrno, SO_KEEPALIVE);
 
     EXPECT_FALSE(ftp.Connect());
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect %1").arg(row.error)});
     EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
     EXPECT_FALSE(ftp.IsConnected());
+    if (fault) {
+        EXPECT_TRUE(fault->struck());
+        EXPECT_FALSE(fault->handleStillOpen());
+        fault.reset();
+    }
 
     ftp.SetHostName(QStringLiteral("127.0.0.1"));
     ftp.SetPort(QString::number(server.port()));
@@ -264,7 +279,20 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectFailure,
         FailedConnect {"UnknownHost", "nosuchhost.invalid", false, 11001,
             "500 Host not found (Winsock error #11001)"},
         FailedConnect {"RefusedConnection", "127.0.0.1", true, 10061,
-            "500 Connection refused (Winsock error #10061)"}),
+            "500 Connection refused (Winsock error #10061)"},
+        // Refused by the system at once: a firewall rule, an address gone, a network down.
+        FailedConnect {"ConnectNotPermitted", "127.0.0.1", false, 10013,
+            "500 Permission denied (Winsock error #10013)", InjectedFault::Connect, EPERM},
+        FailedConnect {"ConnectAccessDenied", "127.0.0.1", false, 10013,
+            "500 Permission denied (Winsock error #10013)", InjectedFault::Connect, EACCES},
+        FailedConnect {"LocalAddressNotAvailable", "127.0.0.1", false, 10049,
+            "500 Address not available (Winsock error #10049)", InjectedFault::Connect,
+            EADDRNOTAVAIL},
+        FailedConnect {"NetworkDown", "127.0.0.1", false, 10050,
+            "500 Network is down (Winsock error #10050)", InjectedFault::Connect, ENETDOWN},
+        FailedConnect {"SocketOptionFails", "127.0.0.1", false, 10055,
+            "500 No buffer space available (Winsock error #10055)", InjectedFault::SetSockOpt,
+            ENOBUFS}),
     [](const ::testing::TestParamInfo<FailedConnect> &info) { return info.param.name; });
 
 TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
