@@ -550,9 +550,10 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, StoreFailure,
 
 struct LocalLock {
     const char *name;
-    int heldLock; // flock() taken by "another program"; -1: the file is missing
+    int heldLock; // flock() taken by "another program", 0 for none; -1: the file is missing
     TFtpShareMode mode;
     bool opens;
+    int flockErrno = 0; // flock() fails so, as on file systems without it
 };
 
 class LocalFileSharing : public FtpClient, public ::testing::WithParamInterface<LocalLock> {};
@@ -563,14 +564,20 @@ TEST_P(LocalFileSharing, DecidesWhetherTheFileCanBeSent)
     const QString path = file(QStringLiteral("shared.txt"), "shared");
     const int other = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(other, 0);
-    if (row.heldLock >= 0)
+    if (row.heldLock > 0)
         ASSERT_EQ(::flock(other, row.heldLock | LOCK_NB), 0);
-    else
+    else if (row.heldLock < 0)
         QFile::remove(path);
     ftp.SetShareMode(row.mode);
     connect();
 
+    std::optional<InjectedFault> lockFails;
+    if (row.flockErrno != 0)
+        lockFails.emplace(InjectedFault::Flock, row.flockErrno);
     EXPECT_EQ(put(path), row.opens);
+    if (lockFails) {
+        EXPECT_TRUE(lockFails->struck());
+    }
     ::close(other);
     if (!row.opens) {
         EXPECT_EQ(done, QStringList {QStringLiteral("Put 426")});
@@ -590,7 +597,12 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, LocalFileSharing,
         LocalLock {"DenyWriteAgainstExclusive", LOCK_EX, ftpShareDenyWrite, false},
         LocalLock {"DenyWriteBesideShared", LOCK_SH, ftpShareDenyWrite, true},
         LocalLock {"DenyNoneBesideExclusive", LOCK_EX, ftpShareDenyNone, true},
-        LocalLock {"CompatBesideExclusive", LOCK_EX, ftpShareCompat, true}),
+        LocalLock {"CompatBesideExclusive", LOCK_EX, ftpShareCompat, true},
+        // NFS takes an exclusive flock only on a descriptor open for writing.
+        LocalLock {"NfsExclusiveOnReadOnlyDescriptor", 0, ftpShareExclusive, true, EBADF},
+        LocalLock {"NoLockManager", 0, ftpShareDenyWrite, true, ENOLCK},
+        LocalLock {"FileSystemWithoutFlock", 0, ftpShareDenyRead, true, EOPNOTSUPP},
+        LocalLock {"HeldAsFlockSays", 0, ftpShareExclusive, false, EWOULDBLOCK}),
     [](const ::testing::TestParamInfo<LocalLock> &info) { return info.param.name; });
 
 enum class Stop { ProgressAbort, AbortCall, CancelBeforeStor };
