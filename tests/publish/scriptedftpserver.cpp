@@ -4,11 +4,15 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 namespace {
+
+// How long replyReady() watches the data connection: bytes sent at once arrive well within.
+constexpr int EarlyDataWatchMs = 200;
 
 sockaddr_in addressOf(const QByteArray &dotted, quint16 port)
 {
@@ -141,6 +145,12 @@ bool ScriptedFtpServer::hasStored(const QByteArray &name) const
     return m_stored.contains(name);
 }
 
+bool ScriptedFtpServer::dataBeforeReady() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_dataBeforeReady;
+}
+
 void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
 {
     session.reply("150 Opening data connection\r\n");
@@ -156,6 +166,18 @@ void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)
 {
     LoopbackPeer::sendAll(control, lines);
+}
+
+void ScriptedFtpServer::Session::replyReady(int data, const QByteArray &lines)
+{
+    // RFC 959, section 5.4: the transfer starts with this reply; bytes or a close that come
+    // before it were sent too early.
+    pollfd waiting {data, POLLIN, 0};
+    if (data >= 0 && ::poll(&waiting, 1, EarlyDataWatchMs) == 1) {
+        const std::lock_guard lock(m_server.m_mutex);
+        m_server.m_dataBeforeReady = true;
+    }
+    reply(lines);
 }
 
 int ScriptedFtpServer::Session::connectData(const char *source) const

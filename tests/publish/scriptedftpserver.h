@@ -19,6 +19,9 @@ public:
     public:
         // Sends reply lines as they are (with their CR LF).
         void reply(const QByteArray &lines);
+        // Sends the reply that starts a transfer (125 or 150) when the data connection is
+        // already open, after watching it a moment for bytes the client must not send yet.
+        void replyReady(int data, const QByteArray &lines);
         // Opens the data connection from the source address (by default the server's own)
         // to where PORT pointed; -1 when that fails.
         int connectData(const char *source = nullptr) const;
@@ -67,6 +70,8 @@ public:
     QList<QByteArray> commands() const;
     QByteArray stored(const QByteArray &name) const;
     bool hasStored(const QByteArray &name) const;
+    // Whether the client sent on a data connection before replyReady() had answered.
+    bool dataBeforeReady() const;
 
     // The default answer to STOR: 150, the data connection, 226.
     static void storeFile(Session &session, const QByteArray &name);
@@ -82,4 +87,5 @@ private:
     mutable std::mutex m_mutex;
     QList<QByteArray> m_commands;
     QHash<QByteArray, QByteArray> m_stored;
+    bool m_dataBeforeReady = false;
 };

@@ -465,13 +465,14 @@ TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
     const bool dataFirst = GetParam();
     server.on("STOR", [dataFirst](Session &session, const QByteArray &name) {
         int data = -1;
-        if (dataFirst)
+        if (dataFirst) {
             data = session.connectData();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        session.reply("150 Here we go\r\n");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!dataFirst)
+            session.replyReady(data, "150 Here we go\r\n");
+        } else {
+            session.reply("150 Here we go\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
             data = session.connectData();
+        }
         session.store(name, session.receiveData(data));
         session.reply("250 Stored\r\n");
     });
@@ -481,6 +482,7 @@ TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
     EXPECT_TRUE(ftp.Quit());
     server.join();
     EXPECT_TRUE(server.stored("order.bin") == content);
+    EXPECT_FALSE(server.dataBeforeReady());
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoreOrder, ::testing::Values(true, false),
