@@ -386,6 +386,11 @@ void TCustomAsyncSocket::Close()
     internalClose(true, SocketErrors::NoError);
 }
 
+void TCustomAsyncSocket::CloseWithReset()
+{
+    internalClose(true, SocketErrors::NoError, true);
+}
+
 int TCustomAsyncSocket::Send(const void *data, int count)
 {
     if (m_state != wsConnected) {
@@ -491,9 +496,14 @@ int TCustomAsyncSocket::applyLinger()
 {
     if (m_lingerOnOff == wsLingerNoSet)
         return SocketErrors::NoError;
+    return setLinger(m_lingerOnOff == wsLingerOn, m_lingerTimeout);
+}
+
+int TCustomAsyncSocket::setLinger(bool on, int seconds)
+{
     linger option {};
-    option.l_onoff = m_lingerOnOff == wsLingerOn ? 1 : 0;
-    option.l_linger = m_lingerTimeout;
+    option.l_onoff = on ? 1 : 0;
+    option.l_linger = seconds;
     if (::setsockopt(m_handle, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
         return SocketErrors::fromErrno(errno);
     return SocketErrors::NoError;
@@ -748,14 +758,18 @@ int TCustomAsyncSocket::releaseHandle()
     return handle;
 }
 
-void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error)
+void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error, bool reset)
 {
     if (m_handle < 0) {
         changeState(wsClosed);
         return;
     }
-    // Ends the connection in both directions even if another process shares the descriptor.
-    ::shutdown(m_handle, SHUT_RDWR);
+    // Linger on with 0 makes close() reset the connection (RFC 793, section 3.5, abort). A
+    // shutdown would send the normal end first, which the peer may read before the reset.
+    // Otherwise this ends the connection in both directions even if another process shares
+    // the descriptor.
+    if (!reset || setLinger(true, 0) != SocketErrors::NoError)
+        ::shutdown(m_handle, SHUT_RDWR);
     // close() never answers "would block" here, and on Linux EINTR still releases the
     // descriptor (POSIX leaves that open), so retrying could close a reused number.
     if (::close(releaseHandle()) != 0 && errno != EINTR) {

@@ -133,6 +133,9 @@ public:
     // Closes the connection (raising OnSessionClosed once per connection) and returns Addr,
     // Port, Proto and the linger settings to their defaults.
     void Close();
+    // Closes like Close(), but with a reset (RST) in place of the normal end of the stream,
+    // dropping what is still unsent: the peer learns that the stream was cut, not finished.
+    void CloseWithReset();
 
     // Queues the bytes and hands the system what it takes; never blocks. Always followed by
     // OnDataSent, from the event loop, once the queue is empty. Returns count (0 for none).
@@ -174,12 +177,13 @@ private:
     void changeState(TSocketState newState);
     void takeHandle(int handle);
     int releaseHandle();
-    void internalClose(bool raiseClosed, quint16 error);
+    void internalClose(bool raiseClosed, quint16 error, bool reset = false);
     void resetSettings();
     void receiveLoop(quint16 error, bool bounded);
     void tryToSend();
     // Socket options; each returns 0 or the socket error number, reporting nothing.
     int applyLinger();
+    int setLinger(bool on, int seconds);
     int setOption(int option, int value);
 
     void socketError(int error, const QString &sockFunc);

@@ -170,6 +170,12 @@ TCustomFtpClient::~TCustomFtpClient()
         socket->OnDataSent = nullptr;
         socket->OnSessionClosed = nullptr;
     }
+    // A transfer still running is cut, not ended as if the file were whole. A destructor has
+    // nobody to report a failing close to; the socket is gone either way.
+    try {
+        if (m_data->State() != wsClosed)
+            m_data->CloseWithReset();
+    } catch (const ESocketException &) {}
 }
 
 bool TCustomFtpClient::IsConnected() const
@@ -804,11 +810,14 @@ void TCustomFtpClient::storeFinalReply(const FtpReplyLine &reply)
         finishTransfer();
         return;
     }
+    // A transfer stopped on this side is the cause; the server's refusal follows from it.
+    if (m_transferError != 0)
+        setErrorIfNone(m_transferMessage);
     setErrorIfNone(m_lastResponse);
     m_file.close();
     closeDataSockets();
     Display(QStringLiteral("! STOR Failed"));
-    endRequest(failureResult(reply.code));
+    endRequest(m_transferError != 0 ? m_transferError : failureResult(reply.code));
 }
 
 void TCustomFtpClient::controlSessionClosed(quint16 error)
@@ -942,7 +951,7 @@ void TCustomFtpClient::stopTransfer(int error, const QString &message)
     if (m_dataClosed)
         return;
     if (m_data->State() != wsClosed) {
-        m_data->Close();
+        cutDataConnection();
     } else {
         m_dataClosed = true;
         finishTransfer();
@@ -996,9 +1005,21 @@ void TCustomFtpClient::closeDataSockets()
         socket->OnSessionClosed = nullptr;
         socket->OnDataAvailable = nullptr;
         socket->OnDataSent = nullptr;
-        if (socket->State() != wsClosed)
-            socket->Close();
     }
+    if (m_dataListener->State() != wsClosed)
+        m_dataListener->Close();
+    cutDataConnection();
+}
+
+void TCustomFtpClient::cutDataConnection()
+{
+    // A data connection still open here carries a file not sent to its end. RFC 959, section
+    // 3.4: in stream mode its close would end the file, and the server would keep the part
+    // sent in place of the old file; a reset tells it that the transfer failed.
+    if (m_data->State() == wsClosed)
+        return;
+    Display(QStringLiteral("! Transfer cut: data connection reset"));
+    m_data->CloseWithReset();
 }
 
 // --- Small helpers -------------------------------------------------------------------------

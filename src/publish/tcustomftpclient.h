@@ -123,8 +123,9 @@ public:
     // 127.0.0.1, else the local address of the control connection.
     static QString PortCommand(const in_addr &server, const in_addr &local, quint16 port);
 
-    // Closes both connections at once. A chained request ends with 426 ("426 Operation
-    // aborted."), a single command with its result so far.
+    // Closes both connections at once, a data connection with a reset, so that the server
+    // takes a file cut short for a failed transfer. A chained request ends with 426 ("426
+    // Operation aborted."), a single command with its result so far.
     void Abort();
 
     TFtpProgress OnProgress;
@@ -212,6 +213,7 @@ private:
     void dataSent(quint16 error);
     void dataSessionClosed(quint16 error);
     void closeDataSockets();
+    void cutDataConnection();
     void startSending(quint64 transfer);
     void stopTransfer(int error, const QString &message);
     void finishTransfer();

@@ -151,6 +151,12 @@ bool ScriptedFtpServer::dataBeforeReady() const
     return m_dataBeforeReady;
 }
 
+QList<ScriptedFtpServer::DataEnd> ScriptedFtpServer::dataEnds() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_dataEnds;
+}
+
 void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
 {
     session.reply("150 Opening data connection\r\n");
@@ -159,7 +165,12 @@ void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
         session.reply("425 Cannot open data connection\r\n");
         return;
     }
-    session.store(name, session.receiveData(data));
+    const QByteArray bytes = session.receiveData(data);
+    if (session.m_server.dataEnds().constLast() == DataEnd::Reset) {
+        session.reply("426 Connection reset; transfer aborted.\r\n");
+        return;
+    }
+    session.store(name, bytes);
     session.reply("226 Transfer complete\r\n");
 }
 
@@ -201,8 +212,14 @@ int ScriptedFtpServer::Session::connectData(const char *source) const
 
 QByteArray ScriptedFtpServer::Session::receiveData(int data) const
 {
-    const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data);
+    bool reset = false;
+    const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data, &reset);
+    // After the client's close its end of stream stays readable; after a timeout nothing is.
+    pollfd ended {data, POLLIN, 0};
+    const bool closed = reset || ::poll(&ended, 1, 0) == 1;
     ::close(data);
+    const std::lock_guard lock(m_server.m_mutex);
+    m_server.m_dataEnds << (reset ? DataEnd::Reset : closed ? DataEnd::Closed : DataEnd::Failed);
     return bytes;
 }
 

@@ -160,6 +160,42 @@ INSTANTIATE_TEST_SUITE_P(AsyncSocket, ConnectFailingAtOnce,
             "Error 10055 in function setsockopt(SO_KEEPALIVE)\r\nNo buffer space available"}),
     [](const ::testing::TestParamInfo<ImmediateFailure> &info) { return info.param.name; });
 
+class ClosedWithReset : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ClosedWithReset, TellsThePeerTheStreamWasCutNotEnded)
+{
+    const bool reset = GetParam();
+    LoopbackPeer peer;
+    std::atomic<bool> peerSawReset = !reset;
+    peer.serve([&peerSawReset](int connection) {
+        bool wasReset = false;
+        LoopbackPeer::receiveUntilClosed(connection, &wasReset);
+        peerSawReset = wasReset;
+        return connection;
+    });
+    TAsyncSocket socket;
+    SocketLog log(socket);
+    aimAt(socket, peer.port());
+    socket.SetLingerOnOff(wsLingerOff);
+    socket.Connect();
+    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    socket.SendStr(patternBytes(0, 5000));
+
+    if (reset)
+        socket.CloseWithReset();
+    else
+        socket.Close();
+    EXPECT_EQ(log.lines.last(), QStringLiteral("closed 0"));
+    EXPECT_EQ(socket.State(), wsClosed);
+    peer.join();
+    EXPECT_EQ(peerSawReset, reset);
+}
+
+INSTANTIATE_TEST_SUITE_P(AsyncSocket, ClosedWithReset, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool> &info) {
+        return info.param ? "CloseWithReset" : "Close";
+    });
+
 TEST(AsyncSocket, PeerResetReports10054ToReceiveAndSessionClosed)
 {
     LoopbackPeer peer;

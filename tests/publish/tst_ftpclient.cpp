@@ -28,6 +28,9 @@
 namespace {
 
 using Session = ScriptedFtpServer::Session;
+using DataEnd = ScriptedFtpServer::DataEnd;
+
+const QString TransferCut = QStringLiteral("! Transfer cut: data connection reset");
 
 QString kindName(TFtpRequest kind)
 {
@@ -496,7 +499,8 @@ struct StoreFault {
     int error;
     const char *errorMessage;
     bool connected;
-    bool storFailed; // "! STOR Failed" is displayed
+    bool storFailed;            // "! STOR Failed" is displayed
+    QList<DataEnd> dataEnds {}; // of the data connections the server read to their end
 };
 
 class StoreFailure : public FtpClient, public ::testing::WithParamInterface<StoreFault> {};
@@ -512,6 +516,12 @@ TEST_P(StoreFailure, EndsThePutWithItsCause)
     EXPECT_EQ(ftp.IsConnected(), row.connected);
     EXPECT_EQ(display.contains(QStringLiteral("! STOR Failed")), row.storFailed);
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    if (ftp.IsConnected()) {
+        EXPECT_TRUE(ftp.Quit());
+    }
+    server.join();
+    EXPECT_EQ(server.dataEnds(), row.dataEnds);
+    EXPECT_EQ(display.contains(TransferCut), row.dataEnds.contains(DataEnd::Reset));
 }
 
 // Takes the start of the file and closes the data connection.
@@ -535,7 +545,17 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, StoreFailure,
                 s.receiveData(s.connectData());
                 s.reply("451 Disk trouble\r\n");
             },
-            451, "451 Disk trouble", true, true},
+            451, "451 Disk trouble", true, true, {DataEnd::Closed}},
+        StoreFault {"FailedWhileTheFileWasSent",
+            [](Session &s, const QByteArray &) {
+                s.reply("150 Go\r\n");
+                const int data = s.connectData();
+                QByteArray some;
+                LoopbackPeer::receiveExactly(data, 4096, some);
+                s.reply("451 Disk full\r\n");
+                s.receiveData(data);
+            },
+            451, "451 Disk full", true, true, {DataEnd::Reset}},
         StoreFault {"ServerClosedMidTransfer",
             [](Session &s, const QByteArray &) {
                 takeSome(s);
@@ -640,8 +660,12 @@ TEST_P(StoppedPut, EndsWith426)
         EXPECT_TRUE(ftp.Quit());
     }
     server.join();
-    EXPECT_EQ(server.commands().contains("STOR stop.bin"), GetParam() != Stop::CancelBeforeStor);
-    EXPECT_NE(server.stored("stop.bin").size(), 1024 * 1024);
+    const bool stored = GetParam() != Stop::CancelBeforeStor;
+    EXPECT_EQ(server.commands().contains("STOR stop.bin"), stored);
+    EXPECT_FALSE(server.hasStored("stop.bin"));
+    // RFC 959, section 3.4: in stream mode a close would end the file; a reset cuts it.
+    EXPECT_EQ(server.dataEnds(), stored ? QList<DataEnd> {DataEnd::Reset} : QList<DataEnd> {});
+    EXPECT_EQ(display.contains(TransferCut), stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedPut,
@@ -690,6 +714,7 @@ struct Deletion {
     const char *name;
     DeleteFrom from;
     bool later; // deleteLater() rather than delete
+    DataEnd dataEnd;
 };
 
 class DeletedDuringPut : public FtpClient, public ::testing::WithParamInterface<Deletion> {};
@@ -741,14 +766,19 @@ TEST_P(DeletedDuringPut, EndsTheWaitWithFalseWithoutTouchingTheClient)
     }
     EXPECT_TRUE(alive.isNull());
     settle();
+    // A transfer cut short by the deletion must not pass for a whole file.
+    server.join();
+    EXPECT_EQ(server.dataEnds(), QList<DataEnd> {row.dataEnd});
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
-    ::testing::Values(Deletion {"DeleteLaterFromProgress", DeleteFrom::Progress, true},
-        Deletion {"DeleteFromProgress", DeleteFrom::Progress, false},
-        Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false},
-        Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false},
-        Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true}),
+    ::testing::Values(
+        Deletion {"DeleteLaterFromProgress", DeleteFrom::Progress, true, DataEnd::Reset},
+        Deletion {"DeleteFromProgress", DeleteFrom::Progress, false, DataEnd::Reset},
+        Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false, DataEnd::Closed},
+        Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false, DataEnd::Reset},
+        Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true,
+            DataEnd::Reset}),
     [](const ::testing::TestParamInfo<Deletion> &info) { return info.param.name; });
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
