@@ -42,6 +42,16 @@ void aimAt(TCustomAsyncSocket &socket, quint16 port)
     socket.SetPort(QString::number(port));
 }
 
+// Connects with linger off, as the FTP client's data connection does, and waits until the
+// connection may be written to.
+bool connectForSending(TCustomAsyncSocket &socket, const SocketLog &log, quint16 port)
+{
+    aimAt(socket, port);
+    socket.SetLingerOnOff(wsLingerOff);
+    socket.Connect();
+    return log.waitFor(QStringLiteral("sent 0"));
+}
+
 // A peer script that takes the connection and reads nothing until released (or the deadline).
 std::function<int(int)> holdUntil(const std::atomic<bool> &release)
 {
@@ -175,10 +185,7 @@ TEST_P(ClosedWithReset, TellsThePeerTheStreamWasCutNotEnded)
     });
     TAsyncSocket socket;
     SocketLog log(socket);
-    aimAt(socket, peer.port());
-    socket.SetLingerOnOff(wsLingerOff);
-    socket.Connect();
-    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
     socket.SendStr(patternBytes(0, 5000));
 
     if (reset)
@@ -337,10 +344,7 @@ TEST(AsyncSocket, DataSentFollowsACompleteSendFromTheEventLoopAndThenAllIsQuiet)
     });
     TAsyncSocket socket;
     SocketLog log(socket);
-    aimAt(socket, peer.port());
-    socket.SetLingerOnOff(wsLingerOff);
-    socket.Connect();
-    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
     log.lines.clear();
 
     EXPECT_EQ(socket.SendStr("hello"), 5);
@@ -374,10 +378,7 @@ TEST(AsyncSocket, SendsQueueWhatAPeerThatDoesNotReadCannotTake)
     });
     TAsyncSocket socket;
     SocketLog log(socket);
-    aimAt(socket, peer.port());
-    socket.SetLingerOnOff(wsLingerOff);
-    socket.Connect();
-    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
     log.lines.clear();
 
     // Neither call waits for the peer: what the system does not take stays queued, in order.
