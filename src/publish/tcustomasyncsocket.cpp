@@ -764,7 +764,7 @@ void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error, bool res
         changeState(wsClosed);
         return;
     }
-    // Linger on with 0 makes close() reset the connection (RFC 793, section 3.5, abort). A
+    // Linger on with 0 makes close() reset the connection (RFC 793, section 3.8, ABORT). A
     // shutdown would send the normal end first, which the peer may read before the reset.
     // Otherwise this ends the connection in both directions even if another process shares
     // the descriptor.
