@@ -48,13 +48,18 @@ bool FtpLocalFile::open(const QString &path, TFtpShareMode mode)
         return false;
     struct stat status {};
     const int lock = lockFor(mode);
-    int locked = 0;
+    bool heldElsewhere = false;
     if (lock != 0) {
+        int locked = 0;
         do {
             locked = ::flock(handle, lock | LOCK_NB);
         } while (locked != 0 && errno == EINTR);
+        // Only a lock held by another program refuses the file. NFS grants an exclusive flock
+        // only on a descriptor open for writing (EBADF), and some file systems have no flock
+        // at all (ENOLCK, EOPNOTSUPP, EINVAL); there the file is sent unlocked.
+        heldElsewhere = locked != 0 && (errno == EWOULDBLOCK || errno == EAGAIN);
     }
-    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) || locked != 0) {
+    if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) || heldElsewhere) {
         ::close(handle);
         return false;
     }

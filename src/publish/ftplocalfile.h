@@ -16,7 +16,8 @@ enum TFtpShareMode {
 // A local file read in pieces for sending, never whole. The sharing modes become advisory
 // locks taken without waiting (flock): exclusive and deny-read take an exclusive lock,
 // deny-write a shared one, compatible and deny-none none. A file another program holds
-// locked against the mode cannot be opened.
+// locked against the mode cannot be opened; where the file system cannot lock it (NFS
+// without write access, no flock support), it is opened without a lock.
 class FtpLocalFile final {
 public:
     FtpLocalFile() = default;

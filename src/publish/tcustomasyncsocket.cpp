@@ -236,23 +236,38 @@ void TCustomAsyncSocket::Connect()
     changeState(wsOpened);
     if (!current())
         return;
-    SetLingerOption();
-    if (!current() || !setOption(SO_KEEPALIVE, 1, "setsockopt(SO_KEEPALIVE)")
-        || !setOption(SO_REUSEADDR, 1, "setsockopt(SO_REUSEADDR)"))
-        return;
+    int error = applyLinger();
+    QString step = QStringLiteral("setsockopt(SO_LINGER)");
+    if (error == SocketErrors::NoError) {
+        error = setOption(SO_KEEPALIVE, 1);
+        step = QStringLiteral("setsockopt(SO_KEEPALIVE)");
+    }
+    if (error == SocketErrors::NoError) {
+        error = setOption(SO_REUSEADDR, 1);
+        step = QStringLiteral("setsockopt(SO_REUSEADDR)");
+    }
     // POSIX: EINPROGRESS, and EINTR too, leave the connection being made in the background.
-    if (::connect(handle, reinterpret_cast<const sockaddr *>(&m_sin), sizeof m_sin) != 0
+    if (error == SocketErrors::NoError
+        && ::connect(handle, reinterpret_cast<const sockaddr *>(&m_sin), sizeof m_sin) != 0
         && errno != EINPROGRESS && errno != EINTR) {
-        const int error = errno;
-        if (!isConnectOutcome(error)) {
-            m_lastError = SocketErrors::fromErrno(error);
-            socketError(m_lastError, QStringLiteral("Connect"));
-            return;
+        const int connectErrno = errno;
+        if (isConnectOutcome(connectErrno)) {
+            // The write notifier would find the error already taken; report it as WinSock does.
+            m_writeBusy = true;
+            post(SocketMessage::FdConnect, SocketErrors::fromErrno(connectErrno),
+                SocketMessage::Source::WriteNotifier);
+        } else {
+            // Refused before any packet left (a firewall rule, an address gone).
+            error = SocketErrors::fromErrno(connectErrno);
+            m_lastError = error;
+            step = QStringLiteral("Connect");
         }
-        // The write notifier would find the error already taken; report it as WinSock does.
-        m_writeBusy = true;
-        post(SocketMessage::FdConnect, SocketErrors::fromErrno(error),
-            SocketMessage::Source::WriteNotifier);
+    }
+    if (error != SocketErrors::NoError) {
+        // Nothing stays open after a connect that never started, and Connect may be tried anew.
+        internalClose(false, SocketErrors::NoError);
+        socketError(error, step);
+        return;
     }
     changeState(wsConnecting);
 }
@@ -371,6 +386,11 @@ void TCustomAsyncSocket::Close()
     internalClose(true, SocketErrors::NoError);
 }
 
+void TCustomAsyncSocket::CloseWithReset()
+{
+    internalClose(true, SocketErrors::NoError, true);
+}
+
 int TCustomAsyncSocket::Send(const void *data, int count)
 {
     if (m_state != wsConnected) {
@@ -467,11 +487,26 @@ void TCustomAsyncSocket::SetLingerOption()
         raiseException(QStringLiteral("Cannot set linger option at this time"));
         return;
     }
+    const int error = applyLinger();
+    if (error != SocketErrors::NoError)
+        socketError(error, QStringLiteral("setsockopt(SO_LINGER)"));
+}
+
+int TCustomAsyncSocket::applyLinger()
+{
+    if (m_lingerOnOff == wsLingerNoSet)
+        return SocketErrors::NoError;
+    return setLinger(m_lingerOnOff == wsLingerOn, m_lingerTimeout);
+}
+
+int TCustomAsyncSocket::setLinger(bool on, int seconds)
+{
     linger option {};
-    option.l_onoff = m_lingerOnOff == wsLingerOn ? 1 : 0;
-    option.l_linger = m_lingerTimeout;
+    option.l_onoff = on ? 1 : 0;
+    option.l_linger = seconds;
     if (::setsockopt(m_handle, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
-        socketError(SocketErrors::fromErrno(errno), QStringLiteral("setsockopt(SO_LINGER)"));
+        return SocketErrors::fromErrno(errno);
+    return SocketErrors::NoError;
 }
 
 void TCustomAsyncSocket::handleMessage(const SocketMessage &message)
@@ -723,14 +758,18 @@ int TCustomAsyncSocket::releaseHandle()
     return handle;
 }
 
-void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error)
+void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error, bool reset)
 {
     if (m_handle < 0) {
         changeState(wsClosed);
         return;
     }
-    // Ends the connection in both directions even if another process shares the descriptor.
-    ::shutdown(m_handle, SHUT_RDWR);
+    // Linger on with 0 makes close() reset the connection (RFC 793, section 3.8, ABORT). A
+    // shutdown would send the normal end first, which the peer may read before the reset.
+    // Otherwise this ends the connection in both directions even if another process shares
+    // the descriptor.
+    if (!reset || setLinger(true, 0) != SocketErrors::NoError)
+        ::shutdown(m_handle, SHUT_RDWR);
     // close() never answers "would block" here, and on Linux EINTR still releases the
     // descriptor (POSIX leaves that open), so retrying could close a reused number.
     if (::close(releaseHandle()) != 0 && errno != EINTR) {
@@ -852,12 +891,11 @@ void TCustomAsyncSocket::tryToSend()
     }
 }
 
-bool TCustomAsyncSocket::setOption(int option, int value, const char *sockFunc)
+int TCustomAsyncSocket::setOption(int option, int value)
 {
-    if (::setsockopt(m_handle, SOL_SOCKET, option, &value, sizeof value) == 0)
-        return true;
-    socketError(SocketErrors::fromErrno(errno), QString::fromLatin1(sockFunc));
-    return false;
+    if (::setsockopt(m_handle, SOL_SOCKET, option, &value, sizeof value) != 0)
+        return SocketErrors::fromErrno(errno);
+    return SocketErrors::NoError;
 }
 
 void TCustomAsyncSocket::socketError(int error, const QString &sockFunc)

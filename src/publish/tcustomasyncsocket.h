@@ -119,7 +119,9 @@ public:
     // Ends a pending lookup with OnDnsLookupDone(10004); nothing when none is pending.
     void CancelDnsLookup();
 
-    // Starts connecting to Addr:Port; ends with OnSessionConnected (a refusal as 10061).
+    // Starts connecting to Addr:Port; ends with OnSessionConnected (a refusal as 10061). A
+    // failure before the attempt has begun (EPERM from a firewall rule, a failing socket
+    // option) closes the socket again, without OnSessionClosed, and is then reported.
     void Connect();
     // Binds to Addr:Port and listens; each waiting connection raises OnSessionAvailable.
     // Returns 0, or -1 after reporting a failure.
@@ -131,6 +133,9 @@ public:
     // Closes the connection (raising OnSessionClosed once per connection) and returns Addr,
     // Port, Proto and the linger settings to their defaults.
     void Close();
+    // Closes like Close(), but with a reset (RST) in place of the normal end of the stream,
+    // dropping what is still unsent: the peer learns that the stream was cut, not finished.
+    void CloseWithReset();
 
     // Queues the bytes and hands the system what it takes; never blocks. Always followed by
     // OnDataSent, from the event loop, once the queue is empty. Returns count (0 for none).
@@ -172,11 +177,14 @@ private:
     void changeState(TSocketState newState);
     void takeHandle(int handle);
     int releaseHandle();
-    void internalClose(bool raiseClosed, quint16 error);
+    void internalClose(bool raiseClosed, quint16 error, bool reset = false);
     void resetSettings();
     void receiveLoop(quint16 error, bool bounded);
     void tryToSend();
-    bool setOption(int option, int value, const char *sockFunc);
+    // Socket options; each returns 0 or the socket error number, reporting nothing.
+    int applyLinger();
+    int setLinger(bool on, int seconds);
+    int setOption(int option, int value);
 
     void socketError(int error, const QString &sockFunc);
     void raiseException(const QString &text, int error = 0);

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QStringDecoder>
 
@@ -169,6 +170,12 @@ TCustomFtpClient::~TCustomFtpClient()
         socket->OnDataSent = nullptr;
         socket->OnSessionClosed = nullptr;
     }
+    // A transfer still running is cut, not ended as if the file were whole. A destructor has
+    // nobody to report a failing close to; the socket is gone either way.
+    try {
+        if (m_data->State() != wsClosed)
+            m_data->CloseWithReset();
+    } catch (const ESocketException &) {}
 }
 
 bool TCustomFtpClient::IsConnected() const
@@ -571,9 +578,15 @@ template<typename Handler> void TCustomFtpClient::guarded(Handler &&handler)
 
 void TCustomFtpClient::raiseRequestDone(TFtpRequest kind, quint16 error, quint64 serial)
 {
-    const auto raised = qScopeGuard([this, serial] { RequestDoneRaised(serial); });
-    if (OnRequestDone)
-        OnRequestDone(this, kind, error);
+    const QPointer<TCustomFtpClient> self(this);
+    const auto raised = qScopeGuard([this, serial, &self] {
+        if (!self.isNull())
+            RequestDoneRaised(serial);
+    });
+    // A copy, since the handler may delete the component and with it OnRequestDone.
+    const TFtpRequestDone handler = OnRequestDone;
+    if (handler)
+        handler(this, kind, error);
 }
 
 void TCustomFtpClient::Abort()
@@ -594,12 +607,7 @@ void TCustomFtpClient::controlDnsLookupDone(quint16 error)
     if (m_state != TFtpState::LookingUpHost && m_state != TFtpState::Aborting)
         return;
     if (error != 0) {
-        const QString line = socketErrorLine(error);
-        m_lastResponse = line;
-        m_statusCode = LocalFailure;
-        m_errorMessage = m_lookupRefusal.isEmpty() ? line : m_lookupRefusal;
-        m_requestResult = error;
-        endRequest(error);
+        openFailed(error, m_lookupRefusal);
         return;
     }
     const QString address = m_control->DnsResult();
@@ -609,20 +617,33 @@ void TCustomFtpClient::controlDnsLookupDone(quint16 error)
     m_control->SetAddr(address);
     m_control->SetPort(m_port);
     setState(TFtpState::WaitingForBanner);
-    m_control->Connect();
+    try {
+        m_control->Connect();
+    } catch (const ESocketException &e) {
+        // Refused by the system at once (a firewall rule, a network down): ends like a
+        // connection that failed on the way.
+        if (e.error() == 0)
+            throw;
+        openFailed(e.error());
+    }
+}
+
+void TCustomFtpClient::openFailed(int error, const QString &message)
+{
+    const QString line = socketErrorLine(error);
+    m_lastResponse = line;
+    m_statusCode = LocalFailure;
+    m_errorMessage = message.isEmpty() ? line : message;
+    m_requestResult = error;
+    endRequest(error);
+    closeControl();
+    setState(TFtpState::Ready);
 }
 
 void TCustomFtpClient::controlSessionConnected(quint16 error)
 {
     if (error != 0) {
-        const QString line = socketErrorLine(error);
-        m_lastResponse = line;
-        m_statusCode = LocalFailure;
-        m_errorMessage = line;
-        m_requestResult = error;
-        endRequest(error);
-        closeControl();
-        setState(TFtpState::Ready);
+        openFailed(error);
         return;
     }
     // RFC 959, section 5.4: the server speaks first; its greeting is awaited.
@@ -789,11 +810,14 @@ void TCustomFtpClient::storeFinalReply(const FtpReplyLine &reply)
         finishTransfer();
         return;
     }
+    // A transfer stopped on this side is the cause; the server's refusal follows from it.
+    if (m_transferError != 0)
+        setErrorIfNone(m_transferMessage);
     setErrorIfNone(m_lastResponse);
     m_file.close();
     closeDataSockets();
     Display(QStringLiteral("! STOR Failed"));
-    endRequest(failureResult(reply.code));
+    endRequest(m_transferError != 0 ? m_transferError : failureResult(reply.code));
 }
 
 void TCustomFtpClient::controlSessionClosed(quint16 error)
@@ -880,8 +904,9 @@ void TCustomFtpClient::dataSent(quint16 error)
     if (!m_file.isOpen())
         return;
     bool abort = false;
+    const QPointer<TCustomFtpClient> self(this);
     TriggerProgress(m_byteCount + m_restartPosition, abort);
-    if (!m_file.isOpen())
+    if (self.isNull() || !m_file.isOpen())
         return;
     if (abort) {
         Display(QStringLiteral("! Abort requested"));
@@ -926,7 +951,7 @@ void TCustomFtpClient::stopTransfer(int error, const QString &message)
     if (m_dataClosed)
         return;
     if (m_data->State() != wsClosed) {
-        m_data->Close();
+        cutDataConnection();
     } else {
         m_dataClosed = true;
         finishTransfer();
@@ -980,9 +1005,21 @@ void TCustomFtpClient::closeDataSockets()
         socket->OnSessionClosed = nullptr;
         socket->OnDataAvailable = nullptr;
         socket->OnDataSent = nullptr;
-        if (socket->State() != wsClosed)
-            socket->Close();
     }
+    if (m_dataListener->State() != wsClosed)
+        m_dataListener->Close();
+    cutDataConnection();
+}
+
+void TCustomFtpClient::cutDataConnection()
+{
+    // A data connection still open here carries a file not sent to its end. RFC 959, section
+    // 3.4: in stream mode its close would end the file, and the server would keep the part
+    // sent in place of the old file; a reset tells it that the transfer failed.
+    if (m_data->State() == wsClosed)
+        return;
+    Display(QStringLiteral("! Transfer cut: data connection reset"));
+    m_data->CloseWithReset();
 }
 
 // --- Small helpers -------------------------------------------------------------------------
@@ -1004,8 +1041,10 @@ void TCustomFtpClient::setErrorIfNone(const QString &text)
 
 void TCustomFtpClient::TriggerProgress(qint64 count, bool &abort)
 {
-    if (OnProgress)
-        OnProgress(this, count, abort);
+    // A copy, since the handler may delete the component and with it OnProgress.
+    const TFtpProgress handler = OnProgress;
+    if (handler)
+        handler(this, count, abort);
 }
 
 void TCustomFtpClient::Display(const QString &line)

@@ -61,7 +61,8 @@ using TFtpNotify = std::function<void(TCustomFtpClient *sender)>;
 // start throws FtpException and raises no event. TFtpClient adds blocking forms.
 //
 // Replies are read by FtpReplyReader; this class decides what they mean for the command in
-// flight. Do not delete the component from inside one of its events; use deleteLater().
+// flight. The component may be deleted with delete from OnProgress and OnRequestDone; from
+// its other events use deleteLater().
 class TCustomFtpClient : public QObject {
     Q_OBJECT
 
@@ -122,8 +123,9 @@ public:
     // 127.0.0.1, else the local address of the control connection.
     static QString PortCommand(const in_addr &server, const in_addr &local, quint16 port);
 
-    // Closes both connections at once. A chained request ends with 426 ("426 Operation
-    // aborted."), a single command with its result so far.
+    // Closes both connections at once, a data connection with a reset, so that the server
+    // takes a file cut short for a failed transfer. A chained request ends with 426 ("426
+    // Operation aborted."), a single command with its result so far.
     void Abort();
 
     TFtpProgress OnProgress;
@@ -192,6 +194,9 @@ private:
 
     // The control connection.
     void controlDnsLookupDone(quint16 error);
+    // The lookup or the connection failed: the open step ends with the socket error, the
+    // control socket closed; message, when given, stands in for the error's line.
+    void openFailed(int error, const QString &message = QString());
     void controlSessionConnected(quint16 error);
     void controlDataAvailable();
     void controlSessionClosed(quint16 error);
@@ -208,6 +213,7 @@ private:
     void dataSent(quint16 error);
     void dataSessionClosed(quint16 error);
     void closeDataSockets();
+    void cutDataConnection();
     void startSending(quint64 transfer);
     void stopTransfer(int error, const QString &message);
     void finishTransfer();

@@ -3,6 +3,7 @@
 #include "ftpexception.h"
 #include "messagepump.h"
 
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -21,14 +22,22 @@ TFtpClient::TFtpClient(QObject *owner)
     : TCustomFtpClient(owner)
 {}
 
-TFtpClient::~TFtpClient() = default;
+TFtpClient::~TFtpClient()
+{
+    // Waits below on the stack must not touch the component once they get control back.
+    for (Wait *wait : m_waits)
+        wait->gone = true;
+}
 
 bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
 {
     Wait wait;
-    wait.deadline = deadlineFromNow();
+    startClock(wait);
     m_waits.push_back(&wait);
-    const auto leave = qScopeGuard([this, &wait] { std::erase(m_waits, &wait); });
+    const auto leave = qScopeGuard([this, &wait] {
+        if (!wait.gone)
+            std::erase(m_waits, &wait);
+    });
     try {
         (this->*start)();
     } catch (const FtpException &) {
@@ -41,36 +50,46 @@ bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
     // Sleeps in the event loop until an event comes; the timer wakes it at the deadline.
     QTimer wake;
     wake.setSingleShot(true);
+    // Processes events; false when the call must end now: a handler failed, or the component
+    // is gone and must not be touched.
+    const auto pump = [&wait, this](QEventLoop::ProcessEventsFlags flags) {
+        try {
+            MessagePump::processMessages(flags);
+        } catch (const std::exception &e) {
+            if (!wait.gone)
+                escaped(wait, QString::fromUtf8(e.what()));
+            return false;
+        }
+        return !wait.gone;
+    };
     for (;;) {
         if (wait.ended) {
             for (int pass = 0; !wait.raised && pass < DeliveryPasses; ++pass) {
-                try {
-                    MessagePump::processMessages(QEventLoop::AllEvents);
-                } catch (const std::exception &e) {
-                    return escaped(wait, QString::fromUtf8(e.what()));
-                }
+                if (!pump(QEventLoop::AllEvents))
+                    return false;
             }
             return wait.error == 0;
         }
         if (State() == TFtpState::Ready)
             return false;
-        if (m_timeout > 0) {
-            if (wait.deadline.hasExpired()) {
-                Abort();
-                SetErrorMessage(QStringLiteral("426 Timeout"));
-                SetStatusCode(426);
-                return false;
-            }
-            if (!wake.isActive()) {
-                const qint64 left = std::clamp<qint64>(wait.deadline.remainingTime(), 0, INT_MAX);
-                wake.start(static_cast<int>(left));
-            }
+        // A handler may have changed Timeout meanwhile; the new limit counts from now.
+        if (wait.timeout != m_timeout)
+            startClock(wait);
+        if (wait.deadline.hasExpired()) {
+            Abort();
+            SetErrorMessage(QStringLiteral("426 Timeout"));
+            SetStatusCode(426);
+            return false;
         }
-        try {
-            MessagePump::processMessages(QEventLoop::WaitForMoreEvents);
-        } catch (const std::exception &e) {
-            return escaped(wait, QString::fromUtf8(e.what()));
+        const qint64 left = wait.deadline.remainingTime();
+        if (wait.deadline.isForever()) {
+            wake.stop();
+        } else if (!wake.isActive() || wake.remainingTime() > left) {
+            // Never 0 ms, which would wake the loop at once, over and over.
+            wake.start(static_cast<int>(std::clamp<qint64>(left, 1, INT_MAX)));
         }
+        if (!pump(QEventLoop::WaitForMoreEvents))
+            return false;
     }
 }
 
@@ -85,11 +104,11 @@ bool TFtpClient::escaped(Wait &wait, const QString &text)
     return false;
 }
 
-QDeadlineTimer TFtpClient::deadlineFromNow() const
+void TFtpClient::startClock(Wait &wait) const
 {
-    if (m_timeout <= 0)
-        return QDeadlineTimer(QDeadlineTimer::Forever);
-    return QDeadlineTimer(static_cast<qint64>(m_timeout) * 1000);
+    wait.timeout = m_timeout;
+    wait.deadline = m_timeout <= 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                   : QDeadlineTimer(static_cast<qint64>(m_timeout) * 1000);
 }
 
 TFtpClient::Wait *TFtpClient::waitOf(quint64 serial)
@@ -126,8 +145,11 @@ void TFtpClient::RequestDoneRaised(quint64 serial)
 
 void TFtpClient::TriggerProgress(qint64 count, bool &abort)
 {
+    const QPointer<TFtpClient> self(this);
     TCustomFtpClient::TriggerProgress(count, abort);
+    if (self.isNull())
+        return;
     Wait *wait = waitOf(CurrentRequest());
     if (wait != nullptr)
-        wait->deadline = deadlineFromNow();
+        startClock(*wait);
 }

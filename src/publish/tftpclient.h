@@ -11,6 +11,12 @@
 // (OnRequestDone, OnProgress, ...) run inside the call. A request-done handler may itself
 // make a blocking call. Each returns true when its request ended with 0; false when it could
 // not start (no event then), when it failed, or after Timeout seconds without an end.
+//
+// The component may be deleted while a call waits: with deleteLater() from any handler or
+// from any other event, or with delete from OnProgress, OnRequestDone or another object's
+// event. Every call waiting on it then returns false as soon as it has control again,
+// whatever became of its request, and touches nothing of the component; the caller must not
+// either (keep a QPointer to tell). Connections still open are closed as the component goes.
 class TFtpClient final : public TCustomFtpClient {
     Q_OBJECT
 
@@ -19,7 +25,8 @@ public:
     ~TFtpClient() override;
 
     // The limit of each blocking wait in seconds; 0 or less waits without a limit. Each
-    // progress event starts the time again, so it bounds the time without progress. When it
+    // progress event starts the time again, so it bounds the time without progress; so does
+    // a change made while a wait runs (by a handler), which applies from then on. When it
     // runs out, the connection is aborted, ErrorMessage becomes "426 Timeout" and the
     // request-done event (426 for chained requests) follows at the next processing of events.
     int Timeout() const { return m_timeout; }
@@ -50,15 +57,18 @@ private:
     // One blocking call in progress; calls nest when a handler makes one.
     struct Wait {
         quint64 serial = 0; // the request it waits for, 0 until it has started
+        int timeout = 0;    // the Timeout that set the deadline
         QDeadlineTimer deadline;
         bool ended = false;
         int error = 0;
         bool raised = false; // its request-done event has been raised
+        bool gone = false;   // the component has been deleted
     };
 
     bool waitFor(void (TCustomFtpClient::*start)());
     bool escaped(Wait &wait, const QString &text);
-    QDeadlineTimer deadlineFromNow() const;
+    // Sets the deadline Timeout seconds from now (none for 0 or less).
+    void startClock(Wait &wait) const;
     Wait *waitOf(quint64 serial);
 
     int m_timeout = 15;

@@ -125,7 +125,7 @@ bool LoopbackPeer::receiveExactly(int connection, qint64 count, QByteArray &into
     return true;
 }
 
-QByteArray LoopbackPeer::receiveUntilClosed(int connection)
+QByteArray LoopbackPeer::receiveUntilClosed(int connection, bool *reset)
 {
     QByteArray received;
     char buffer[65536];
@@ -133,8 +133,11 @@ QByteArray LoopbackPeer::receiveUntilClosed(int connection)
         const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            if (reset != nullptr)
+                *reset = n < 0 && errno == ECONNRESET;
             return received;
+        }
         received.append(buffer, n);
     }
 }

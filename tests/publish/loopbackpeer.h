@@ -34,7 +34,9 @@ public:
     static int connectTo(quint16 port);
     static bool sendAll(int connection, const QByteArray &bytes);
     static bool receiveExactly(int connection, qint64 count, QByteArray &into);
-    static QByteArray receiveUntilClosed(int connection);
+    // Reads until the peer ends the connection; reset, when given, tells whether it ended
+    // with a reset (RST) rather than a normal close (FIN).
+    static QByteArray receiveUntilClosed(int connection, bool *reset = nullptr);
     // Closes with linger 0, which makes the system send a reset instead of a FIN.
     static void resetAndClose(int connection);
 

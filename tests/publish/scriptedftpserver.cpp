@@ -4,11 +4,15 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
 namespace {
+
+// How long replyReady() watches the data connection: bytes sent at once arrive well within.
+constexpr int EarlyDataWatchMs = 200;
 
 sockaddr_in addressOf(const QByteArray &dotted, quint16 port)
 {
@@ -141,6 +145,18 @@ bool ScriptedFtpServer::hasStored(const QByteArray &name) const
     return m_stored.contains(name);
 }
 
+bool ScriptedFtpServer::dataBeforeReady() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_dataBeforeReady;
+}
+
+QList<ScriptedFtpServer::DataEnd> ScriptedFtpServer::dataEnds() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_dataEnds;
+}
+
 void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
 {
     session.reply("150 Opening data connection\r\n");
@@ -149,13 +165,30 @@ void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
         session.reply("425 Cannot open data connection\r\n");
         return;
     }
-    session.store(name, session.receiveData(data));
+    const QByteArray bytes = session.receiveData(data);
+    if (session.m_server.dataEnds().constLast() == DataEnd::Reset) {
+        session.reply("426 Connection reset; transfer aborted.\r\n");
+        return;
+    }
+    session.store(name, bytes);
     session.reply("226 Transfer complete\r\n");
 }
 
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)
 {
     LoopbackPeer::sendAll(control, lines);
+}
+
+void ScriptedFtpServer::Session::replyReady(int data, const QByteArray &lines)
+{
+    // RFC 959, section 5.4: the transfer starts with this reply; bytes or a close that come
+    // before it were sent too early.
+    pollfd waiting {data, POLLIN, 0};
+    if (data >= 0 && ::poll(&waiting, 1, EarlyDataWatchMs) == 1) {
+        const std::lock_guard lock(m_server.m_mutex);
+        m_server.m_dataBeforeReady = true;
+    }
+    reply(lines);
 }
 
 int ScriptedFtpServer::Session::connectData(const char *source) const
@@ -179,8 +212,14 @@ int ScriptedFtpServer::Session::connectData(const char *source) const
 
 QByteArray ScriptedFtpServer::Session::receiveData(int data) const
 {
-    const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data);
+    bool reset = false;
+    const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data, &reset);
+    // After the client's close its end of stream stays readable; after a timeout nothing is.
+    pollfd ended {data, POLLIN, 0};
+    const bool closed = reset || ::poll(&ended, 1, 0) == 1;
     ::close(data);
+    const std::lock_guard lock(m_server.m_mutex);
+    m_server.m_dataEnds << (reset ? DataEnd::Reset : closed ? DataEnd::Closed : DataEnd::Failed);
     return bytes;
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <thread>
 
 // An FTP server for one session, scripted by the test: it greets, then answers each command
@@ -19,10 +20,14 @@ public:
     public:
         // Sends reply lines as they are (with their CR LF).
         void reply(const QByteArray &lines);
+        // Sends the reply that starts a transfer (125 or 150) when the data connection is
+        // already open, after watching it a moment for bytes the client must not send yet.
+        void replyReady(int data, const QByteArray &lines);
         // Opens the data connection from the source address (by default the server's own)
         // to where PORT pointed; -1 when that fails.
         int connectData(const char *source = nullptr) const;
-        // Reads the data connection until the client closes it, then closes it.
+        // Reads the data connection until the client ends it, then closes it; how it ended
+        // is added to dataEnds().
         QByteArray receiveData(int data) const;
         void store(const QByteArray &name, const QByteArray &bytes);
         // Ends the session once this handler returns, closing the control connection.
@@ -42,6 +47,15 @@ public:
         bool m_ended = false;
     };
     using Handler = std::function<void(Session &, const QByteArray &argument)>;
+
+    // How the client ended a data connection: a close (the end of the file in stream mode),
+    // a reset (the transfer was cut), or neither before the deadline.
+    enum class DataEnd { Closed, Reset, Failed };
+    friend void PrintTo(DataEnd end, std::ostream *out)
+    {
+        static const char *const names[] = {"Closed", "Reset", "Failed"};
+        *out << names[static_cast<int>(end)];
+    }
 
     explicit ScriptedFtpServer(const char *address = "127.0.0.1");
     ~ScriptedFtpServer();
@@ -67,8 +81,13 @@ public:
     QList<QByteArray> commands() const;
     QByteArray stored(const QByteArray &name) const;
     bool hasStored(const QByteArray &name) const;
+    // Whether the client sent on a data connection before replyReady() had answered.
+    bool dataBeforeReady() const;
+    // How each data connection read by receiveData() ended, in order.
+    QList<DataEnd> dataEnds() const;
 
-    // The default answer to STOR: 150, the data connection, 226.
+    // The default answer to STOR: 150, the data connection, then 226, or 426 (and nothing
+    // stored) when the client reset the data connection.
     static void storeFile(Session &session, const QByteArray &name);
 
 private:
@@ -82,4 +101,6 @@ private:
     mutable std::mutex m_mutex;
     QList<QByteArray> m_commands;
     QHash<QByteArray, QByteArray> m_stored;
+    bool m_dataBeforeReady = false;
+    QList<DataEnd> m_dataEnds;
 };

@@ -1,4 +1,5 @@
 #include "esocketexception.h"
+#include "injectedfault.h"
 #include "loopbackpeer.h"
 #include "messagepump.h"
 #include "socketlog.h"
@@ -12,9 +13,11 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -37,6 +40,16 @@ void aimAt(TCustomAsyncSocket &socket, quint16 port)
 {
     socket.SetAddr(QStringLiteral("127.0.0.1"));
     socket.SetPort(QString::number(port));
+}
+
+// Connects with linger off, as the FTP client's data connection does, and waits until the
+// connection may be written to.
+bool connectForSending(TCustomAsyncSocket &socket, const SocketLog &log, quint16 port)
+{
+    aimAt(socket, port);
+    socket.SetLingerOnOff(wsLingerOff);
+    socket.Connect();
+    return log.waitFor(QStringLiteral("sent 0"));
 }
 
 // A peer script that takes the connection and reads nothing until released (or the deadline).
@@ -113,6 +126,82 @@ TEST(AsyncSocket, RefusedConnectionReports10061ThroughSessionConnected)
     EXPECT_EQ(socket.State(), wsClosed);
     EXPECT_EQ(socket.HSocket(), -1);
 }
+
+struct ImmediateFailure {
+    const char *name;
+    InjectedFault::Call call;
+    int errnoValue;
+    const char *report;
+};
+
+void PrintTo(const ImmediateFailure &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ConnectFailingAtOnce : public ::testing::TestWithParam<ImmediateFailure> {};
+
+TEST_P(ConnectFailingAtOnce, IsReportedWithTheSocketClosedAgain)
+{
+    const ImmediateFailure &row = GetParam();
+    LoopbackPeer peer;
+    TAsyncSocket socket;
+    aimAt(socket, peer.port());
+    {
+        const InjectedFault fault(row.call, row.errnoValue, SO_KEEPALIVE);
+        EXPECT_EQ(reportOf([&] { socket.Connect(); }), QLatin1String(row.report));
+        EXPECT_TRUE(fault.struck());
+        EXPECT_FALSE(fault.handleStillOpen());
+    }
+    EXPECT_EQ(socket.State(), wsClosed);
+    EXPECT_EQ(socket.HSocket(), -1);
+
+    peer.serve(readUntilClosed);
+    SocketLog log(socket);
+    aimAt(socket, peer.port());
+    socket.Connect();
+    EXPECT_TRUE(log.waitFor(QStringLiteral("connected 0")));
+}
+
+INSTANTIATE_TEST_SUITE_P(AsyncSocket, ConnectFailingAtOnce,
+    ::testing::Values(ImmediateFailure {"Connect", InjectedFault::Connect, EPERM,
+                          "Error 10013 in function Connect\r\nPermission denied"},
+        ImmediateFailure {"KeepAlive", InjectedFault::SetSockOpt, ENOBUFS,
+            "Error 10055 in function setsockopt(SO_KEEPALIVE)\r\nNo buffer space available"}),
+    [](const ::testing::TestParamInfo<ImmediateFailure> &info) { return info.param.name; });
+
+class ClosedWithReset : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ClosedWithReset, TellsThePeerTheStreamWasCutNotEnded)
+{
+    const bool reset = GetParam();
+    LoopbackPeer peer;
+    std::atomic<bool> peerSawReset = !reset;
+    peer.serve([&peerSawReset](int connection) {
+        bool wasReset = false;
+        LoopbackPeer::receiveUntilClosed(connection, &wasReset);
+        peerSawReset = wasReset;
+        return connection;
+    });
+    TAsyncSocket socket;
+    SocketLog log(socket);
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
+    socket.SendStr(patternBytes(0, 5000));
+
+    if (reset)
+        socket.CloseWithReset();
+    else
+        socket.Close();
+    EXPECT_EQ(log.lines.last(), QStringLiteral("closed 0"));
+    EXPECT_EQ(socket.State(), wsClosed);
+    peer.join();
+    EXPECT_EQ(peerSawReset, reset);
+}
+
+INSTANTIATE_TEST_SUITE_P(AsyncSocket, ClosedWithReset, ::testing::Bool(),
+    [](const ::testing::TestParamInfo<bool> &info) {
+        return info.param ? "CloseWithReset" : "Close";
+    });
 
 TEST(AsyncSocket, PeerResetReports10054ToReceiveAndSessionClosed)
 {
@@ -255,10 +344,7 @@ TEST(AsyncSocket, DataSentFollowsACompleteSendFromTheEventLoopAndThenAllIsQuiet)
     });
     TAsyncSocket socket;
     SocketLog log(socket);
-    aimAt(socket, peer.port());
-    socket.SetLingerOnOff(wsLingerOff);
-    socket.Connect();
-    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
     log.lines.clear();
 
     EXPECT_EQ(socket.SendStr("hello"), 5);
@@ -292,10 +378,7 @@ TEST(AsyncSocket, SendsQueueWhatAPeerThatDoesNotReadCannotTake)
     });
     TAsyncSocket socket;
     SocketLog log(socket);
-    aimAt(socket, peer.port());
-    socket.SetLingerOnOff(wsLingerOff);
-    socket.Connect();
-    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
     log.lines.clear();
 
     // Neither call waits for the peer: what the system does not take stays queued, in order.

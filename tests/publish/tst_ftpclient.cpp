@@ -1,24 +1,36 @@
 #include "ftpexception.h"
+#include "injectedfault.h"
 #include "loopbackpeer.h"
 #include "scriptedftpserver.h"
 #include "tftpclient.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <stdexcept>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 using Session = ScriptedFtpServer::Session;
+using DataEnd = ScriptedFtpServer::DataEnd;
+
+const QString TransferCut = QStringLiteral("! Transfer cut: data connection reset");
 
 QString kindName(TFtpRequest kind)
 {
@@ -64,16 +76,22 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        ftp.SetHostName(QStringLiteral("127.0.0.1"));
-        ftp.SetPort(QString::number(server.port()));
-        ftp.SetUserName(QStringLiteral("user"));
-        ftp.SetPassWord(QStringLiteral("secret"));
-        ftp.SetTimeout(10);
-        ftp.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
+        configure(ftp);
+    }
+
+    // Points a client at the scripted server and records its events.
+    void configure(TFtpClient &client)
+    {
+        client.SetHostName(QStringLiteral("127.0.0.1"));
+        client.SetPort(QString::number(server.port()));
+        client.SetUserName(QStringLiteral("user"));
+        client.SetPassWord(QStringLiteral("secret"));
+        client.SetTimeout(10);
+        client.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
             done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
         };
-        ftp.OnDisplay = [this](TCustomFtpClient *, const QString &line) { display << line; };
-        ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &abort) {
+        client.OnDisplay = [this](TCustomFtpClient *, const QString &line) { display << line; };
+        client.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &abort) {
             progress << count;
             abort = abortAt >= 0 && count >= abortAt;
         };
@@ -223,6 +241,9 @@ struct FailedConnect {
     bool refusedPort;
     int error;
     const char *errorMessage;
+    // A failure the system reports before the connection is tried; errno 0 for none.
+    InjectedFault::Call failingCall = InjectedFault::Connect;
+    int failingErrno = 0;
 };
 
 class ConnectFailure : public FtpClient, public ::testing::WithParamInterface<FailedConnect> {};
@@ -234,12 +255,20 @@ TEST_P(ConnectFailure, IsReportedAndALaterConnectWorks)
     ftp.SetHostName(QLatin1String(row.host));
     if (row.refusedPort)
         ftp.SetPort(QString::number(refused.port()));
+    std::optional<InjectedFault> fault;
+    if (row.failingErrno != 0)
+        fault.emplace(row.failingCall, row.failingErrno, SO_KEEPALIVE);
 
     EXPECT_FALSE(ftp.Connect());
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect %1").arg(row.error)});
     EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
     EXPECT_FALSE(ftp.IsConnected());
+    if (fault) {
+        EXPECT_TRUE(fault->struck());
+        EXPECT_FALSE(fault->handleStillOpen());
+        fault.reset();
+    }
 
     ftp.SetHostName(QStringLiteral("127.0.0.1"));
     ftp.SetPort(QString::number(server.port()));
@@ -253,7 +282,20 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectFailure,
         FailedConnect {"UnknownHost", "nosuchhost.invalid", false, 11001,
             "500 Host not found (Winsock error #11001)"},
         FailedConnect {"RefusedConnection", "127.0.0.1", true, 10061,
-            "500 Connection refused (Winsock error #10061)"}),
+            "500 Connection refused (Winsock error #10061)"},
+        // Refused by the system at once: a firewall rule, an address gone, a network down.
+        FailedConnect {"ConnectNotPermitted", "127.0.0.1", false, 10013,
+            "500 Permission denied (Winsock error #10013)", InjectedFault::Connect, EPERM},
+        FailedConnect {"ConnectAccessDenied", "127.0.0.1", false, 10013,
+            "500 Permission denied (Winsock error #10013)", InjectedFault::Connect, EACCES},
+        FailedConnect {"LocalAddressNotAvailable", "127.0.0.1", false, 10049,
+            "500 Address not available (Winsock error #10049)", InjectedFault::Connect,
+            EADDRNOTAVAIL},
+        FailedConnect {"NetworkDown", "127.0.0.1", false, 10050,
+            "500 Network is down (Winsock error #10050)", InjectedFault::Connect, ENETDOWN},
+        FailedConnect {"SocketOptionFails", "127.0.0.1", false, 10055,
+            "500 No buffer space available (Winsock error #10055)", InjectedFault::SetSockOpt,
+            ENOBUFS}),
     [](const ::testing::TestParamInfo<FailedConnect> &info) { return info.param.name; });
 
 TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
@@ -271,6 +313,53 @@ TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
 }
+
+// Processor time used by the calling thread so far.
+qint64 threadCpuMs()
+{
+    timespec used {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return static_cast<qint64>(used.tv_sec) * 1000 + used.tv_nsec / 1000000;
+}
+
+struct TimeoutChange {
+    const char *name;
+    int atStart; // Timeout as the wait starts; a handler sets 1 while it waits
+};
+
+class TimeoutChangedDuringWait : public FtpClient,
+                                 public ::testing::WithParamInterface<TimeoutChange> {};
+
+TEST_P(TimeoutChangedDuringWait, IsPickedUpWhileTheWaitSleeps)
+{
+    server.greeting.clear();
+    server.start();
+    ftp.SetTimeout(GetParam().atStart);
+    QTimer change;
+    change.setSingleShot(true);
+    QObject::connect(&change, &QTimer::timeout, [this] { ftp.SetTimeout(1); });
+    change.start(200);
+    // Ends a wait that misses the change, so that the test fails instead of hanging.
+    QTimer stop;
+    stop.setSingleShot(true);
+    QObject::connect(&stop, &QTimer::timeout, [this] { ftp.Abort(); });
+    stop.start(LoopbackPeer::TimeoutMs / 2);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 cpuAtStart = threadCpuMs();
+
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Timeout"));
+    // A wait sleeps in the event loop; one that spins uses the processor all the time.
+    EXPECT_LT(threadCpuMs() - cpuAtStart, clock.elapsed() / 2);
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, TimeoutChangedDuringWait,
+    ::testing::Values(TimeoutChange {"LimitSetDuringAnUnlimitedWait", 0},
+        TimeoutChange {"LimitLoweredDuringTheWait", 100}),
+    [](const ::testing::TestParamInfo<TimeoutChange> &info) { return info.param.name; });
 
 TEST_F(FtpClient, RefusedStartsThrowAndRaiseNoEvent)
 {
@@ -379,13 +468,14 @@ TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
     const bool dataFirst = GetParam();
     server.on("STOR", [dataFirst](Session &session, const QByteArray &name) {
         int data = -1;
-        if (dataFirst)
+        if (dataFirst) {
             data = session.connectData();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        session.reply("150 Here we go\r\n");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!dataFirst)
+            session.replyReady(data, "150 Here we go\r\n");
+        } else {
+            session.reply("150 Here we go\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
             data = session.connectData();
+        }
         session.store(name, session.receiveData(data));
         session.reply("250 Stored\r\n");
     });
@@ -395,6 +485,7 @@ TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
     EXPECT_TRUE(ftp.Quit());
     server.join();
     EXPECT_TRUE(server.stored("order.bin") == content);
+    EXPECT_FALSE(server.dataBeforeReady());
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoreOrder, ::testing::Values(true, false),
@@ -408,7 +499,8 @@ struct StoreFault {
     int error;
     const char *errorMessage;
     bool connected;
-    bool storFailed; // "! STOR Failed" is displayed
+    bool storFailed;            // "! STOR Failed" is displayed
+    QList<DataEnd> dataEnds {}; // of the data connections the server read to their end
 };
 
 class StoreFailure : public FtpClient, public ::testing::WithParamInterface<StoreFault> {};
@@ -424,6 +516,12 @@ TEST_P(StoreFailure, EndsThePutWithItsCause)
     EXPECT_EQ(ftp.IsConnected(), row.connected);
     EXPECT_EQ(display.contains(QStringLiteral("! STOR Failed")), row.storFailed);
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    if (ftp.IsConnected()) {
+        EXPECT_TRUE(ftp.Quit());
+    }
+    server.join();
+    EXPECT_EQ(server.dataEnds(), row.dataEnds);
+    EXPECT_EQ(display.contains(TransferCut), row.dataEnds.contains(DataEnd::Reset));
 }
 
 // Takes the start of the file and closes the data connection.
@@ -447,7 +545,17 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, StoreFailure,
                 s.receiveData(s.connectData());
                 s.reply("451 Disk trouble\r\n");
             },
-            451, "451 Disk trouble", true, true},
+            451, "451 Disk trouble", true, true, {DataEnd::Closed}},
+        StoreFault {"FailedWhileTheFileWasSent",
+            [](Session &s, const QByteArray &) {
+                s.reply("150 Go\r\n");
+                const int data = s.connectData();
+                QByteArray some;
+                LoopbackPeer::receiveExactly(data, 4096, some);
+                s.reply("451 Disk full\r\n");
+                s.receiveData(data);
+            },
+            451, "451 Disk full", true, true, {DataEnd::Reset}},
         StoreFault {"ServerClosedMidTransfer",
             [](Session &s, const QByteArray &) {
                 takeSome(s);
@@ -464,9 +572,10 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, StoreFailure,
 
 struct LocalLock {
     const char *name;
-    int heldLock; // flock() taken by "another program"; -1: the file is missing
+    int heldLock; // flock() taken by "another program", 0 for none; -1: the file is missing
     TFtpShareMode mode;
     bool opens;
+    int flockErrno = 0; // flock() fails so, as on file systems without it
 };
 
 class LocalFileSharing : public FtpClient, public ::testing::WithParamInterface<LocalLock> {};
@@ -477,14 +586,20 @@ TEST_P(LocalFileSharing, DecidesWhetherTheFileCanBeSent)
     const QString path = file(QStringLiteral("shared.txt"), "shared");
     const int other = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(other, 0);
-    if (row.heldLock >= 0)
+    if (row.heldLock > 0)
         ASSERT_EQ(::flock(other, row.heldLock | LOCK_NB), 0);
-    else
+    else if (row.heldLock < 0)
         QFile::remove(path);
     ftp.SetShareMode(row.mode);
     connect();
 
+    std::optional<InjectedFault> lockFails;
+    if (row.flockErrno != 0)
+        lockFails.emplace(InjectedFault::Flock, row.flockErrno);
     EXPECT_EQ(put(path), row.opens);
+    if (lockFails) {
+        EXPECT_TRUE(lockFails->struck());
+    }
     ::close(other);
     if (!row.opens) {
         EXPECT_EQ(done, QStringList {QStringLiteral("Put 426")});
@@ -504,7 +619,12 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, LocalFileSharing,
         LocalLock {"DenyWriteAgainstExclusive", LOCK_EX, ftpShareDenyWrite, false},
         LocalLock {"DenyWriteBesideShared", LOCK_SH, ftpShareDenyWrite, true},
         LocalLock {"DenyNoneBesideExclusive", LOCK_EX, ftpShareDenyNone, true},
-        LocalLock {"CompatBesideExclusive", LOCK_EX, ftpShareCompat, true}),
+        LocalLock {"CompatBesideExclusive", LOCK_EX, ftpShareCompat, true},
+        // NFS takes an exclusive flock only on a descriptor open for writing.
+        LocalLock {"NfsExclusiveOnReadOnlyDescriptor", 0, ftpShareExclusive, true, EBADF},
+        LocalLock {"NoLockManager", 0, ftpShareDenyWrite, true, ENOLCK},
+        LocalLock {"FileSystemWithoutFlock", 0, ftpShareDenyRead, true, EOPNOTSUPP},
+        LocalLock {"HeldAsFlockSays", 0, ftpShareExclusive, false, EWOULDBLOCK}),
     [](const ::testing::TestParamInfo<LocalLock> &info) { return info.param.name; });
 
 enum class Stop { ProgressAbort, AbortCall, CancelBeforeStor };
@@ -540,8 +660,12 @@ TEST_P(StoppedPut, EndsWith426)
         EXPECT_TRUE(ftp.Quit());
     }
     server.join();
-    EXPECT_EQ(server.commands().contains("STOR stop.bin"), GetParam() != Stop::CancelBeforeStor);
-    EXPECT_NE(server.stored("stop.bin").size(), 1024 * 1024);
+    const bool stored = GetParam() != Stop::CancelBeforeStor;
+    EXPECT_EQ(server.commands().contains("STOR stop.bin"), stored);
+    EXPECT_FALSE(server.hasStored("stop.bin"));
+    // RFC 959, section 3.4: in stream mode a close would end the file; a reset cuts it.
+    EXPECT_EQ(server.dataEnds(), stored ? QList<DataEnd> {DataEnd::Reset} : QList<DataEnd> {});
+    EXPECT_EQ(display.contains(TransferCut), stored);
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedPut,
@@ -582,6 +706,80 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, HandlerException,
     [](const ::testing::TestParamInfo<Thrower> &info) {
         return info.param == Thrower::Progress ? "InProgress" : "InRequestDone";
     });
+
+// Closing the main window during an upload deletes the client while Put waits.
+enum class DeleteFrom { Progress, RequestDone, OtherEvent, NestedProgress };
+
+struct Deletion {
+    const char *name;
+    DeleteFrom from;
+    bool later; // deleteLater() rather than delete
+    DataEnd dataEnd;
+};
+
+class DeletedDuringPut : public FtpClient, public ::testing::WithParamInterface<Deletion> {};
+
+TEST_P(DeletedDuringPut, EndsTheWaitWithFalseWithoutTouchingTheClient)
+{
+    const Deletion &row = GetParam();
+    server.start();
+    auto *client = new TFtpClient;
+    configure(*client);
+    const QPointer<TFtpClient> alive(client);
+    bool removed = false;
+    const auto remove = [&removed, &row, client] {
+        if (std::exchange(removed, true))
+            return;
+        if (row.later)
+            client->deleteLater();
+        else
+            delete client;
+    };
+    QTimer other;
+    other.setSingleShot(true);
+    QObject::connect(&other, &QTimer::timeout, remove);
+    client->OnProgress = [&](TCustomFtpClient *, qint64 count, bool &) {
+        if (count < 4096)
+            return;
+        if (row.from == DeleteFrom::OtherEvent)
+            other.start(0);
+        else if (row.from != DeleteFrom::RequestDone)
+            remove();
+    };
+    QList<bool> inner;
+    client->OnRequestDone = [&](TCustomFtpClient *sender, TFtpRequest kind, quint16 error) {
+        done << QStringLiteral("%1 %2").arg(kindName(kind)).arg(error);
+        if (kind == TFtpRequest::Connect && row.from == DeleteFrom::NestedProgress)
+            inner << static_cast<TFtpClient *>(sender)->Put();
+        else if (kind == TFtpRequest::Put && row.from == DeleteFrom::RequestDone)
+            remove();
+    };
+    client->SetLocalFileName(file(QStringLiteral("gone.bin"), patternBytes(0, 1024 * 1024)));
+    client->SetHostFileName(QStringLiteral("gone.bin"));
+
+    if (row.from == DeleteFrom::NestedProgress) {
+        EXPECT_FALSE(client->Connect());
+        EXPECT_EQ(inner, QList<bool> {false});
+    } else {
+        ASSERT_TRUE(client->Connect());
+        EXPECT_FALSE(client->Put());
+    }
+    EXPECT_TRUE(alive.isNull());
+    settle();
+    // A transfer cut short by the deletion must not pass for a whole file.
+    server.join();
+    EXPECT_EQ(server.dataEnds(), QList<DataEnd> {row.dataEnd});
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
+    ::testing::Values(
+        Deletion {"DeleteLaterFromProgress", DeleteFrom::Progress, true, DataEnd::Reset},
+        Deletion {"DeleteFromProgress", DeleteFrom::Progress, false, DataEnd::Reset},
+        Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false, DataEnd::Closed},
+        Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false, DataEnd::Reset},
+        Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true,
+            DataEnd::Reset}),
+    [](const ::testing::TestParamInfo<Deletion> &info) { return info.param.name; });
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
 {
