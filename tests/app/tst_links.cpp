@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -448,4 +451,52 @@ TEST_F(LinksTest, AFavoriteGivesItsAddress)
         click(dialog, "btnCancel");
     });
     QTest::mouseClick(ui().btnLinkNew, Qt::LeftButton);
+}
+
+TEST_F(LinksTest, BookmarksComeFromTheRecordedFileOrTheBrowsers)
+{
+    const QDir home(QDir::homePath());
+    const auto listed = [this](const QString &caption) {
+        QStringList addresses;
+        dialogs->answerDialog([&](QDialog &dialog) {
+            click(dialog, "btnNetscape");
+            const QListWidget *found = child<QListWidget>(dialog, "lstLinks");
+            for (int i = 0; i < found->count(); ++i)
+                addresses << found->item(i)->text();
+            EXPECT_EQ(child<QLabel>(dialog, "lblLink0")->text(),
+                QStringLiteral("Available &Links in Document - ") + caption);
+            click(dialog, "btnCancel");
+        });
+        QTest::mouseClick(ui().btnLinkNew, Qt::LeftButton);
+        return addresses;
+    };
+
+    // No browser and no recorded file: the button browses for a document.
+    dialogs->answerDialog([&](QDialog &dialog) {
+        dialogs->answerFile(appDir.filePath(QStringLiteral("other.html")));
+        click(dialog, "btnNetscape");
+        EXPECT_EQ(child<QLineEdit>(dialog, "txtAddress")->text(), QStringLiteral("other.html"));
+        click(dialog, "btnCancel");
+    });
+    QTest::mouseClick(ui().btnLinkNew, Qt::LeftButton);
+    EXPECT_FALSE(QSettings().contains(QStringLiteral("Bookmark List/File Location")));
+
+    ASSERT_TRUE(home.mkpath(QStringLiteral(".config/chromium/Default")));
+    QFile chromium(home.filePath(QStringLiteral(".config/chromium/Default/Bookmarks")));
+    ASSERT_TRUE(chromium.open(QIODevice::WriteOnly));
+    chromium.write(R"({"roots": {"bookmark_bar": {"type": "folder", "children": [
+        {"type": "url", "name": "B", "url": "http://b.example/"},
+        {"type": "folder", "children": [{"type": "url", "url": "http://a.example/"}]}]}}})");
+    chromium.close();
+    EXPECT_EQ(listed(QStringLiteral("Chromium")),
+        QStringList({QStringLiteral("http://a.example/"), QStringLiteral("http://b.example/")}));
+
+    // A recorded bookmark file wins over the browsers.
+    const QString file = writeAppFile(QStringLiteral("bookmark.htm"),
+        "<DT><A HREF=\"http://netscape.example/\" ADD_DATE=\"1\">N</A>\n");
+    QSettings().setValue(QStringLiteral("Bookmark List/File Location"), file);
+    EXPECT_EQ(listed(QStringLiteral("bookmark.htm")),
+        QStringList({QStringLiteral("http://netscape.example/")}));
+    QSettings().remove(QStringLiteral("Bookmark List"));
+    QDir(home.filePath(QStringLiteral(".config/chromium"))).removeRecursively();
 }

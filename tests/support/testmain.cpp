@@ -1,5 +1,5 @@
 // Runs the tests inside a QApplication on the offscreen platform, with the user's
-// configuration and data folders pointed at a temporary place.
+// home, configuration and data folders pointed at a temporary place.
 #include <QApplication>
 #include <QTemporaryDir>
 
@@ -13,6 +13,8 @@ int main(int argc, char *argv[])
         return 2;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    // Nothing a test does may read or leave anything in the real home folder.
+    qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Marbleton Software"));
     QCoreApplication::setApplicationName(QStringLiteral("HTML Editor Zephyro"));
