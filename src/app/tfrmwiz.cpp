@@ -196,6 +196,20 @@ void TfrmWiz::applyLanguage(QWidget *window)
         LoadFormHints(window, m_languageLibraryPath);
 }
 
+void TfrmWiz::showStep(int step)
+{
+    m_navigation->showStep(step);
+}
+
+std::optional<QColor> TfrmWiz::chooseColor(QWidget *owner)
+{
+    const std::optional<QColor> chosen
+        = dialogs().chooseColor(owner, m_colorDialogColor, m_dialogCustomColors);
+    if (chosen)
+        m_colorDialogColor = *chosen;
+    return chosen;
+}
+
 void TfrmWiz::releasePageFile(const QString &path)
 {
     if (!PageControls::usesPicture(m_ui, path))
@@ -320,10 +334,8 @@ void TfrmWiz::ApplySwatch(int index)
 
 void TfrmWiz::btnColor0Click()
 {
-    const std::optional<QColor> chosen
-        = dialogs().chooseColor(this, m_colorDialogColor, m_dialogCustomColors);
+    const std::optional<QColor> chosen = chooseColor(this);
     if (chosen) {
-        m_colorDialogColor = *chosen;
         m_ui.pnlColors->setCustomSwatch(*chosen);
         setPageColor(m_editingKind, toTColor(*chosen));
         m_paletteIndex[colorSlot(m_editingKind)] = 0;

@@ -64,6 +64,8 @@ public:
     QString applicationDirectory() const override { return m_appDir; }
     void markModified() override { m_modified = true; }
     void applyLanguage(QWidget *window) override;
+    void showStep(int step) override;
+    std::optional<QColor> chooseColor(QWidget *owner) override;
 
     bool isModified() const { return m_modified; }
     bool closePrompted() const { return m_closePrompted; }
