@@ -17,14 +17,7 @@ namespace {
 
 QTreeWidget *pickerList(QDialog &dialog)
 {
-    auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("lvLinks2"));
-    EXPECT_NE(list, nullptr);
-    return list;
-}
-
-void click(QDialog &dialog, const char *name)
-{
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QString::fromLatin1(name)), Qt::LeftButton);
+    return child<QTreeWidget>(dialog, "lvLinks2");
 }
 
 void pickRow(QDialog &dialog, int row)
@@ -51,15 +44,6 @@ protected:
         for (const LinkRow &row : rows)
             LinksStep::addRow(ui().lvLinks, row);
     }
-    // Puts "[sel]" in a box with "sel" selected.
-    static void prepare(QPlainTextEdit *box)
-    {
-        box->setPlainText(QStringLiteral("[sel]"));
-        QTextCursor cursor = box->textCursor();
-        cursor.setPosition(1);
-        cursor.setPosition(4, QTextCursor::KeepAnchor);
-        box->setTextCursor(cursor);
-    }
 };
 
 TEST_F(TextLinkPickerTest, InsertsThePickedAnchorBeforeTheSelection)
@@ -80,7 +64,7 @@ TEST_F(TextLinkPickerTest, InsertsThePickedAnchorBeforeTheSelection)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         QPlainTextEdit *target = c.bullets ? ui().txtBullets : ui().txtText;
-        prepare(target);
+        putText(target, QStringLiteral("[sel]"), 1, 4);
         dialogs->answerDialog([&](QDialog &dialog) {
             EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Insert Text Link"));
             QTreeWidget *list = pickerList(dialog);
@@ -88,7 +72,7 @@ TEST_F(TextLinkPickerTest, InsertsThePickedAnchorBeforeTheSelection)
             EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Link Address (URL)"));
             EXPECT_EQ(list->headerItem()->text(4), QStringLiteral("Width"));
             EXPECT_FALSE(list->topLevelItem(0)->data(0, Qt::CheckStateRole).isValid());
-            EXPECT_TRUE(dialog.findChild<QPushButton *>(QStringLiteral("btnOK"))->isDefault());
+            EXPECT_TRUE(child<QPushButton>(dialog, "btnOK")->isDefault());
             pickRow(dialog, c.row);
             click(dialog, "btnOK");
         });

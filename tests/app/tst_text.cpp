@@ -21,34 +21,9 @@
 #include <QTest>
 #include <QToolButton>
 
-namespace {
-
-template<class T> T *child(QDialog &dialog, const char *name)
-{
-    T *widget = dialog.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
-void click(QDialog &dialog, const char *name)
-{
-    QTest::mouseClick(child<QAbstractButton>(dialog, name), Qt::LeftButton);
-}
-
-} // namespace
-
 class TextTest : public WizardTest {
 protected:
     QPlainTextEdit *text() const { return ui().txtText; }
-    // Puts text in a box with a part of it selected, from anchor to caret.
-    static void select(QPlainTextEdit *box, const QString &content, int anchor, int caret)
-    {
-        box->setPlainText(content);
-        QTextCursor cursor = box->textCursor();
-        cursor.setPosition(anchor);
-        cursor.setPosition(caret, QTextCursor::KeepAnchor);
-        box->setTextCursor(cursor);
-    }
     // As the user does: opens the menu under its button and clicks the item.
     void clickMenuItem(QAction *item)
     {
@@ -82,7 +57,7 @@ TEST_F(TextTest, TagButtonsWrapTheSelectionInOneUndoStep)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        select(text(), QString::fromLatin1(c.content), c.anchor, c.caret);
+        putText(text(), QString::fromLatin1(c.content), c.anchor, c.caret);
         ui().txtPageTitle->setFocus();
         QTest::mouseClick(ui().*c.button, Qt::LeftButton);
         EXPECT_EQ(text()->toPlainText(), QString::fromLatin1(c.result));
@@ -104,7 +79,7 @@ TEST_F(TextTest, BoldLeavesAPictureOnTheClipboard)
     QGuiApplication::clipboard()->setMimeData(data);
     const QStringList formats = QGuiApplication::clipboard()->mimeData()->formats();
 
-    select(text(), QStringLiteral("word"), 0, 4);
+    putText(text(), QStringLiteral("word"), 0, 4);
     QTest::mouseClick(ui().btnBold, Qt::LeftButton);
     EXPECT_EQ(text()->toPlainText(), QStringLiteral("<B>word</B>"));
     const QMimeData *after = QGuiApplication::clipboard()->mimeData();
@@ -160,7 +135,7 @@ TEST_F(TextTest, TheKeyMaskPutsItsTagBeforeTheBoxsOwnLineBreak)
 
     // A selection is not replaced: it follows the tag.
     clickMenuItem(ui().mnuTextMask);
-    select(text(), QStringLiteral("a sel b"), 2, 5);
+    putText(text(), QStringLiteral("a sel b"), 2, 5);
     QTest::keyClick(text(), Qt::Key_Enter);
     EXPECT_EQ(text()->toPlainText(), QStringLiteral("a \n<P>sel\n b"));
 }
@@ -185,8 +160,8 @@ TEST_F(TextTest, ImportPutsTheFilesLinesInPlaceOfTheSelection)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ui::setTag(text(), c.option);
-        select(text(), QStringLiteral("[text]"), 1, 5);
-        select(ui().txtBullets, QStringLiteral("[items]"), 1, 6);
+        putText(text(), QStringLiteral("[text]"), 1, 5);
+        putText(ui().txtBullets, QStringLiteral("[items]"), 1, 6);
         const QString file = writeAppFile(QStringLiteral("import.txt"), c.content);
         dialogs->answerFile(file);
         const bool refused = QByteArray(c.inserted).isEmpty();
@@ -269,7 +244,7 @@ TEST_F(TextTest, FontsBuildsTheFontElementInItsOrder)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        select(text(), QStringLiteral("hi"), 0, 2);
+        putText(text(), QStringLiteral("hi"), 0, 2);
         runFonts([&](QDialog &dialog) {
             EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Fonts"));
             auto *ok = child<QPushButton>(dialog, "btnOK");
