@@ -1,5 +1,6 @@
 #include "tfrmwiz.h"
 
+#include "bulletstep.h"
 #include "colorpalette.h"
 #include "desktopshell.h"
 #include "externaltext.h"
@@ -13,6 +14,7 @@
 #include "projectfile.h"
 #include "stepnavigation.h"
 #include "templategallery.h"
+#include "textstep.h"
 #include "tshape.h"
 #include "updown.h"
 
@@ -65,6 +67,15 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
                                 m_ui.mnuLV, m_ui.mnuEdit, m_ui.mnuMoveUp, m_ui.mnuMoveDown,
                                 m_ui.mnuDelete, m_ui.mnuCancel, m_ui.btnBGImg, m_ui.btnBGClear},
         *this, this);
+    m_text = new TextStep(
+        TextControls {m_ui.txtText, m_ui.btnTextImport, m_ui.btnBold, m_ui.btnItalic,
+            m_ui.btnUnderline, m_ui.btnFonts, m_ui.btnTextLink, m_ui.btnTextKMask, m_ui.popKeyMask,
+            m_ui.mnuTextMask, m_ui.mnuTextSingle, m_ui.mnuTextDouble, m_ui.lvLinks},
+        *this, this);
+    m_bullets
+        = new BulletStep(BulletControls {m_ui.txtBullets, m_ui.btnBulletImport, m_ui.btnBulletLinks,
+                             m_ui.btnTextImport, m_ui.btnTextLink, m_ui.lvLinks},
+            *this, this);
     wireEvents();
     FormCreate(options.arguments);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -196,6 +207,20 @@ void TfrmWiz::applyLanguage(QWidget *window)
         LoadFormHints(window, m_languageLibraryPath);
 }
 
+void TfrmWiz::showStep(int step)
+{
+    m_navigation->showStep(step);
+}
+
+std::optional<QColor> TfrmWiz::chooseColor(QWidget *owner)
+{
+    const std::optional<QColor> chosen
+        = dialogs().chooseColor(owner, m_colorDialogColor, m_dialogCustomColors);
+    if (chosen)
+        m_colorDialogColor = *chosen;
+    return chosen;
+}
+
 void TfrmWiz::releasePageFile(const QString &path)
 {
     if (!PageControls::usesPicture(m_ui, path))
@@ -320,10 +345,8 @@ void TfrmWiz::ApplySwatch(int index)
 
 void TfrmWiz::btnColor0Click()
 {
-    const std::optional<QColor> chosen
-        = dialogs().chooseColor(this, m_colorDialogColor, m_dialogCustomColors);
+    const std::optional<QColor> chosen = chooseColor(this);
     if (chosen) {
-        m_colorDialogColor = *chosen;
         m_ui.pnlColors->setCustomSwatch(*chosen);
         setPageColor(m_editingKind, toTColor(*chosen));
         m_paletteIndex[colorSlot(m_editingKind)] = 0;

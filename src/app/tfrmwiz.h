@@ -14,6 +14,7 @@
 #include <array>
 #include <memory>
 
+class BulletStep;
 class DesktopShell;
 class QLabel;
 class QLineEdit;
@@ -21,6 +22,7 @@ class HintTracker;
 class LinksStep;
 class QToolButton;
 class StepNavigation;
+class TextStep;
 
 // The desktop services the main window works through; tests give scripted ones.
 struct WizardServices {
@@ -52,6 +54,7 @@ public:
     const WizardUi &controls() const { return m_ui; }
     StepNavigation &navigation() { return *m_navigation; }
     LinksStep &links() { return *m_links; }
+    TextStep &text() { return *m_text; }
     MessageTable &messages() { return m_messages; }
 
     // What the steps and dialogs use of the main window.
@@ -64,6 +67,8 @@ public:
     QString applicationDirectory() const override { return m_appDir; }
     void markModified() override { m_modified = true; }
     void applyLanguage(QWidget *window) override;
+    void showStep(int step) override;
+    std::optional<QColor> chooseColor(QWidget *owner) override;
 
     bool isModified() const { return m_modified; }
     bool closePrompted() const { return m_closePrompted; }
@@ -141,6 +146,8 @@ private:
     MessageTable m_messages;
     StepNavigation *m_navigation = nullptr;
     LinksStep *m_links = nullptr;
+    TextStep *m_text = nullptr;
+    BulletStep *m_bullets = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;
