@@ -1,5 +1,7 @@
 #include "qtdialogservice.h"
 
+#include "picturedialog.h"
+
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
@@ -19,6 +21,8 @@ QMessageBox::Icon iconOf(MessageKind kind)
         return QMessageBox::Warning;
     case MessageKind::Error:
         return QMessageBox::Critical;
+    case MessageKind::Plain:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -35,6 +39,16 @@ void prepare(QFileDialog &dialog, const FileDialogRequest &request)
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     dialog.setDefaultSuffix(request.defaultSuffix);
+}
+
+QString openOne(QFileDialog &dialog, const FileDialogRequest &request)
+{
+    prepare(dialog, request);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -83,12 +97,7 @@ MessageAnswer QtDialogService::message(
 QString QtDialogService::openFile(QWidget *owner, const FileDialogRequest &request)
 {
     QFileDialog dialog(owner);
-    prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return openOne(dialog, request);
 }
 
 QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &request)
@@ -100,6 +109,12 @@ QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles();
+}
+
+QString QtDialogService::openPicture(QWidget *owner, const FileDialogRequest &request)
+{
+    PictureDialog dialog(owner);
+    return openOne(dialog, request);
 }
 
 QString QtDialogService::saveFile(QWidget *owner, const FileDialogRequest &request)
