@@ -6,6 +6,7 @@
 #include "filecopy.h"
 #include "hinttracker.h"
 #include "linksstep.h"
+#include "metatab.h"
 #include "pagebuilder.h"
 #include "pagecontrols.h"
 #include "pictureloader.h"
@@ -65,6 +66,8 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
                                 m_ui.mnuLV, m_ui.mnuEdit, m_ui.mnuMoveUp, m_ui.mnuMoveDown,
                                 m_ui.mnuDelete, m_ui.mnuCancel, m_ui.btnBGImg, m_ui.btnBGClear},
         *this, this);
+    m_meta = new MetaTab(
+        MetaControls {m_ui.lvMeta, m_ui.cbMeta, m_ui.btnMetaAdd, m_ui.btnMetaDelete}, *this, this);
     wireEvents();
     FormCreate(options.arguments);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -403,7 +406,7 @@ void TfrmWiz::ResetWizard()
     m_pageFiles.clear();
     m_ui.txtImage->setToolTip(QString());
     m_ui.txtBGImage->setToolTip(QString());
-    m_ui.lvMeta->clear();
+    m_meta->clear();
     m_ui.lvLinks->clear();
 
     m_ui.lsbFiles->clear();
@@ -634,7 +637,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
     m_ui.txtPageTitle->setText(model.title);
     m_ui.txtHeading->setText(model.heading);
     for (const MetaRow &row : model.meta)
-        PageControls::addMetaRow(m_ui.lvMeta, row);
+        MetaTab::addRow(m_ui.lvMeta, row);
     for (ColorKind kind : kColorKinds)
         setPageColor(kind, model.color(kind));
     const std::pair<QLabel *, QLineEdit *> fields[]

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class HintTracker;
 class LinksStep;
+class MetaTab;
 class QToolButton;
 class StepNavigation;
 
@@ -141,6 +142,7 @@ private:
     MessageTable m_messages;
     StepNavigation *m_navigation = nullptr;
     LinksStep *m_links = nullptr;
+    MetaTab *m_meta = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;
