@@ -104,7 +104,10 @@ TEST_F(PicturePreviewTest, TheDialogPreviewsThePictureUnderTheCursor)
     ASSERT_NE(size, nullptr);
     EXPECT_TRUE(dialog.testOption(QFileDialog::DontUseNativeDialog));
 
+    // The picture is decoded away from the dialog's thread: moving the cursor returns at once,
+    // and the preview comes when the event loop runs again.
     emit dialog.currentChanged(photo);
+    EXPECT_TRUE(preview->pixmap().isNull());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !preview->pixmap().isNull(); }, kWaitMs));
     EXPECT_EQ(size->text(), QStringLiteral("800 x 400"));
     const QSize inside = preview->contentsRect().size();
@@ -119,6 +122,12 @@ TEST_F(PicturePreviewTest, TheDialogPreviewsThePictureUnderTheCursor)
     EXPECT_TRUE(size->text().isEmpty());
     ASSERT_TRUE(ready.wait(kWaitMs));
     EXPECT_TRUE(preview->pixmap().isNull());
+
+    // A picture decoded after the cursor has moved on to a folder is not shown.
+    ready.clear();
+    emit dialog.currentChanged(photo);
     emit dialog.currentChanged(dir.path());
+    ASSERT_TRUE(ready.wait(kWaitMs));
     EXPECT_TRUE(preview->pixmap().isNull());
+    EXPECT_TRUE(size->text().isEmpty());
 }
