@@ -20,6 +20,7 @@ class QLineEdit;
 class HintTracker;
 class LinksStep;
 class MetaTab;
+class PictureStep;
 class QToolButton;
 class StepNavigation;
 
@@ -115,7 +116,6 @@ private:
     bool BuildHTMLPage(const QString &chosenPath);
     void CopyPageFiles(const QString &folder);
     void btnPreviewClick();
-    void layoutPageImage();
     void showError(const QString &text);
 
     void txtPageTitleChange();
@@ -143,6 +143,7 @@ private:
     StepNavigation *m_navigation = nullptr;
     LinksStep *m_links = nullptr;
     MetaTab *m_meta = nullptr;
+    PictureStep *m_pictures = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;
