@@ -27,6 +27,8 @@ PictureDialog::PictureDialog(QWidget *parent)
     // Qt's own dialog lays its parts out on a grid: the folder list is in row 1.
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addLayout(column, 1, grid->columnCount());
+    // Qt's own dialog opens narrower than it asks to be, which would squeeze the folder.
+    resize(sizeHint());
 
     const int frame = 2 * m_preview->frameWidth();
     m_decoder = new PicturePreview(kPreviewSize.shrunkBy({frame, frame, 0, 0}), this);
