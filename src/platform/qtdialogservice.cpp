@@ -41,11 +41,14 @@ void prepare(QFileDialog &dialog, const FileDialogRequest &request)
     dialog.setDefaultSuffix(request.defaultSuffix);
 }
 
-QString openOne(QFileDialog &dialog, const FileDialogRequest &request)
+// Runs a dialog that opens an existing file or saves under any name; empty when cancelled.
+QString chooseOne(
+    QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
 {
     prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(
+        mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -97,7 +100,7 @@ MessageAnswer QtDialogService::message(
 QString QtDialogService::openFile(QWidget *owner, const FileDialogRequest &request)
 {
     QFileDialog dialog(owner);
-    return openOne(dialog, request);
+    return chooseOne(dialog, request, QFileDialog::AcceptOpen);
 }
 
 QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &request)
@@ -114,18 +117,13 @@ QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &
 QString QtDialogService::openPicture(QWidget *owner, const FileDialogRequest &request)
 {
     PictureDialog dialog(owner);
-    return openOne(dialog, request);
+    return chooseOne(dialog, request, QFileDialog::AcceptOpen);
 }
 
 QString QtDialogService::saveFile(QWidget *owner, const FileDialogRequest &request)
 {
     QFileDialog dialog(owner);
-    prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return chooseOne(dialog, request, QFileDialog::AcceptSave);
 }
 
 std::optional<QColor> QtDialogService::chooseColor(
