@@ -9,48 +9,29 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
-
-struct Row {
-    QString content;
-    QString name;
-    bool operator==(const Row &) const = default;
-};
-
-void PrintTo(const Row &row, std::ostream *os)
-{
-    *os << '(' << row.content.toStdString() << '|' << row.name.toStdString() << ')';
-}
-
-} // namespace
-
 class MetaTest : public SavedPageTest {
 protected:
     QTreeWidget *list() const { return ui().lvMeta; }
-    QList<Row> rows() const
+    // Each row as the project writes it: content|name.
+    QStringList rows() const
     {
-        QList<Row> result;
+        QStringList result;
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            result << Row {list()->topLevelItem(i)->text(0), list()->topLevelItem(i)->text(1)};
+            result << list()->topLevelItem(i)->text(0) + u'|' + list()->topLevelItem(i)->text(1);
         return result;
     }
-    void showMetaTab()
+    void showTab(int index)
     {
-        clickStep(1);
-        QTest::mouseClick(ui().tbStyles->tabBar(), Qt::LeftButton, {},
-            ui().tbStyles->tabBar()->tabRect(1).center());
-        ASSERT_TRUE(ui().lvMeta->isVisible());
+        QTabBar *tabs = ui().tbStyles->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
     }
-    // As the user picks from the drop-down list.
-    void chooseName(const QString &name)
+    void chooseName(const QString &name) // as picked from the drop-down list
     {
         const int index = ui().cbMeta->findText(name);
-        ASSERT_GE(index, 0) << name.toStdString();
         ui().cbMeta->setCurrentIndex(index);
         emit ui().cbMeta->activated(index);
     }
-    // The in-place editor of the content, when one is open; a closed one is hidden at once
-    // and deleted later.
+    // The in-place editor; a closed one is hidden at once and deleted later.
     QLineEdit *editor() const
     {
         for (QLineEdit *edit : list()->viewport()->findChildren<QLineEdit *>()) {
@@ -59,221 +40,164 @@ protected:
         }
         return nullptr;
     }
-    // Names the next row with none selected, adds it and ends the editing with a key.
-    void add(const QString &name, const QString &typed, Qt::Key end = Qt::Key_Return)
+    void type(const QString &text, Qt::Key end)
+    {
+        ASSERT_NE(editor(), nullptr);
+        QTest::keyClicks(editor(), text);
+        QTest::keyClick(editor(), end);
+        QCoreApplication::processEvents(); // Enter commits on the next turn of the loop
+        EXPECT_EQ(editor(), nullptr);
+    }
+    void add(const QString &name, const QString &text, Qt::Key end = Qt::Key_Return)
     {
         list()->clearSelection();
         chooseName(name);
         QTest::mouseClick(ui().btnMetaAdd, Qt::LeftButton);
-        QLineEdit *edit = editor();
-        ASSERT_NE(edit, nullptr);
-        QTest::keyClicks(edit, typed);
-        endEditing(end);
-    }
-    // The editor commits Enter on the next turn of the event loop.
-    void endEditing(Qt::Key key = Qt::Key_Return)
-    {
-        ASSERT_NE(editor(), nullptr);
-        QTest::keyClick(editor(), key);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(editor(), nullptr);
+        type(text, end);
     }
     void select(int index)
     {
         list()->setCurrentItem(list()->topLevelItem(index));
         list()->topLevelItem(index)->setSelected(true);
     }
-    // A page without a template counts as saved after Save As: the flag goes down.
-    void clearModified()
-    {
-        ui().cbStyles->setCurrentIndex(-1);
-        dialogs->answerMessage(MessageAnswer::Ok);
-        QTest::mouseClick(ui().btnSave, Qt::LeftButton);
-        ASSERT_FALSE(window->isModified());
-        ui().cbStyles->setCurrentIndex(0);
-        showMetaTab();
-        ASSERT_FALSE(window->isModified());
-    }
-    // The page lists the rows last first, the project in their order.
-    void expectSaved(const QList<Row> &expected)
+    // The page lists the rows last first; the project in their order.
+    void expectSaved(const QStringList &expected)
     {
         const Saved saved = saveBoth();
         QByteArray meta;
-        for (const Row &row : expected)
-            meta.prepend("<META CONTENT=\"" + row.content.toUtf8() + "\" NAME=\""
-                + row.name.toUtf8() + "\">\r\n");
-        EXPECT_TRUE(saved.page.contains("<HEAD>\r\n" + meta + "<TITLE></TITLE>\r\n"))
-            << saved.page.toStdString();
+        for (const QString &row : expected) {
+            const QStringList parts = row.split(u'|');
+            meta.prepend("<META CONTENT=\"" + parts[0].toUtf8() + "\" NAME=\"" + parts[1].toUtf8()
+                + "\">\r\n");
+        }
+        EXPECT_TRUE(saved.page.contains("<HEAD>\r\n" + meta + "<TITLE>")) << saved.page.data();
         EXPECT_EQ(projectValue(saved, QStringLiteral("METACOUNT")),
             expected.isEmpty() ? QString() : QString::number(expected.size() - 1));
         for (qsizetype n = 0; n < expected.size(); ++n)
-            EXPECT_EQ(projectValue(saved, QStringLiteral("META%1").arg(n)),
-                expected[n].content + QLatin1Char('|') + expected[n].name);
+            EXPECT_EQ(projectValue(saved, QStringLiteral("META%1").arg(n)), expected[n]);
     }
 };
 
-TEST_F(MetaTest, AddAppendsARowNamedByTheBoxAndEditsItsContentAtOnce)
+TEST_F(MetaTest, AddNamesTheRowFromTheBoxAndEditsItsContentAtOnce)
 {
-    struct Case {
-        const char *name;
-        QString typed;
+    const struct {
+        const char *name, *typed;
         Qt::Key end;
-        QString content;
+        const char *row;
+    } cases[] = {
+        {"Description", "About cats", Qt::Key_Return, "About cats|Description"},
+        {"Keywords", "cats, dogs", Qt::Key_Enter, "cats, dogs|Keywords"},
+        {"Pics-Label", "dropped", Qt::Key_Escape, "|Pics-Label"},
+        {"Expires", "", Qt::Key_Escape, "|Expires"},
+        {"Reply-to", "me@example.com", Qt::Key_Return, "me@example.com|Reply-to"},
+        {"Keywords", "cats", Qt::Key_Return, "cats|Keywords"},
     };
-    const Case cases[] = {
-        {"Description", QStringLiteral("A page about cats"), Qt::Key_Return,
-            QStringLiteral("A page about cats")},
-        {"Keywords", QStringLiteral("cats, dogs"), Qt::Key_Enter, QStringLiteral("cats, dogs")},
-        {"Pics-Label", QStringLiteral("typed then dropped"), Qt::Key_Escape, QString()},
-        {"Expires", {}, Qt::Key_Escape, QString()},
-        {"Reply-to", QStringLiteral("me@example.com"), Qt::Key_Return,
-            QStringLiteral("me@example.com")},
-        {"Keywords", QStringLiteral("cats"), Qt::Key_Return, QStringLiteral("cats")},
-    };
-    showMetaTab();
+    clickStep(1);
+    showTab(1);
     EXPECT_FALSE(ui().btnMetaDelete->isEnabled());
-    QList<Row> expected;
-    for (const Case &c : cases) {
+    QStringList expected;
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const QString name = QString::fromLatin1(c.name);
-        add(name, c.typed, c.end);
-        expected << Row {c.content, name};
+        add(QLatin1String(c.name), QLatin1String(c.typed), c.end);
+        expected << QLatin1String(c.row);
         EXPECT_EQ(rows(), expected);
-        EXPECT_EQ(list()->currentItem(), list()->topLevelItem(expected.size() - 1));
+        EXPECT_TRUE(list()->topLevelItem(expected.size() - 1)->isSelected());
         EXPECT_TRUE(ui().btnMetaDelete->isEnabled());
     }
-    EXPECT_TRUE(dialogs->messages().isEmpty());
     expectSaved(expected);
 }
 
-TEST_F(MetaTest, TheNameBoxRenamesTheSelectedRowOrWaitsForTheNextAdd)
+TEST_F(MetaTest, TheNameBoxRenamesTheSelectedRowAndDeleteAsksNothing)
 {
-    showMetaTab();
+    clickStep(1);
+    showTab(1);
     add(QStringLiteral("Description"), QStringLiteral("first"));
     add(QStringLiteral("Description"), QStringLiteral("second"));
-
-    // The row just added stays selected, as after editing it in place.
-    chooseName(QStringLiteral("Pics-Label"));
-    EXPECT_EQ(rows()[1].name, QStringLiteral("Pics-Label"));
+    chooseName(QStringLiteral("Pics-Label")); // the row just added is still selected
     select(0);
     chooseName(QStringLiteral("Expires"));
-    EXPECT_EQ(rows(),
-        QList<Row>({{QStringLiteral("first"), QStringLiteral("Expires")},
-            {QStringLiteral("second"), QStringLiteral("Pics-Label")}}));
-
-    // With nothing selected the choice only names the next row.
     list()->clearSelection();
-    chooseName(QStringLiteral("Keywords"));
-    EXPECT_EQ(rows()[0].name, QStringLiteral("Expires"));
-    EXPECT_EQ(rows()[1].name, QStringLiteral("Pics-Label"));
+    chooseName(QStringLiteral("Keywords")); // names only the next row
     QTest::mouseClick(ui().btnMetaAdd, Qt::LeftButton);
-    ASSERT_NE(editor(), nullptr);
-    endEditing(Qt::Key_Escape);
-    EXPECT_EQ(rows().last(), Row({QString(), QStringLiteral("Keywords")}));
-
-    // A click on the selected row edits its content; the name is not typed in place.
-    select(1);
+    type({}, Qt::Key_Escape);
+    EXPECT_EQ(rows(),
+        QStringList({QStringLiteral("first|Expires"), QStringLiteral("second|Pics-Label"),
+            QStringLiteral("|Keywords")}));
+    // The name is never typed in place; the content is, again.
     list()->editItem(list()->topLevelItem(1), 1);
     EXPECT_EQ(editor(), nullptr);
     list()->editItem(list()->topLevelItem(1), 0);
-    ASSERT_NE(editor(), nullptr);
     editor()->selectAll();
-    QTest::keyClicks(editor(), QStringLiteral("changed"));
-    endEditing();
-    expectSaved({{QStringLiteral("first"), QStringLiteral("Expires")},
-        {QStringLiteral("changed"), QStringLiteral("Pics-Label")},
-        {QString(), QStringLiteral("Keywords")}});
-}
+    type(QStringLiteral("changed"), Qt::Key_Return);
+    // Switching tabs and steps keeps every row.
+    showTab(0);
+    EXPECT_FALSE(list()->isVisible());
+    clickStep(3);
+    clickStep(1);
+    showTab(1);
+    const QStringList kept = {QStringLiteral("first|Expires"), QStringLiteral("changed|Pics-Label"),
+        QStringLiteral("|Keywords")};
+    EXPECT_EQ(rows(), kept);
+    expectSaved(kept);
 
-TEST_F(MetaTest, DeleteAsksNothingAndStaysEnabledWhileRowsRemain)
-{
-    showMetaTab();
-    for (const char *content : {"a", "b", "c"})
-        add(QStringLiteral("Keywords"), QString::fromLatin1(content));
-
-    // Enabled with nothing selected, and then it deletes nothing.
+    // Delete asks nothing, and stays enabled with nothing selected, deleting nothing.
+    const auto deleteSelected = [this] {
+        const qsizetype asked = dialogs->messages().size();
+        QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().size(), asked);
+    };
     list()->clearSelection();
     EXPECT_TRUE(ui().btnMetaDelete->isEnabled());
-    QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton);
-    EXPECT_EQ(rows().size(), 3);
-    EXPECT_TRUE(ui().btnMetaDelete->isEnabled());
-
+    deleteSelected();
+    EXPECT_EQ(rows(), kept);
     select(1);
-    QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton);
-    EXPECT_EQ(rows(),
-        QList<Row>({{QStringLiteral("a"), QStringLiteral("Keywords")},
-            {QStringLiteral("c"), QStringLiteral("Keywords")}}));
-    EXPECT_TRUE(dialogs->messages().isEmpty());
-    expectSaved(rows());
-
-    for (int left = 1; left >= 0; --left) {
+    deleteSelected();
+    expectSaved({kept[0], kept[2]});
+    for (int left : {1, 0}) {
+        EXPECT_TRUE(ui().btnMetaDelete->isEnabled());
         select(0);
-        QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton);
+        deleteSelected();
         EXPECT_EQ(rows().size(), left);
-        EXPECT_EQ(ui().btnMetaDelete->isEnabled(), left > 0);
     }
+    EXPECT_FALSE(ui().btnMetaDelete->isEnabled());
     expectSaved({});
 }
 
 TEST_F(MetaTest, EveryChangeOfTheListMarksThePageChanged)
 {
-    struct Case {
+    const auto none = [] {};
+    const struct {
         const char *name;
-        std::function<void()> change;
-    };
-    const Case cases[] = {
-        {"add", [this] { QTest::mouseClick(ui().btnMetaAdd, Qt::LeftButton); }},
-        {"edit the content",
+        std::function<void()> before, change;
+    } cases[] = {
+        {"add", none, [this] { QTest::mouseClick(ui().btnMetaAdd, Qt::LeftButton); }},
+        {"edit", [this] { type({}, Qt::Key_Return); },
             [this] {
                 list()->editItem(list()->topLevelItem(0), 0);
-                QTest::keyClicks(editor(), QStringLiteral("x"));
-                endEditing();
+                type(QStringLiteral("x"), Qt::Key_Return);
             }},
-        {"select a row", [this] { select(1); }},
-        {"rename the selected row", [this] { chooseName(QStringLiteral("Expires")); }},
-        {"choose a name with none selected",
-            [this] {
-                list()->clearSelection();
-                list()->setCurrentItem(nullptr);
-                clearModified();
-                chooseName(QStringLiteral("Keywords"));
-            }},
-        {"delete",
-            [this] {
-                select(0);
-                QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton);
-            }},
+        {"select", none, [this] { select(1); }},
+        {"rename", none, [this] { chooseName(QStringLiteral("Expires")); }},
+        {"name the next", [this] { list()->clearSelection(); },
+            [this] { chooseName(QStringLiteral("Keywords")); }},
+        {"delete", [this] { select(0); },
+            [this] { QTest::mouseClick(ui().btnMetaDelete, Qt::LeftButton); }},
     };
-    showMetaTab();
+    clickStep(1);
+    showTab(1);
     add(QStringLiteral("Description"), QStringLiteral("one"));
     add(QStringLiteral("Description"), QStringLiteral("two"));
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        if (editor() != nullptr)
-            endEditing();
-        clearModified();
+        c.before();
+        saveBoth();
+        ASSERT_FALSE(window->isModified());
         c.change();
         EXPECT_TRUE(window->isModified());
     }
-}
-
-TEST_F(MetaTest, SwitchingTabsKeepsTheRowsAndResetEmptiesThem)
-{
-    showMetaTab();
-    add(QStringLiteral("Description"), QStringLiteral("kept"));
-    add(QStringLiteral("Reply-to"), QStringLiteral("me@example.com"));
-    const QList<Row> before = rows();
-    QTest::mouseClick(
-        ui().tbStyles->tabBar(), Qt::LeftButton, {}, ui().tbStyles->tabBar()->tabRect(0).center());
-    EXPECT_TRUE(ui().txtPageTitle->isVisible());
-    EXPECT_FALSE(list()->isVisible());
-    clickStep(3);
-    showMetaTab();
-    EXPECT_EQ(rows(), before);
-    expectSaved(before);
-
+    // A reset empties the list, and the delete button goes off with it.
+    saveBoth();
     QTest::mouseClick(ui().btnClearWiz, Qt::LeftButton);
     EXPECT_TRUE(rows().isEmpty());
     EXPECT_FALSE(ui().btnMetaDelete->isEnabled());
-    EXPECT_FALSE(window->isModified());
 }
