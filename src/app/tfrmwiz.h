@@ -20,6 +20,8 @@ class QLabel;
 class QLineEdit;
 class HintTracker;
 class LinksStep;
+class MetaTab;
+class PictureStep;
 class QToolButton;
 class StepNavigation;
 class TextStep;
@@ -119,7 +121,6 @@ private:
     bool BuildHTMLPage(const QString &chosenPath);
     void CopyPageFiles(const QString &folder);
     void btnPreviewClick();
-    void layoutPageImage();
     void showError(const QString &text);
 
     void txtPageTitleChange();
@@ -148,6 +149,8 @@ private:
     LinksStep *m_links = nullptr;
     TextStep *m_text = nullptr;
     BulletStep *m_bullets = nullptr;
+    MetaTab *m_meta = nullptr;
+    PictureStep *m_pictures = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;

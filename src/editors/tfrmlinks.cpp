@@ -329,7 +329,7 @@ void TfrmLinks::btnImageLinkClick()
     } else {
         request.directory = m_context.host.applicationDirectory() + QStringLiteral("Buttons");
     }
-    const QString chosen = m_context.host.dialogs().openFile(this, request);
+    const QString chosen = m_context.host.dialogs().openPicture(this, request);
     if (chosen.isEmpty())
         return;
     txtImage->setText(chosen);
