@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Image Files|*.gif;*.jpeg;*.jpg;*.bmp");
 const QString kCouldNotLoad = QStringLiteral("Could not load image!");
 
 } // namespace
@@ -50,7 +49,7 @@ QLabel *PictureStep::preview(Target target) const
 void PictureStep::btnBGImgClick(Target target)
 {
     FileDialogRequest request;
-    request.filter = kPictureFilter;
+    request.filter = QString::fromUtf16(kPictureFilter);
     request.directory = m_host.applicationDirectory() + QStringLiteral("Backgrounds");
     const QString chosen = m_host.dialogs().openPicture(m_host.hostWindow(), request);
     if (chosen.isEmpty())

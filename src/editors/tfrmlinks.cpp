@@ -321,7 +321,7 @@ void TfrmLinks::lstLinksDblClick()
 void TfrmLinks::btnImageLinkClick()
 {
     FileDialogRequest request;
-    request.filter = QStringLiteral("Image Files|*.gif;*.jpeg;*.jpg;*.bmp");
+    request.filter = QString::fromUtf16(kPictureFilter);
     const QString current = txtImage->text();
     if (!current.isEmpty()) {
         request.directory = QFileInfo(current).absolutePath();

@@ -24,6 +24,9 @@ enum class ReplaceAnswer { Yes, No, YesToAll, Cancel };
 
 using CustomColors = std::array<QColor, 16>;
 
+// The pictures the program reads, for every picture dialog.
+inline constexpr char16_t kPictureFilter[] = u"Image Files|*.gif;*.jpeg;*.jpg;*.bmp";
+
 // One open or save dialog. The filter is written as description|patterns pairs,
 // for example "Web Files|*.htm;*.html|All Files|*.*".
 struct FileDialogRequest {
