@@ -113,7 +113,7 @@ QString cutValue(QStringView value)
     return value.first(length).toString();
 }
 
-// Calls visit(entry, line) for every key line of the first section of that name, until it
+// Calls visit(entry) for every key line of the first section of that name, until it
 // returns false.
 template<typename Visit> void forEachKeyOf(QStringView text, QStringView section, Visit visit)
 {
@@ -126,7 +126,7 @@ template<typename Visit> void forEachKeyOf(QStringView text, QStringView section
             if (inside)
                 return;
             inside = sameName(entry.name, section);
-        } else if (inside && entry.kind == Entry::Key && !visit(entry, line)) {
+        } else if (inside && entry.kind == Entry::Key && !visit(entry)) {
             return;
         }
     }
@@ -177,7 +177,7 @@ std::optional<QByteArray> readBytes(const QString &path)
 std::optional<QString> IniFile::valueInText(QStringView text, QStringView section, QStringView key)
 {
     std::optional<QString> found;
-    forEachKeyOf(text, section, [&](const Entry &entry, const Line &) {
+    forEachKeyOf(text, section, [&](const Entry &entry) {
         if (!sameName(entry.name, key))
             return true;
         found = cutValue(entry.value);
@@ -189,7 +189,7 @@ std::optional<QString> IniFile::valueInText(QStringView text, QStringView sectio
 QHash<QString, QString> IniFile::sectionInText(QStringView text, QStringView section)
 {
     QHash<QString, QString> values;
-    forEachKeyOf(text, section, [&](const Entry &entry, const Line &) {
+    forEachKeyOf(text, section, [&](const Entry &entry) {
         const QString name = foldedName(entry.name);
         if (!values.contains(name))
             values.insert(name, cutValue(entry.value));
@@ -277,14 +277,29 @@ std::optional<IniFile> IniFile::load(const QString &path)
     const std::optional<QByteArray> bytes = readBytes(path);
     if (!bytes)
         return std::nullopt;
-    const bool marked = bytes->startsWith(kByteOrderMark);
-    const QByteArrayView body
-        = marked ? QByteArrayView(*bytes).sliced(kByteOrderMark.size()) : QByteArrayView(*bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    return fromBytes(path, *bytes);
+}
+
+IniFile IniFile::fromBytes(const QString &path, QByteArrayView bytes)
+{
+    const bool marked = bytes.startsWith(kByteOrderMark);
+    const QByteArrayView body = marked ? bytes.sliced(kByteOrderMark.size()) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8(body);
     if (!utf8.hasError())
         return IniFile(path, text, marked ? Encoding::Utf8WithBom : Encoding::Utf8);
-    return IniFile(path, Windows1252::decode(*bytes), Encoding::Windows1252);
+    return IniFile(path, Windows1252::decode(bytes), Encoding::Windows1252);
+}
+
+QByteArray IniFile::bytes() const
+{
+    if (m_encoding == Encoding::Windows1252) {
+        std::optional<QByteArray> bytes = Windows1252::encode(m_text);
+        if (bytes)
+            return *bytes;
+    }
+    return (m_encoding == Encoding::Utf8WithBom ? kByteOrderMark : QByteArray()) + m_text.toUtf8();
 }
 
 std::optional<QString> IniFile::readValue(const QString &path, QStringView section, QStringView key)
@@ -311,20 +326,14 @@ bool IniFile::setValue(QStringView section, QStringView key, QStringView value)
 
 bool IniFile::save() const
 {
-    std::optional<QByteArray> bytes;
-    if (m_encoding == Encoding::Windows1252)
-        bytes = Windows1252::encode(m_text);
-    if (!bytes)
-        bytes = (m_encoding == Encoding::Utf8WithBom ? kByteOrderMark : QByteArray())
-            + m_text.toUtf8();
-
+    const QByteArray bytes = this->bytes();
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // Before a byte of it is written: the file holds passwords. The explicit flush: commit()
     // does not see a write that fails while it empties the buffer (a full disk), and would
     // rename the cut file into place.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 || file.write(*bytes) != bytes->size()
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 || file.write(bytes) != bytes.size()
         || !file.flush()) {
         file.cancelWriting();
         return false;

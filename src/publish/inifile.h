@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -52,6 +54,10 @@ public:
     // Reads the file; a missing file reads as an empty one. Nullopt when it exists but
     // cannot be read, is not a regular file, or is far larger than a profile file can be.
     static std::optional<IniFile> load(const QString &path);
+    // The file as load() reads it from these bytes, and the bytes save() writes: for bytes
+    // read and not changed, the same bytes.
+    static IniFile fromBytes(const QString &path, QByteArrayView bytes);
+    QByteArray bytes() const;
     // One value at a time: nullopt when the file, the section or the key is missing.
     static std::optional<QString> readValue(
         const QString &path, QStringView section, QStringView key);

@@ -33,7 +33,8 @@ QString nameKey(qsizetype number)
 QString decodedPassword(const QString &stored)
 {
     const QByteArray bytes = StrDecrypt(Base64Decode(stored));
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
     return utf8.hasError() ? Windows1252::decode(bytes) : text;
 }

@@ -1,8 +1,9 @@
 #include "inifile.h"
 
+#include "inifolder.h"
+
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -144,25 +145,8 @@ TEST(IniFile, ListsSectionsInFileOrderOnce)
         QStringList({"B", "a", "C", "E"}));
 }
 
-class IniFileOnDisk : public ::testing::Test {
+class IniFileOnDisk : public IniFolderTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
-    QString path() const { return dir.filePath(QStringLiteral("Remote.ini")); }
-
-    void put(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QByteArray bytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
-
     int mode() const
     {
         struct stat status {};
@@ -170,8 +154,6 @@ protected:
             ? static_cast<int>(status.st_mode & 07777)
             : -1;
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(IniFileOnDisk, WritesAtomicallyForItsOwnerOnly)
@@ -266,6 +248,10 @@ TEST_F(IniFileOnDisk, KeepsAUtf8ByteOrderMark)
     EXPECT_EQ(IniFile::readValue(path(), u"S", u"a"), QStringLiteral("\u00e9"));
     ASSERT_TRUE(IniFile::writeValue(path(), u"S", u"b", u"2"));
     EXPECT_EQ(bytes(), "\xEF\xBB\xBF[S]\na=\xC3\xA9\nb=2\n");
+
+    // Only the first mark is the file's; a second one is text and stays.
+    const QByteArray twice = "\xEF\xBB\xBF\xEF\xBB\xBF[S]\n";
+    EXPECT_EQ(IniFile::fromBytes(path(), twice).bytes(), twice);
 }
 
 } // namespace

@@ -1,41 +1,22 @@
 #include "profilestore.h"
 
+#include "inifolder.h"
 #include "profilescramble.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ProfileStoreTest : public ::testing::Test {
+class ProfileStoreTest : public IniFolderTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-
-    QString path() const { return dir.filePath(QStringLiteral("Remote.ini")); }
-
-    void put(const QByteArray &bytes) const
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    QByteArray bytes() const
-    {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-    }
-
     static TConnectInfo fields(const char *host, const char *port, const QString &password = {})
     {
         return TConnectInfo {QLatin1String(host), QStringLiteral("me"), password,
             QStringLiteral("/www"), QLatin1String(port)};
     }
-
-    QTemporaryDir dir;
 };
 
 TEST_F(ProfileStoreTest, LivesInTheProgramsFolderWhenItCanBeWritten)
