@@ -6,6 +6,7 @@
 #include "messagetable.h"
 #include "pagebuilder.h"
 #include "pictureloader.h"
+#include "profilestore.h"
 #include "projectfile.h"
 #include "templategallery.h"
 #include "tftpclient.h"
@@ -15,6 +16,7 @@
 #include <QScopeGuard>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -28,6 +30,8 @@ namespace {
 const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
   zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--verbose] FILE...
+  zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
+                     [--verbose] FILE...
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template in the
@@ -45,9 +49,15 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
         and disconnects. The password is read from the environment variable
         ZEPHYRO_PASSWORD, or asked for on the terminal; it is never given on the
         command line.
+        --profile NAME  takes the host, port, user, password and folder from the
+                   server profile NAME that the Upload step saved in Remote.ini
+                   (beside this program, or in "Marbleton Software" in the user's
+                   config folder when this program's folder cannot be written);
+                   the other options and ZEPHYRO_PASSWORD override its values
         --verbose  also prints every command sent and every reply received
         Prints the status and the bytes sent; a failure is printed as "Error "
-        followed by the server's reply and ends with a non-zero exit status.
+        followed by the server's reply and ends with a non-zero exit status. The
+        server's control characters are printed as "?".
 )";
 
 struct BuildOptions {
@@ -111,6 +121,19 @@ struct UploadOptions {
     bool verbose = false;
     QStringList files;
 };
+
+// Text from the server, made harmless for a terminal: a hostile server could otherwise clear
+// the screen, retitle the window or worse with escape sequences. C1 codes count too, since
+// some terminals act on them.
+QString terminalSafe(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t') || (code >= 0x7F && code < 0xA0))
+            c = u'?';
+    }
+    return text;
+}
 
 // The terminal's settings while the password prompt hides what is typed, for the signal
 // handler that gives the echo back when the user gives up with Ctrl-C.
@@ -197,8 +220,9 @@ public:
         };
         m_ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &) { progress(count); };
         if (options.verbose) {
-            m_ftp.OnDisplay
-                = [this](TCustomFtpClient *, const QString &line) { m_out << line << Qt::endl; };
+            m_ftp.OnDisplay = [this](TCustomFtpClient *, const QString &line) {
+                m_out << terminalSafe(line) << Qt::endl;
+            };
         }
     }
 
@@ -276,7 +300,7 @@ private:
     void report()
     {
         m_reported = true;
-        m_err << "Error " << m_ftp.ErrorMessage() << Qt::endl;
+        m_err << "Error " << terminalSafe(m_ftp.ErrorMessage()) << Qt::endl;
     }
 
     // A call that failed without a request-done error (a timed-out CWD, a Put refused after
@@ -290,7 +314,7 @@ private:
             MessagePump::processMessages(QEventLoop::AllEvents);
         } catch (const std::exception &e) {
             m_allDone = false;
-            m_err << "Error " << e.what() << Qt::endl;
+            m_err << "Error " << terminalSafe(QString::fromUtf8(e.what())) << Qt::endl;
             m_reported = true;
         }
     }
@@ -318,9 +342,38 @@ private:
     bool m_allDone = true;
 };
 
-int upload(const QStringList &arguments, QTextStream &out, QTextStream &err)
+// The values of a saved server profile, read as the Upload step reads them before it
+// connects; false, with the reason told, when there is no such profile.
+bool readProfile(const QString &name, const QString &applicationDirectory, UploadOptions &options,
+    std::optional<QString> &password, QTextStream &err)
+{
+    const QString path = ProfileStore::remoteIniPath(applicationDirectory);
+    const QStringList names = ProfileStore::loadProfiles(path);
+    const bool listed = std::any_of(names.cbegin(), names.cend(), [&](const QString &listedName) {
+        return listedName.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (!listed) {
+        fail(err, QStringLiteral("No server profile \"%1\" in %2.").arg(name, path));
+        return false;
+    }
+    const TConnectInfo info = ProfileStore::loadConnectInfo(path, name);
+    options.host = info.hostName;
+    options.port = info.port;
+    options.user = info.userName;
+    options.directory = info.initialDirectory;
+    password = info.password;
+    return true;
+}
+
+int upload(const QStringList &arguments, const QString &applicationDirectory, QTextStream &out,
+    QTextStream &err)
 {
     UploadOptions options;
+    std::optional<QString> profile;
+    std::optional<QString> host;
+    std::optional<QString> port;
+    std::optional<QString> user;
+    std::optional<QString> directory;
     bool filesOnly = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -333,18 +386,21 @@ int upload(const QStringList &arguments, QTextStream &out, QTextStream &err)
         } else if (argument == QLatin1String("--verbose")) {
             options.verbose = true;
         } else if (argument == QLatin1String("--host") || argument == QLatin1String("--port")
-            || argument == QLatin1String("--user") || argument == QLatin1String("--dir")) {
+            || argument == QLatin1String("--user") || argument == QLatin1String("--dir")
+            || argument == QLatin1String("--profile")) {
             if (i + 1 >= arguments.size())
                 return fail(err, QStringLiteral("Option \"%1\" needs a value.").arg(argument));
             const QString value = arguments.at(++i);
             if (argument == QLatin1String("--host"))
-                options.host = value;
+                host = value;
             else if (argument == QLatin1String("--port"))
-                options.port = value;
+                port = value;
             else if (argument == QLatin1String("--user"))
-                options.user = value;
+                user = value;
+            else if (argument == QLatin1String("--dir"))
+                directory = value;
             else
-                options.directory = value;
+                profile = value;
         } else if (argument == QLatin1String("--password")) {
             return fail(err,
                 QStringLiteral("The password is never given on the command line: set "
@@ -353,13 +409,19 @@ int upload(const QStringList &arguments, QTextStream &out, QTextStream &err)
             return fail(err, QStringLiteral("Unknown option \"%1\".").arg(argument));
         }
     }
+    std::optional<QString> password;
+    if (profile && !readProfile(*profile, applicationDirectory, options, password, err))
+        return 1;
+    options.host = host.value_or(options.host);
+    options.port = port.value_or(options.port);
+    options.user = user.value_or(options.user);
+    options.directory = directory.value_or(options.directory);
     if (options.host.isEmpty() || options.user.isEmpty() || options.files.isEmpty())
         return fail(err, QString::fromLatin1(kUsage));
 
-    std::optional<QString> password;
     if (qEnvironmentVariableIsSet("ZEPHYRO_PASSWORD"))
         password = qEnvironmentVariable("ZEPHYRO_PASSWORD");
-    else
+    else if (!password)
         password = askPassword();
     if (!password)
         return fail(err, QStringLiteral("No password: set ZEPHYRO_PASSWORD or run on a terminal."));
@@ -379,7 +441,7 @@ int runCommandLine(const QStringList &arguments, const QString &applicationDirec
         return 0;
     }
     if (arguments.constFirst() == QLatin1String("upload"))
-        return upload(arguments.mid(1), out, err);
+        return upload(arguments.mid(1), applicationDirectory, out, err);
     if (arguments.constFirst() != QLatin1String("build"))
         return fail(err,
             QStringLiteral("Unknown command \"%1\".\n\n").arg(arguments.constFirst())

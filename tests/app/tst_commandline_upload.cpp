@@ -1,5 +1,7 @@
 #include "../publish/pyftpdserver.h"
+#include "../publish/scriptedftpserver.h"
 #include "commandline.h"
+#include "profilestore.h"
 
 #include <QDir>
 #include <QFile>
@@ -134,6 +136,121 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineUploadFailure,
         Failure {"BadPort", {QStringLiteral("--port"), QStringLiteral("x1")}, "pass", false,
             "Error SetPort: Cannot convert port 'x1'"}),
     [](const ::testing::TestParamInfo<Failure> &info) { return info.param.name; });
+
+// Profiles as the Upload step saves them, in the program's folder: one for the test server,
+// one whose every value is wrong for it.
+class CommandLineProfile : public CommandLineUpload {
+protected:
+    void SetUp() override
+    {
+        CommandLineUpload::SetUp();
+        ASSERT_TRUE(programDir.isValid());
+        qunsetenv("ZEPHYRO_PASSWORD");
+        const QString ini = ProfileStore::remoteIniPath(programDir.path() + QLatin1Char('/'));
+        ASSERT_EQ(ini, programDir.filePath(QStringLiteral("Remote.ini")));
+        const QString port = QString::number(server.port());
+        ASSERT_EQ(ProfileStore::saveProfile(ini, {}, QStringLiteral("Site"),
+                      {QStringLiteral("127.0.0.1"), QStringLiteral("user"), QStringLiteral("pass"),
+                          QStringLiteral("site"), port})
+                      .failure,
+            ProfileStore::SaveOutcome::Failure::None);
+        ASSERT_EQ(
+            ProfileStore::saveProfile(ini, {QStringLiteral("Site")}, QStringLiteral("Elsewhere"),
+                {QStringLiteral("127.0.0.1"), QStringLiteral("nobody"), QStringLiteral("wrong"),
+                    QStringLiteral("nope"), QStringLiteral("1")})
+                .failure,
+            ProfileStore::SaveOutcome::Failure::None);
+    }
+
+    int uploadWithProfile(const QStringList &options, const QString &file)
+    {
+        out.clear();
+        err.clear();
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return runCommandLine(QStringList {QStringLiteral("upload")} + options + QStringList {file},
+            programDir.path() + QLatin1Char('/'), outStream, errStream);
+    }
+
+    QTemporaryDir programDir;
+};
+
+struct ProfileRow {
+    const char *name;
+    QStringList options;  // "PORT" stands for the test server's port
+    const char *password; // ZEPHYRO_PASSWORD, or nullptr for none
+    const char *stored;   // where the file lands, or the beginning of the error
+    bool succeeds;
+};
+
+void PrintTo(const ProfileRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineProfileRun : public CommandLineProfile,
+                              public ::testing::WithParamInterface<ProfileRow> {};
+
+TEST_P(CommandLineProfileRun, TakesTheProfileAndTheOptionsOverIt)
+{
+    const ProfileRow &row = GetParam();
+    if (row.password != nullptr)
+        qputenv("ZEPHYRO_PASSWORD", row.password);
+    QStringList options = row.options;
+    options.replaceInStrings(QStringLiteral("PORT"), QString::number(server.port()));
+    const QString page = file(QStringLiteral("page.html"), 100);
+    const int status = uploadWithProfile(options, page);
+    if (!row.succeeds) {
+        EXPECT_NE(status, 0);
+        EXPECT_TRUE(err.startsWith(QLatin1String(row.stored))) << err.toStdString();
+        return;
+    }
+    ASSERT_EQ(status, 0) << err.toStdString();
+    EXPECT_TRUE(read(server.root() + QLatin1Char('/') + QLatin1String(row.stored)) == read(page));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineProfileRun,
+    ::testing::Values(ProfileRow {"EveryValueFromTheProfile", {"--profile", "SITE"}, nullptr,
+                          "site/page.html", true},
+        ProfileRow {
+            "EmptyFolderOverHers", {"--profile", "Site", "--dir", ""}, nullptr, "page.html", true},
+        ProfileRow {"UserOverHers", {"--profile", "Site", "--user", "nobody"}, nullptr,
+            "Error 530 ", false},
+        ProfileRow {"OptionsAndPasswordOverAll",
+            {"--profile", "Elsewhere", "--port", "PORT", "--user", "user", "--dir", "site"}, "pass",
+            "site/page.html", true},
+        ProfileRow {"UnknownProfile", {"--profile", "Nowhere"}, nullptr,
+            "No server profile \"Nowhere\" in ", false}),
+    [](const ::testing::TestParamInfo<ProfileRow> &info) { return info.param.name; });
+
+TEST(CommandLineHostileServer, PrintsItsControlCharactersAsQuestionMarks)
+{
+    ScriptedFtpServer server;
+    server.greeting = "220 \x1b[2Jwelcome\x07\tin\r\n";
+    server.on("USER", "530 \x1b]0;owned\x07No\x7f\x9b way\r\n");
+    server.on("QUIT", "221 Bye\r\n");
+    server.start();
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    qputenv("ZEPHYRO_PASSWORD", "pass");
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = runCommandLine(
+        {QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
+            QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--user"),
+            QStringLiteral("u"), QStringLiteral("--verbose"), local.filePath(QStringLiteral("a"))},
+        QString(), outStream, errStream);
+    server.join();
+    EXPECT_NE(status, 0);
+    EXPECT_EQ(err, QStringLiteral("Error 530 ?]0;owned?No?? way\n"));
+    EXPECT_TRUE(out.contains(QStringLiteral("< 220 ?[2Jwelcome?\tin\n"))) << out.toStdString();
+    for (const QChar c : out + err) {
+        EXPECT_TRUE(c == u'\n' || c == u'\t' || (c >= u' ' && c < QChar(0x7F)) || c >= QChar(0xA0))
+            << int(c.unicode());
+    }
+}
 
 TEST(CommandLineUploadUsage, RefusesIncompleteCommandsAndPasswordsOnTheCommandLine)
 {

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "connectinfo.h"
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+// The server profiles of the Upload step, kept in Remote.ini (see IniFile):
+//   [Profiles]        Name0, Name1, ...: the profile names, numbered from 0; the list ends
+//                     at the first missing or empty one
+//   [<profile name>]  HostName, InitialDir, UserName, Port (decimal), and Password: the
+//                     password's UTF-8 bytes scrambled by StrEncrypt, then Base64Encode'd
+//                     (empty for an empty password)
+// Files written by the Windows version read the same; their passwords were scrambled in
+// Windows-1252, which is how bytes that are not UTF-8 are read back.
+// Nothing here shows a message: failures come back as texts for the window to show.
+namespace ProfileStore {
+
+// Where Remote.ini lives: in the application directory (the program's folder) when the
+// program may write there, else in the user's config folder, beside the settings:
+// "$XDG_CONFIG_HOME/Marbleton Software/Remote.ini" (~/.config/... without the variable).
+QString remoteIniPath(const QString &applicationDirectory);
+
+// The names for the server list, in profile-number order; empty when the file is missing
+// or cannot be read.
+QStringList loadProfiles(const QString &iniPath);
+
+// The profile's values, with the password in plain text and the port as decimal text. A
+// name without a section gives four empty texts and the port "21". The profile dialog
+// fills its fields from this too.
+TConnectInfo loadConnectInfo(const QString &iniPath, const QString &name);
+
+// How "Port" is read and how a typed port is taken: decimal with an optional sign, or
+// hexadecimal after "0x" or "0X"; blanks around it do not count. Nullopt for anything
+// else, and for numbers outside 32-bit integers.
+std::optional<int> integerValue(QStringView text);
+
+struct SaveOutcome {
+    enum class Failure {
+        None,
+        // A name holding "]", "=" or a line break: nothing was written.
+        InvalidName,
+        // The port is no integer: every value before "Port" was written all the same, so
+        // the name stands in the server list.
+        InvalidPort,
+        // The file could not be written (or read first): it is as it was.
+        CannotWrite,
+    };
+    Failure failure = Failure::None;
+    // The message for the error box; empty when the profile was saved.
+    QString error;
+    // The name saved: as typed without blanks at its ends, "Untitled" when empty.
+    QString name;
+    // The profile's number, its place in the server list; -1 when nothing was written.
+    qsizetype index = -1;
+    // Whether the window appends the name to the server list (it was not in it). Once
+    // written (index >= 0), the window selects the entry at index, as the program's choice.
+    bool appended = false;
+};
+
+// Saves the profile typed in the dialog (fields.port as typed) under the name, given the
+// server list as the window shows it. The values are written in this order, in one write
+// of the file: in [Profiles] the name key of the profile's number, then in the profile's
+// section HostName, InitialDir, UserName, Password and Port. A name that is in the list
+// apart from letter case saves over that profile (its name key takes the new spelling); a
+// changed name is a new profile, the old one staying as it was.
+SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, const QString &name,
+    const TConnectInfo &fields);
+
+} // namespace ProfileStore

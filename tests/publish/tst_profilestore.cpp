@@ -1,0 +1,246 @@
+#include "profilestore.h"
+
+#include "inifolder.h"
+#include "profilescramble.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProfileStoreTest : public IniFolderTest {
+protected:
+    static TConnectInfo fields(const char *host, const char *port, const QString &password = {})
+    {
+        return TConnectInfo {QLatin1String(host), QStringLiteral("me"), password,
+            QStringLiteral("/www"), QLatin1String(port)};
+    }
+};
+
+TEST_F(ProfileStoreTest, LivesInTheProgramsFolderWhenItCanBeWritten)
+{
+    EXPECT_EQ(ProfileStore::remoteIniPath(dir.path() + QLatin1Char('/')), path());
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    const QString fallback = config + QStringLiteral("/Marbleton Software/Remote.ini");
+    // A program folder that is no folder cannot take the file.
+    put("");
+    EXPECT_EQ(ProfileStore::remoteIniPath(path() + QLatin1Char('/')), fallback);
+    EXPECT_EQ(ProfileStore::remoteIniPath(path()), fallback);
+    EXPECT_EQ(ProfileStore::remoteIniPath(QString()), fallback);
+
+    // Saving there makes the folder.
+    const ProfileStore::SaveOutcome saved
+        = ProfileStore::saveProfile(fallback, {}, QStringLiteral("Home"), fields("h", "21"));
+    EXPECT_EQ(saved.failure, ProfileStore::SaveOutcome::Failure::None) << saved.error.toStdString();
+    EXPECT_EQ(ProfileStore::loadProfiles(fallback), QStringList({"Home"}));
+    QDir(config).removeRecursively();
+}
+
+struct ListRow {
+    const char *name;
+    QByteArray file;
+    QStringList profiles;
+};
+
+void PrintTo(const ListRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ProfileList : public ProfileStoreTest, public ::testing::WithParamInterface<ListRow> {};
+
+TEST_P(ProfileList, EndsAtTheFirstMissingOrEmptyName)
+{
+    put(GetParam().file);
+    EXPECT_EQ(ProfileStore::loadProfiles(path()), GetParam().profiles);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProfileStore, ProfileList,
+    ::testing::Values(ListRow {"Empty", "", {}},
+        ListRow {"InNumberOrder", "[profiles]\nname1=B\nNAME0=A\nName2=C\n", {"A", "B", "C"}},
+        ListRow {"Gap", "[Profiles]\nName0=A\nName2=C\n", {"A"}},
+        ListRow {"EmptyName", "[Profiles]\nName0=A\nName1=\nName2=C\n", {"A"}},
+        ListRow {"WindowsFile", "[Profiles]\r\nName0=Caf\xE9\r\nName1=B", {"Caf\u00e9", "B"}}),
+    [](const ::testing::TestParamInfo<ListRow> &info) { return info.param.name; });
+
+struct PortRow {
+    const char *name;
+    const char *text;
+    std::optional<int> value;
+};
+
+void PrintTo(const PortRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class PortValue : public ::testing::TestWithParam<PortRow> {};
+
+TEST_P(PortValue, IsDecimalOrHexadecimalAfter0x)
+{
+    EXPECT_EQ(ProfileStore::integerValue(QString::fromLatin1(GetParam().text)), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProfileStore, PortValue,
+    ::testing::Values(PortRow {"Decimal", "2121", 2121}, PortRow {"Blanks", " 21 ", 21},
+        PortRow {"Signed", "-5", -5}, PortRow {"Hex", "0x15", 21},
+        PortRow {"HexCapital", "0XfF", 255}, PortRow {"Empty", "", std::nullopt},
+        PortRow {"Word", "ftp", std::nullopt}, PortRow {"TrailingText", "21a", std::nullopt},
+        PortRow {"BareHexPrefix", "0x", std::nullopt},
+        PortRow {"HexDigitsWithout0x", "1f", std::nullopt},
+        PortRow {"Largest", "2147483647", 2147483647},
+        PortRow {"TooLarge", "2147483648", std::nullopt},
+        PortRow {"Smallest", "-2147483648", -2147483647 - 1}),
+    [](const ::testing::TestParamInfo<PortRow> &info) { return info.param.name; });
+
+TEST_F(ProfileStoreTest, ReadsAProfileOfTheWindowsVersion)
+{
+    // "ZY8=" is "AB" scrambled (see the scrambling test).
+    put("[Profiles]\r\nName0=Home\r\n\r\n[HOME]\r\nHostName=ftp.example.com\r\n"
+        "InitialDir=/www\r\nUserName=me\r\nPassword=ZY8=\r\nPort=0x16\r\n");
+    const TConnectInfo info = ProfileStore::loadConnectInfo(path(), QStringLiteral("home"));
+    EXPECT_EQ(info.hostName, QStringLiteral("ftp.example.com"));
+    EXPECT_EQ(info.userName, QStringLiteral("me"));
+    EXPECT_EQ(info.password, QStringLiteral("AB"));
+    EXPECT_EQ(info.initialDirectory, QStringLiteral("/www"));
+    EXPECT_EQ(info.port, QStringLiteral("22"));
+
+    // Its password scrambled from Windows-1252 bytes.
+    put("[P]\nPassword=" + Base64Encode(StrEncrypt("p\xE4ss")).toLatin1() + "\nPort=x\n");
+    EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).password,
+        QStringLiteral("p\u00e4ss"));
+    EXPECT_EQ(
+        ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).port, QStringLiteral("21"));
+
+    const TConnectInfo none = ProfileStore::loadConnectInfo(path(), QString());
+    EXPECT_EQ(QStringList(
+                  {none.hostName, none.userName, none.password, none.initialDirectory, none.port}),
+        QStringList({"", "", "", "", "21"}));
+}
+
+using Failure = ProfileStore::SaveOutcome::Failure;
+
+TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
+{
+    ProfileStore::SaveOutcome saved = ProfileStore::saveProfile(
+        path(), {}, QString(), TConnectInfo {{}, {}, {}, {}, QStringLiteral("21")});
+    EXPECT_EQ(saved.failure, Failure::None);
+    EXPECT_EQ(saved.name, QStringLiteral("Untitled"));
+    EXPECT_EQ(saved.index, 0);
+    EXPECT_TRUE(saved.appended);
+    EXPECT_EQ(bytes(),
+        "[Profiles]\nName0=Untitled\n\n[Untitled]\nHostName=\nInitialDir=\nUserName=\n"
+        "Password=\nPort=21\n");
+
+    // A bad port: everything before it is written, so the name is listed.
+    saved = ProfileStore::saveProfile(path(), {QStringLiteral("Untitled")}, QStringLiteral("Home"),
+        fields("ftp.example.com", "2l", QStringLiteral("AB")));
+    EXPECT_EQ(saved.failure, Failure::InvalidPort);
+    EXPECT_EQ(saved.error, QStringLiteral("'2l' is not a valid integer value"));
+    EXPECT_EQ(saved.index, 1);
+    EXPECT_TRUE(saved.appended);
+    const QStringList list {QStringLiteral("Untitled"), QStringLiteral("Home")};
+    EXPECT_EQ(ProfileStore::loadProfiles(path()), list);
+    EXPECT_TRUE(bytes().endsWith("[Home]\nHostName=ftp.example.com\nInitialDir=/www\n"
+                                 "UserName=me\nPassword=ZY8=\n"))
+        << bytes().toStdString();
+
+    // OK again with the port mended completes the same profile.
+    saved = ProfileStore::saveProfile(
+        path(), list, QStringLiteral("Home"), fields("ftp.example.com", "0x850"));
+    EXPECT_EQ(saved.failure, Failure::None);
+    EXPECT_EQ(saved.index, 1);
+    EXPECT_FALSE(saved.appended);
+    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\n")) << bytes().toStdString();
+}
+
+TEST_F(ProfileStoreTest, RenamingMakesANewProfileAndCaseOnlyDoesNot)
+{
+    QStringList list;
+    ASSERT_EQ(
+        ProfileStore::saveProfile(path(), list, QStringLiteral("Home"), fields("a", "21")).failure,
+        Failure::None);
+    list << QStringLiteral("Home");
+    QByteArray home = bytes();
+
+    // A new name: a second profile under the next number, the first one untouched.
+    const ProfileStore::SaveOutcome renamed
+        = ProfileStore::saveProfile(path(), list, QStringLiteral("Work"), fields("b", "21"));
+    EXPECT_EQ(renamed.index, 1);
+    EXPECT_TRUE(renamed.appended);
+    EXPECT_TRUE(bytes().startsWith(home.replace("Name0=Home\n", "Name0=Home\nName1=Work\n")));
+    EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("Home")).hostName, "a");
+    list << QStringLiteral("Work");
+
+    // The same name in other letters saves over the profile; its name key takes the spelling.
+    const ProfileStore::SaveOutcome recased
+        = ProfileStore::saveProfile(path(), list, QStringLiteral("HOME"), fields("c", "21"));
+    EXPECT_EQ(recased.index, 0);
+    EXPECT_FALSE(recased.appended);
+    EXPECT_EQ(ProfileStore::loadProfiles(path()), QStringList({"HOME", "Work"}));
+    EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("home")).hostName, "c");
+    EXPECT_EQ(bytes().count("HostName="), 2);
+}
+
+struct NameRow {
+    const char *name;
+    QString typed;
+    Failure failure;
+    QString saved;
+};
+
+void PrintTo(const NameRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ProfileName : public ProfileStoreTest, public ::testing::WithParamInterface<NameRow> {};
+
+TEST_P(ProfileName, IsKeptAsTypedUnlessTheFileCouldNotHoldIt)
+{
+    const NameRow &row = GetParam();
+    put("; mine\n");
+    const ProfileStore::SaveOutcome saved = ProfileStore::saveProfile(
+        path(), {}, row.typed, fields("h", "21", QStringLiteral("p\u00e4ss w\u00f6rd")));
+    EXPECT_EQ(saved.failure, row.failure);
+    if (row.failure != Failure::None) {
+        EXPECT_EQ(saved.index, -1);
+        EXPECT_TRUE(saved.error.contains(QLatin1String("line break"))) << saved.error.toStdString();
+        EXPECT_EQ(bytes(), "; mine\n");
+        return;
+    }
+    EXPECT_EQ(saved.name, row.saved);
+    EXPECT_EQ(ProfileStore::loadProfiles(path()), QStringList({row.saved}));
+    const TConnectInfo info = ProfileStore::loadConnectInfo(path(), row.saved);
+    EXPECT_EQ(info.hostName, QStringLiteral("h"));
+    EXPECT_EQ(info.password, QStringLiteral("p\u00e4ss w\u00f6rd"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ProfileStore, ProfileName,
+    ::testing::Values(NameRow {"Plain", "Home", Failure::None, "Home"},
+        NameRow {"ClosingBracket", "[My;#\"site\"] [x", Failure::InvalidName, ""},
+        NameRow {"Brackets", "[My;#\"site\" [x", Failure::None, "[My;#\"site\" [x"},
+        NameRow {"NonAscii", "Caf\u00e9 \u65e5\u672c", Failure::None, "Caf\u00e9 \u65e5\u672c"},
+        NameRow {"BlanksAtTheEnds", " Home\t", Failure::None, "Home"},
+        NameRow {"Equals", "a=b", Failure::InvalidName, ""},
+        NameRow {"LineBreak", "a\nb", Failure::InvalidName, ""},
+        NameRow {"CarriageReturn", "a\rb", Failure::InvalidName, ""}),
+    [](const ::testing::TestParamInfo<NameRow> &info) { return info.param.name; });
+
+TEST_F(ProfileStoreTest, AFileThatCannotBeWrittenStaysAsItWas)
+{
+    // A folder in the file's place can be neither read nor replaced.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Remote.ini")));
+    const ProfileStore::SaveOutcome saved
+        = ProfileStore::saveProfile(path(), {}, QStringLiteral("Home"), fields("h", "bad"));
+    EXPECT_EQ(saved.failure, Failure::CannotWrite);
+    EXPECT_EQ(saved.error, QStringLiteral("Unable to write to ") + path());
+    EXPECT_EQ(saved.index, -1);
+    EXPECT_TRUE(QDir(path()).isEmpty());
+    EXPECT_TRUE(ProfileStore::loadProfiles(path()).isEmpty());
+}
+
+} // namespace
