@@ -86,7 +86,9 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // commit() does not report a failure of the last buffered write (a full disk), and would
+    // rename a cut file over the old one: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }

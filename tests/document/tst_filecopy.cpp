@@ -1,5 +1,6 @@
 #include "externaltext.h"
 #include "filecopy.h"
+#include "fulldisk.h"
 #include "pagemodel.h"
 
 #include <QDir>
@@ -106,6 +107,13 @@ TEST(ExternalText, AFailedWriteLeavesTheOldFile)
     EXPECT_FALSE(writeFileAtomically(dir.filePath(QStringLiteral("page.html/x")), "second"));
     EXPECT_FALSE(writeFileAtomically(dir.filePath(QStringLiteral("no/such/folder/x")), "second"));
     EXPECT_EQ(contents(path), QByteArray("first"));
+    {
+        // A full disk: the old file stays, and no cut file takes its place.
+        FullDisk full;
+        EXPECT_FALSE(writeFileAtomically(path, QByteArray(1000, 'x')));
+    }
+    EXPECT_EQ(contents(path), QByteArray("first"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({QStringLiteral("page.html")}));
     EXPECT_FALSE(readExternalTextFile(dir.path()).has_value()); // a folder is no text file
     EXPECT_FALSE(readExternalTextFile(QStringLiteral("/dev/zero")).has_value());
 }

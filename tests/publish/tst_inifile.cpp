@@ -1,5 +1,6 @@
 #include "inifile.h"
 
+#include "fulldisk.h"
 #include "inifolder.h"
 
 #include <QDir>
@@ -7,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -169,30 +168,6 @@ TEST_F(IniFileOnDisk, WritesAtomicallyForItsOwnerOnly)
     EXPECT_EQ(IniFile::readValue(path(), u"home", u"password"), QStringLiteral("ZY8="));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"Remote.ini"}));
 }
-
-// Makes writing past a few bytes fail, as a full disk does.
-class FullDisk final {
-public:
-    FullDisk()
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_before);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = m_before;
-        small.rlim_cur = 8;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FullDisk()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_before);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FullDisk(const FullDisk &) = delete;
-    FullDisk &operator=(const FullDisk &) = delete;
-
-private:
-    rlimit m_before {};
-    void (*m_handler)(int) = nullptr;
-};
 
 TEST_F(IniFileOnDisk, AFailedWriteLeavesTheFileAsItWas)
 {
