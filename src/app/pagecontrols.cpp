@@ -2,12 +2,10 @@
 
 #include "linksstep.h"
 #include "tshape.h"
-#include "uibuilder.h"
 #include "wizardui.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -86,13 +84,6 @@ PageModel collect(const WizardUi &ui)
     model.bulletType = ui.cbBullets->currentIndex();
     model.bullets = textBoxLines(memoText(ui.txtBullets));
     return model;
-}
-
-void addMetaRow(QTreeWidget *list, const MetaRow &row)
-{
-    auto *item = new QTreeWidgetItem(list, {row.content, row.name});
-    item->setIcon(0, QIcon(ui::iconPath(QStringLiteral("meta"))));
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
 }
 
 bool usesPicture(const WizardUi &ui, const QString &path)

@@ -2,7 +2,6 @@
 
 #include "pagemodel.h"
 
-class QTreeWidget;
 struct WizardUi;
 
 // Moves the page's answers between the wizard's controls and the page model.
@@ -12,8 +11,6 @@ TColor color(const WizardUi &ui, ColorKind kind);
 void setColor(WizardUi &ui, ColorKind kind, TColor color);
 
 PageModel collect(const WizardUi &ui);
-
-void addMetaRow(QTreeWidget *list, const MetaRow &row);
 
 // Whether a link, the background or the page image shows this picture.
 bool usesPicture(const WizardUi &ui, const QString &path);

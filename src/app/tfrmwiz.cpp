@@ -1,18 +1,21 @@
 #include "tfrmwiz.h"
 
+#include "bulletstep.h"
 #include "colorpalette.h"
 #include "desktopshell.h"
 #include "externaltext.h"
 #include "filecopy.h"
 #include "hinttracker.h"
 #include "linksstep.h"
+#include "metatab.h"
 #include "pagebuilder.h"
 #include "pagecontrols.h"
 #include "pictureloader.h"
-#include "pictureplacement.h"
+#include "picturestep.h"
 #include "projectfile.h"
 #include "stepnavigation.h"
 #include "templategallery.h"
+#include "textstep.h"
 #include "tshape.h"
 #include "updown.h"
 
@@ -31,8 +34,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -65,6 +66,22 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
                                 m_ui.mnuLV, m_ui.mnuEdit, m_ui.mnuMoveUp, m_ui.mnuMoveDown,
                                 m_ui.mnuDelete, m_ui.mnuCancel, m_ui.btnBGImg, m_ui.btnBGClear},
         *this, this);
+    m_text = new TextStep(
+        TextControls {m_ui.txtText, m_ui.btnTextImport, m_ui.btnBold, m_ui.btnItalic,
+            m_ui.btnUnderline, m_ui.btnFonts, m_ui.btnTextLink, m_ui.btnTextKMask, m_ui.popKeyMask,
+            m_ui.mnuTextMask, m_ui.mnuTextSingle, m_ui.mnuTextDouble, m_ui.lvLinks},
+        *this, this);
+    m_bullets
+        = new BulletStep(BulletControls {m_ui.txtBullets, m_ui.btnBulletImport, m_ui.btnBulletLinks,
+                             m_ui.btnTextImport, m_ui.btnTextLink, m_ui.lvLinks},
+            *this, this);
+    m_meta = new MetaTab(
+        MetaControls {m_ui.lvMeta, m_ui.cbMeta, m_ui.btnMetaAdd, m_ui.btnMetaDelete}, *this, this);
+    m_pictures
+        = new PictureStep(PictureControls {m_ui.txtBGImage, m_ui.imgBGImage, m_ui.btnBGImg,
+                              m_ui.btnBGClear, m_ui.txtImage, m_ui.imgImage, m_ui.btnImage,
+                              m_ui.btnImgClear, m_ui.txtImageH, m_ui.txtImageW, m_ui.sbImages},
+            *this, this);
     wireEvents();
     FormCreate(options.arguments);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -196,6 +213,20 @@ void TfrmWiz::applyLanguage(QWidget *window)
         LoadFormHints(window, m_languageLibraryPath);
 }
 
+void TfrmWiz::showStep(int step)
+{
+    m_navigation->showStep(step);
+}
+
+std::optional<QColor> TfrmWiz::chooseColor(QWidget *owner)
+{
+    const std::optional<QColor> chosen
+        = dialogs().chooseColor(owner, m_colorDialogColor, m_dialogCustomColors);
+    if (chosen)
+        m_colorDialogColor = *chosen;
+    return chosen;
+}
+
 void TfrmWiz::releasePageFile(const QString &path)
 {
     if (!PageControls::usesPicture(m_ui, path))
@@ -320,10 +351,8 @@ void TfrmWiz::ApplySwatch(int index)
 
 void TfrmWiz::btnColor0Click()
 {
-    const std::optional<QColor> chosen
-        = dialogs().chooseColor(this, m_colorDialogColor, m_dialogCustomColors);
+    const std::optional<QColor> chosen = chooseColor(this);
     if (chosen) {
-        m_colorDialogColor = *chosen;
         m_ui.pnlColors->setCustomSwatch(*chosen);
         setPageColor(m_editingKind, toTColor(*chosen));
         m_paletteIndex[colorSlot(m_editingKind)] = 0;
@@ -398,12 +427,11 @@ void TfrmWiz::ResetWizard()
     m_ui.imgStyles->clear();
     for (ColorKind kind : kColorKinds)
         setPageColor(kind, defaultPageColor(kind));
-    m_ui.imgBGImage->clear();
-    m_ui.imgImage->clear();
+    m_pictures->clearPreviews();
     m_pageFiles.clear();
     m_ui.txtImage->setToolTip(QString());
     m_ui.txtBGImage->setToolTip(QString());
-    m_ui.lvMeta->clear();
+    m_meta->clear();
     m_ui.lvLinks->clear();
 
     m_ui.lsbFiles->clear();
@@ -634,19 +662,13 @@ void TfrmWiz::LoadProjectFile(const QString &path)
     m_ui.txtPageTitle->setText(model.title);
     m_ui.txtHeading->setText(model.heading);
     for (const MetaRow &row : model.meta)
-        PageControls::addMetaRow(m_ui.lvMeta, row);
+        MetaTab::addRow(m_ui.lvMeta, row);
     for (ColorKind kind : kColorKinds)
         setPageColor(kind, model.color(kind));
-    const std::pair<QLabel *, QLineEdit *> fields[]
-        = {{m_ui.imgBGImage, m_ui.txtBGImage}, {m_ui.imgImage, m_ui.txtImage}};
-    const PictureField *values[] = {&model.background, &model.image};
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (values[i]->path.isEmpty())
-            continue;
-        fields[i].first->setPixmap(QPixmap::fromImage(pictures.value(values[i]->path)));
-        fields[i].second->setText(values[i]->shown);
-        fields[i].second->setToolTip(values[i]->path);
-    }
+    m_pictures->showPicture(
+        PictureStep::Target::Background, model.background, pictures.value(model.background.path));
+    m_pictures->showPicture(
+        PictureStep::Target::Page, model.image, pictures.value(model.image.path));
     if (model.marginOn) {
         m_ui.chkIndent->setChecked(true);
         m_ui.txtIndent->setText(model.marginWidth);
@@ -667,27 +689,10 @@ void TfrmWiz::LoadProjectFile(const QString &path)
         m_paletteIndex[colorSlot(kind)] = 0;
         m_customColor[colorSlot(kind)] = toQColor(pageColor(kind));
     }
-    layoutPageImage();
+    m_pictures->layoutPageImage();
     m_ui.btnSave->setEnabled(true);
     m_documentPath = path;
     m_modified = false;
-}
-
-void TfrmWiz::layoutPageImage()
-{
-    QScrollArea *box = m_ui.sbImages;
-    box->horizontalScrollBar()->setValue(0);
-    box->verticalScrollBar()->setValue(0);
-    const QPixmap picture = m_ui.imgImage->pixmap();
-    if (picture.isNull())
-        return;
-    // The box's fixed client size: the step may not have been shown, and laid out, yet.
-    const QSize client = PicturePlacement::kImageBoxClient;
-    const QRect place = PicturePlacement::place(picture.size(), client);
-    m_ui.imgImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_ui.imgImage->setGeometry(place);
-    box->widget()->resize(
-        std::max(client.width(), place.right() + 1), std::max(client.height(), place.bottom() + 1));
 }
 
 void TfrmWiz::btnHelpClick()

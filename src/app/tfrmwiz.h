@@ -14,13 +14,17 @@
 #include <array>
 #include <memory>
 
+class BulletStep;
 class DesktopShell;
 class QLabel;
 class QLineEdit;
 class HintTracker;
 class LinksStep;
+class MetaTab;
+class PictureStep;
 class QToolButton;
 class StepNavigation;
+class TextStep;
 
 // The desktop services the main window works through; tests give scripted ones.
 struct WizardServices {
@@ -52,6 +56,7 @@ public:
     const WizardUi &controls() const { return m_ui; }
     StepNavigation &navigation() { return *m_navigation; }
     LinksStep &links() { return *m_links; }
+    TextStep &text() { return *m_text; }
     MessageTable &messages() { return m_messages; }
 
     // What the steps and dialogs use of the main window.
@@ -64,6 +69,8 @@ public:
     QString applicationDirectory() const override { return m_appDir; }
     void markModified() override { m_modified = true; }
     void applyLanguage(QWidget *window) override;
+    void showStep(int step) override;
+    std::optional<QColor> chooseColor(QWidget *owner) override;
 
     bool isModified() const { return m_modified; }
     bool closePrompted() const { return m_closePrompted; }
@@ -114,7 +121,6 @@ private:
     bool BuildHTMLPage(const QString &chosenPath);
     void CopyPageFiles(const QString &folder);
     void btnPreviewClick();
-    void layoutPageImage();
     void showError(const QString &text);
 
     void txtPageTitleChange();
@@ -141,6 +147,10 @@ private:
     MessageTable m_messages;
     StepNavigation *m_navigation = nullptr;
     LinksStep *m_links = nullptr;
+    TextStep *m_text = nullptr;
+    BulletStep *m_bullets = nullptr;
+    MetaTab *m_meta = nullptr;
+    PictureStep *m_pictures = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;

@@ -5,6 +5,7 @@
 #include <array>
 
 class QAction;
+class QActionGroup;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -153,6 +154,11 @@ struct WizardUi {
     QToolButton *btnTextLink = nullptr;
     QToolButton *btnTextKMask = nullptr;
     QPlainTextEdit *txtText = nullptr;
+    QMenu *popKeyMask = nullptr;
+    QAction *mnuTextMask = nullptr;
+    QAction *mnuTextSingle = nullptr;
+    QAction *mnuTextDouble = nullptr;
+    QActionGroup *keyMaskLines = nullptr;
 
     // Step 6: bullets.
     QToolButton *btnBulletImport = nullptr;

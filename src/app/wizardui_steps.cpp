@@ -10,6 +10,7 @@
 #include "uibuilder.h"
 #include "updown.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -296,6 +297,28 @@ void WizardUi::setupText(QWidget *page)
     txtText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtText->setTabChangesFocus(false);
     ui::setTag(txtText, 0); // the text-import option: 1 adds "<BR>" to imported lines
+
+    popKeyMask = new QMenu(btnTextKMask);
+    popKeyMask->setObjectName(QStringLiteral("popKeyMask"));
+    const auto item = [this](const char *name, const char *text, int tag) {
+        QAction *action = popKeyMask->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        ui::setTag(action, tag);
+        return action;
+    };
+    mnuTextMask = item("mnuTextMask", "&Enable Key Mask", 1062);
+    popKeyMask->addSeparator();
+    mnuTextSingle = item("mnuTextSingle", "Enter Key = &Single Line", 1063);
+    mnuTextDouble = item("mnuTextDouble", "Enter Key = &Two Lines", 1064);
+    // Ticking one line item unticks the other; unticking the ticked one leaves neither.
+    keyMaskLines = new QActionGroup(popKeyMask);
+    keyMaskLines->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    keyMaskLines->addAction(mnuTextSingle);
+    keyMaskLines->addAction(mnuTextDouble);
+    mnuTextSingle->setChecked(true);
+    mnuTextSingle->setEnabled(false);
+    mnuTextDouble->setEnabled(false);
 }
 
 void WizardUi::setupBullets(QWidget *page)

@@ -59,7 +59,7 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
-std::optional<QString> readExternalTextFile(const QString &path)
+std::optional<QByteArray> readExternalFile(const QString &path)
 {
     // Only regular files: a device or a pipe could be endless.
     if (!QFileInfo(path).isFile())
@@ -67,10 +67,18 @@ std::optional<QString> readExternalTextFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.read(kMaxTextFileSize + 1);
+    QByteArray bytes = file.read(kMaxTextFileSize + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > kMaxTextFileSize)
         return std::nullopt;
-    return decodeExternalText(bytes);
+    return bytes;
+}
+
+std::optional<QString> readExternalTextFile(const QString &path)
+{
+    const std::optional<QByteArray> bytes = readExternalFile(path);
+    if (!bytes)
+        return std::nullopt;
+    return decodeExternalText(*bytes);
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes)

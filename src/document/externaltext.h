@@ -15,6 +15,10 @@ QString decodeExternalText(QByteArrayView bytes);
 // a line end has no empty line after it.
 QStringList splitLines(const QString &text);
 
+// Reads a whole file from outside; empty when it cannot be opened or read, or is too large
+// to be a text a page is made of.
+std::optional<QByteArray> readExternalFile(const QString &path);
+
 // Reads a whole text file from outside; empty when it cannot be opened or read.
 std::optional<QString> readExternalTextFile(const QString &path);
 

@@ -1,5 +1,6 @@
 #include "tfrmlinks.h"
 
+#include "colorcombobox.h"
 #include "hinttracker.h"
 #include "linksources.h"
 #include "messagenumbers.h"
@@ -10,13 +11,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <iterator>
 
 namespace {
 
@@ -42,6 +47,14 @@ QRect tool(int left, int top)
     return {left, top, 24, 23};
 }
 
+// The fonts mode's colours, each named by the message of its number (None, Custom..., then
+// Aqua to Yellow). None sets no colour; Custom... holds gray until a colour is taken.
+constexpr QRgb kFontColors[]
+    = {0xFFFFFF, 0x808080, 0x00FFFF, 0x000000, 0x0000FF, 0xFF00FF, 0x808080, 0x008000, 0x00FF00,
+        0x800000, 0x000080, 0x808000, 0x800080, 0xFF0000, 0xC0C0C0, 0x008080, 0xFFFFFF, 0xFFFF00};
+constexpr int kCustomColor = 1;
+static_assert(std::size(kFontColors) == Msg::ColorYellow - Msg::ColorNone + 1);
+
 } // namespace
 
 TfrmLinks::TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *parent)
@@ -53,7 +66,9 @@ TfrmLinks::TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *paren
     setupUi();
     setFixedSize(kClientWidth, kClientHeight);
 
-    if (m_mode == Mode::EditLink) {
+    if (m_mode == Mode::Fonts) {
+        setupFonts();
+    } else if (m_mode == Mode::EditLink) {
         btnOK->hide();
         btnEdit->setEnabled(true);
         btnEdit->setDefault(true);
@@ -61,8 +76,8 @@ TfrmLinks::TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *paren
         btnEdit->raise();
     } else {
         btnOK->setDefault(true);
+        txtAddress->setFocus();
     }
-    txtAddress->setFocus();
     m_context.host.applyLanguage(this);
 }
 
@@ -121,6 +136,21 @@ void TfrmLinks::setupUi()
     ui::setTag(pnlFonts, 1300);
     imgImage = ui::place(new QLabel(pnlFonts), "imgImage", QRect(QPoint(440, 8), kHolderSize));
     imgImage->setPixmap(QIcon(ui::iconPath(QStringLiteral("fonts"))).pixmap(kHolderSize));
+    pnlFonts->setAutoFillBackground(true);
+    lbl0 = ui::label(pnlFonts, "lbl0", QStringLiteral("&Fonts"), 1309, QPoint(8, 8));
+    cbFonts = ui::comboBox(pnlFonts, "cbFonts", {}, true, QRect(8, 24, 380, 22));
+    lbl0->setBuddy(cbFonts);
+    lbl1 = ui::label(pnlFonts, "lbl1", QStringLiteral("&Color"), 1310, QPoint(8, 56));
+    cbColor = ui::place(new ColorComboBox(pnlFonts), "cbColor", QRect(8, 72, 180, 22));
+    lbl1->setBuddy(cbColor);
+    lbl2 = ui::label(pnlFonts, "lbl2", QStringLiteral("&Size"), 1311, QPoint(208, 56));
+    QStringList sizes;
+    for (int size = 1; size <= 7; ++size)
+        sizes << QString::number(size);
+    for (int size = 1; size <= 4; ++size)
+        sizes << QStringLiteral("+%1").arg(size);
+    cbSize = ui::comboBox(pnlFonts, "cbSize", sizes, true, QRect(208, 72, 80, 22));
+    lbl2->setBuddy(cbSize);
     pnlFonts->hide();
 
     lblLink0 = ui::label(this, "lblLink0", QStringLiteral("Available &Links in Document"), 1300,
@@ -141,6 +171,48 @@ void TfrmLinks::setupUi()
     connect(btnOK, &QPushButton::clicked, this, &TfrmLinks::btnOKClick);
     connect(btnEdit, &QPushButton::clicked, this, &TfrmLinks::btnEditClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cbColor, &QComboBox::activated, this, &TfrmLinks::cbColorChange);
+}
+
+void TfrmLinks::setupFonts()
+{
+    cbFonts->addItems(QFontDatabase::families());
+    cbFonts->setCurrentIndex(-1);
+    for (std::size_t i = 0; i < std::size(kFontColors); ++i)
+        cbColor->addColor(m_context.host.messageText(Msg::ColorNone + static_cast<int>(i)),
+            QColor::fromRgb(kFontColors[i]));
+    cbColor->setCurrentIndex(0);
+    btnOK->setEnabled(true);
+    btnOK->setDefault(true);
+    // The panel covers the link fields, which take no part in this mode.
+    for (QWidget *field : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (field != pnlFonts && field != btnOK && field != btnCancel)
+            field->hide();
+    }
+    pnlFonts->show();
+    pnlFonts->raise();
+    cbFonts->setFocus();
+}
+
+void TfrmLinks::cbColorChange(int index)
+{
+    if (index != kCustomColor)
+        return;
+    // Cancelled, the custom item keeps its colour.
+    if (const std::optional<QColor> chosen = m_context.host.chooseColor(this)) {
+        cbColor->setColor(kCustomColor, *chosen);
+        cbColor->setCurrentIndex(kCustomColor);
+        cbColor->update();
+    }
+}
+
+void TfrmLinks::fontsOKClick()
+{
+    const int index = cbColor->currentIndex();
+    const std::optional<TColor> color
+        = index > 0 ? std::optional(toTColor(cbColor->color(index))) : std::nullopt;
+    m_fontTags = Markup::fontTags(cbFonts->currentText(), color, cbSize->currentText());
+    accept();
 }
 
 void TfrmLinks::setLink(const LinkRow &row)
@@ -257,7 +329,7 @@ void TfrmLinks::btnImageLinkClick()
     } else {
         request.directory = m_context.host.applicationDirectory() + QStringLiteral("Buttons");
     }
-    const QString chosen = m_context.host.dialogs().openFile(this, request);
+    const QString chosen = m_context.host.dialogs().openPicture(this, request);
     if (chosen.isEmpty())
         return;
     txtImage->setText(chosen);
@@ -292,6 +364,10 @@ LinkRow TfrmLinks::rowWithAddress(const QString &address) const
 
 void TfrmLinks::btnOKClick()
 {
+    if (m_mode == Mode::Fonts) {
+        fontsOKClick();
+        return;
+    }
     const QString address = txtAddress->text();
     // An address typed with its own prefix keeps that one.
     const bool addPrefix = chkEmail->isChecked() && !hasMailPrefix(address);

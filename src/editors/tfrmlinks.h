@@ -1,13 +1,17 @@
 #pragma once
 
+#include "markup.h"
 #include "pagemodel.h"
 
 #include <QDialog>
 #include <QIcon>
 
 #include <functional>
+#include <optional>
 
+class ColorComboBox;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -31,13 +35,14 @@ struct LinkEditorContext {
     std::function<void()> imageChosen;
 };
 
-// The link editor: enters a new link or changes one, with four ways to find an address.
-// Created for one use; the links step commits the link it gives on OK.
+// The link editor: enters a new link or changes one, with four ways to find an address;
+// in its fonts mode it chooses a font face, colour and size instead. Created for one use;
+// the links step commits the link it gives on OK, the text step the FONT element.
 class TfrmLinks final : public QDialog {
     Q_OBJECT
 
 public:
-    enum class Mode { NewLink, EditLink };
+    enum class Mode { NewLink, EditLink, Fonts };
 
     TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *parent = nullptr);
 
@@ -48,11 +53,16 @@ public:
     void setLink(const LinkRow &row);
     // The link as OK or Edit made it; the check mark is the caller's.
     LinkRow link() const { return m_result; }
+    // Fonts mode: the FONT element OK made; none when nothing was chosen.
+    std::optional<Markup::TagPair> fontTags() const { return m_fontTags; }
 
     void ListFileLinks(const QString &path);
 
 private:
     void setupUi();
+    void setupFonts();
+    void cbColorChange(int index);
+    void fontsOKClick();
     void btnLinkOpenClick();
     void btnIEClick();
     void btnLinkFileClick();
@@ -72,6 +82,7 @@ private:
     Mode m_mode;
     LinkEditorContext m_context;
     LinkRow m_result;
+    std::optional<Markup::TagPair> m_fontTags;
 
     QLabel *lblLink1 = nullptr;
     QLineEdit *txtAddress = nullptr;
@@ -93,4 +104,10 @@ private:
     QListWidget *lstLinks = nullptr;
     QWidget *pnlFonts = nullptr;
     QLabel *imgImage = nullptr;
+    QLabel *lbl0 = nullptr;
+    QComboBox *cbFonts = nullptr;
+    QLabel *lbl1 = nullptr;
+    ColorComboBox *cbColor = nullptr;
+    QLabel *lbl2 = nullptr;
+    QComboBox *cbSize = nullptr;
 };

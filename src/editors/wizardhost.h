@@ -2,7 +2,10 @@
 
 #include "dialogservice.h"
 
+#include <QColor>
 #include <QString>
+
+#include <optional>
 
 class PageFileList;
 class QWidget;
@@ -25,6 +28,11 @@ public:
     virtual void markModified() = 0;
     // Translates a window that was just created, when another language is chosen.
     virtual void applyLanguage(QWidget *window) = 0;
+    // Presses a step's button (1..8) and shows the step.
+    virtual void showStep(int step) = 0;
+    // Runs the colour dialog that the whole program shares: it opens on the colour it gave
+    // last and keeps the sixteen custom colours. Empty when cancelled.
+    virtual std::optional<QColor> chooseColor(QWidget *owner) = 0;
 
 protected:
     WizardHost() = default;

@@ -11,6 +11,8 @@ QString messageTitle(MessageKind kind)
         return QStringLiteral("Warning");
     case MessageKind::Error:
         return QStringLiteral("Error");
+    case MessageKind::Plain:
+        return QStringLiteral("Marbleton HTML Editor Zephyro 2.0");
     }
     return {};
 }

@@ -10,8 +10,9 @@
 class QDialog;
 class QWidget;
 
-// The four kinds of message box; each has a fixed title.
-enum class MessageKind { Confirmation, Information, Warning, Error };
+// The four kinds of message box of the numbered messages, each with a fixed title, and the
+// plain box, titled with the program's name and without an icon.
+enum class MessageKind { Confirmation, Information, Warning, Error, Plain };
 
 // The button sets that message boxes use.
 enum class ButtonSet { YesNoCancel, YesNo, Ok };
@@ -47,6 +48,8 @@ public:
     // Empty when the user cancelled.
     virtual QString openFile(QWidget *owner, const FileDialogRequest &request) = 0;
     virtual QStringList openFiles(QWidget *owner, const FileDialogRequest &request) = 0;
+    // An open dialog that previews the picture under the cursor.
+    virtual QString openPicture(QWidget *owner, const FileDialogRequest &request) = 0;
     // Asks before replacing an existing file.
     virtual QString saveFile(QWidget *owner, const FileDialogRequest &request) = 0;
 
@@ -67,7 +70,8 @@ protected:
     DialogService &operator=(const DialogService &) = delete;
 };
 
-// The title of a message box of a kind: "Confirm", "Information", "Warning", "Error".
+// The title of a message box of a kind: "Confirm", "Information", "Warning", "Error", and
+// the program's name for a plain box.
 QString messageTitle(MessageKind kind);
 
 // "Web Files|*.htm;*.html|All Files|*.*" -> "Web Files (*.htm *.html);;All Files (*.*)".

@@ -1,5 +1,7 @@
 #include "qtdialogservice.h"
 
+#include "picturedialog.h"
+
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
@@ -19,6 +21,8 @@ QMessageBox::Icon iconOf(MessageKind kind)
         return QMessageBox::Warning;
     case MessageKind::Error:
         return QMessageBox::Critical;
+    case MessageKind::Plain:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -35,6 +39,19 @@ void prepare(QFileDialog &dialog, const FileDialogRequest &request)
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     dialog.setDefaultSuffix(request.defaultSuffix);
+}
+
+// Runs a dialog that opens an existing file or saves under any name; empty when cancelled.
+QString chooseOne(
+    QFileDialog &dialog, const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+{
+    prepare(dialog, request);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(
+        mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace
@@ -83,12 +100,7 @@ MessageAnswer QtDialogService::message(
 QString QtDialogService::openFile(QWidget *owner, const FileDialogRequest &request)
 {
     QFileDialog dialog(owner);
-    prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return chooseOne(dialog, request, QFileDialog::AcceptOpen);
 }
 
 QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &request)
@@ -102,15 +114,16 @@ QStringList QtDialogService::openFiles(QWidget *owner, const FileDialogRequest &
     return dialog.selectedFiles();
 }
 
+QString QtDialogService::openPicture(QWidget *owner, const FileDialogRequest &request)
+{
+    PictureDialog dialog(owner);
+    return chooseOne(dialog, request, QFileDialog::AcceptOpen);
+}
+
 QString QtDialogService::saveFile(QWidget *owner, const FileDialogRequest &request)
 {
     QFileDialog dialog(owner);
-    prepare(dialog, request);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return chooseOne(dialog, request, QFileDialog::AcceptSave);
 }
 
 std::optional<QColor> QtDialogService::chooseColor(

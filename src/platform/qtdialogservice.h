@@ -11,6 +11,7 @@ public:
         QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons) override;
     QString openFile(QWidget *owner, const FileDialogRequest &request) override;
     QStringList openFiles(QWidget *owner, const FileDialogRequest &request) override;
+    QString openPicture(QWidget *owner, const FileDialogRequest &request) override;
     QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;

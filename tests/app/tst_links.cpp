@@ -30,18 +30,6 @@ LinkRow link(const QString &address, const QString &image = {}, bool checked = t
         image.isEmpty() ? QString() : QStringLiteral("88"), checked};
 }
 
-template<class T> T *child(QDialog &dialog, const char *name)
-{
-    T *widget = dialog.findChild<T *>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
-void click(QDialog &dialog, const char *name)
-{
-    QTest::mouseClick(child<QAbstractButton>(dialog, name), Qt::LeftButton);
-}
-
 } // namespace
 
 class LinksTest : public WizardTest {

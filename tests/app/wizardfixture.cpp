@@ -2,13 +2,29 @@
 
 #include "stepnavigation.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+
+void click(QDialog &dialog, const char *name)
+{
+    QTest::mouseClick(child<QAbstractButton>(dialog, name), Qt::LeftButton);
+}
+
+void putText(QPlainTextEdit *box, const QString &content, int anchor, int caret)
+{
+    box->setPlainText(content);
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(caret, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+}
 
 void WizardTest::SetUp()
 {

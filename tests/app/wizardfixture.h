@@ -4,6 +4,7 @@
 #include "scripteddialogs.h"
 #include "tfrmwiz.h"
 
+#include <QDialog>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -12,7 +13,22 @@
 #include <functional>
 #include <memory>
 
+class QPlainTextEdit;
 class QToolButton;
+
+// A named control of a dialog that a script works.
+template<class T> T *child(QDialog &dialog, const char *name)
+{
+    T *widget = dialog.findChild<T *>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+// Clicks a named button of a dialog, as the user does.
+void click(QDialog &dialog, const char *name);
+
+// Fills a text box and selects from anchor to caret (equal: nothing selected).
+void putText(QPlainTextEdit *box, const QString &content, int anchor, int caret);
 
 // Drives a real main window, on an empty application folder, with scripted dialogs.
 class WizardTest : public ::testing::Test {

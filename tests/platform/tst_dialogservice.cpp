@@ -13,6 +13,8 @@ TEST(DialogService, MessageBoxesAreTitledByKind)
     EXPECT_EQ(messageTitle(MessageKind::Information), QStringLiteral("Information"));
     EXPECT_EQ(messageTitle(MessageKind::Warning), QStringLiteral("Warning"));
     EXPECT_EQ(messageTitle(MessageKind::Error), QStringLiteral("Error"));
+    EXPECT_EQ(
+        messageTitle(MessageKind::Plain), QStringLiteral("Marbleton HTML Editor Zephyro 2.0"));
 }
 
 TEST(DialogService, FiltersBecomeQtNameFilters)

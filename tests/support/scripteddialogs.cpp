@@ -40,6 +40,12 @@ QStringList ScriptedDialogs::openFiles(QWidget *, const FileDialogRequest &reque
     return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
 }
 
+QString ScriptedDialogs::openPicture(QWidget *, const FileDialogRequest &request)
+{
+    m_pictureRequests.append(request);
+    return nextFile(request);
+}
+
 QString ScriptedDialogs::saveFile(QWidget *, const FileDialogRequest &request)
 {
     return nextFile(request);

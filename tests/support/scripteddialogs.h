@@ -29,7 +29,9 @@ public:
     void answerDialog(DialogScript script) { m_dialogAnswers.push_back(std::move(script)); }
 
     const QList<Message> &messages() const { return m_messages; }
+    // Every file dialog in order, picture dialogs included.
     const QList<FileDialogRequest> &fileRequests() const { return m_fileRequests; }
+    const QList<FileDialogRequest> &pictureRequests() const { return m_pictureRequests; }
     // The colour each colour dialog opened on.
     const QList<QColor> &colorRequests() const { return m_colorRequests; }
     const QStringList &replaceQuestions() const { return m_replaceQuestions; }
@@ -45,6 +47,8 @@ public:
         QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons) override;
     QString openFile(QWidget *owner, const FileDialogRequest &request) override;
     QStringList openFiles(QWidget *owner, const FileDialogRequest &request) override;
+    // Answered from the file answers, as openFile is.
+    QString openPicture(QWidget *owner, const FileDialogRequest &request) override;
     QString saveFile(QWidget *owner, const FileDialogRequest &request) override;
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;
@@ -64,4 +68,5 @@ private:
     QStringList m_dialogsRun;
     QList<Message> m_messages;
     QList<FileDialogRequest> m_fileRequests;
+    QList<FileDialogRequest> m_pictureRequests;
 };

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "pagemodel.h"
+
+#include <QObject>
+#include <QSize>
+
+class QImage;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+class QToolButton;
+class WizardHost;
+
+// The background picture of step 2 and the page picture of step 3.
+struct PictureControls {
+    QLineEdit *txtBGImage = nullptr;
+    QLabel *imgBGImage = nullptr;
+    QToolButton *btnBGImg = nullptr;
+    QToolButton *btnBGClear = nullptr;
+    QLineEdit *txtImage = nullptr;
+    QLabel *imgImage = nullptr;
+    QToolButton *btnImage = nullptr;
+    QToolButton *btnImgClear = nullptr;
+    QLineEdit *txtImageH = nullptr;
+    QLineEdit *txtImageW = nullptr;
+    QScrollArea *sbImages = nullptr;
+};
+
+// Chooses, previews and clears the page's two pictures. Each field shows the file name
+// while its hint keeps the full path; the page picture also gets its height and width
+// filled in and its preview placed in the scroll box by its size.
+class PictureStep final : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Target { Background, Page };
+
+    PictureStep(const PictureControls &controls, WizardHost &host, QObject *parent = nullptr);
+
+    void btnBGImgClick(Target target);
+    void btnImgClearClick(Target target);
+
+    // A picture read from a project, shown as if chosen; the reader keeps the page's files
+    // and the size fields.
+    void showPicture(Target target, const PictureField &field, const QImage &picture);
+    // Empties both previews.
+    void clearPreviews();
+    // Scrolls the page picture's box home and places the picture in it by its size.
+    void layoutPageImage();
+
+    static constexpr QSize kBackgroundPreview {54, 151};
+    static constexpr QSize kEmptyHolder {50, 50};
+
+private:
+    QLineEdit *field(Target target) const;
+    QLabel *preview(Target target) const;
+    void setPreview(Target target, const QImage &picture);
+    void emptyPageHolder();
+    void fitCanvas();
+
+    PictureControls m_controls;
+    WizardHost &m_host;
+};
