@@ -1,5 +1,6 @@
 #include "../publish/pyftpdserver.h"
 #include "profilestore.h"
+#include "tftpclient.h"
 #include "uploadstep.h"
 #include "wizardfixture.h"
 
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
@@ -246,4 +249,20 @@ TEST_F(UploadTest, WhileUploadingTheStepIsLockedAndClosingAsksToStop)
         EXPECT_TRUE(ui().btnUpload->isEnabled());
         QFile::remove(server.root() + QStringLiteral("/big.bin"));
     }
+}
+
+TEST_F(UploadTest, TheWindowMayGoInTheMiddleOfAnUpload)
+{
+    useProfile(QString());
+    addFiles({file(QStringLiteral("small.bin"), 10), file(QStringLiteral("big.bin"), 2'000'000)});
+    const QPointer<TFtpClient> ftp(&window->upload().ftp());
+    QObject context;
+    QObject::connect(&window->upload(), &UploadStep::progressShown, &context, [&] {
+        if (progress.size() == 3)
+            QTimer::singleShot(0, &context, [&] { window.reset(); });
+    });
+    ui().btnUpload->click();
+    EXPECT_EQ(window, nullptr);
+    // The client outlived the call that waited on it, and goes with the next events.
+    QTRY_VERIFY(ftp.isNull());
 }
