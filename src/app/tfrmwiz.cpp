@@ -18,6 +18,7 @@
 #include "textstep.h"
 #include "tshape.h"
 #include "updown.h"
+#include "uploadstep.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -82,6 +83,10 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
                               m_ui.btnBGClear, m_ui.txtImage, m_ui.imgImage, m_ui.btnImage,
                               m_ui.btnImgClear, m_ui.txtImageH, m_ui.txtImageW, m_ui.sbImages},
             *this, this);
+    m_upload = new UploadStep(UploadControls {m_ui.cbSites, m_ui.btnUploadNew, m_ui.btnUploadEdit,
+                                  m_ui.lsbFiles, m_ui.btnUploadAddFiles, m_ui.btnUploadRemove,
+                                  m_ui.btnUpload, m_ui.lblUpload3, m_ui.lblUpload4},
+        *this, this);
     wireEvents();
     FormCreate(options.arguments);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -148,8 +153,10 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
         m_appDir += QLatin1Char('/');
     RegisterFileType();
     LoadSettings();
-    if (m_otherLanguage)
+    if (m_otherLanguage) {
         LoadFormHints(this, m_languageLibraryPath);
+        m_ui.lblUpload3->setText(m_messages.text(Msg::Disconnected));
+    }
     LoadTemplateList();
 
     m_hintTracker = new HintTracker(this);
@@ -191,8 +198,8 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
 void TfrmWiz::FormDestroy()
 {
     m_pageFiles.clear();
-    // An open FTP connection is ended with QUIT here once uploading exists. The help
-    // opens in the user's browser, which stays open on its own.
+    // The help opens in the user's browser, which stays open on its own.
+    m_upload->FormDestroy();
 }
 
 // Writes the desktop's association of .pwz files with the program (settings store).
@@ -256,9 +263,10 @@ void TfrmWiz::ShowTemplatePreview()
         m_ui.imgStyles->setPixmap(QPixmap::fromImage(*image));
 }
 
-// Lists the server profiles of Remote.ini in cbSites (server profiles).
 void TfrmWiz::LoadProfiles()
-{}
+{
+    m_upload->LoadProfiles();
+}
 
 // Stores the colour dialog's sixteen custom colours (settings store).
 void TfrmWiz::SaveCustomColors()
@@ -396,6 +404,10 @@ MessageAnswer TfrmWiz::askToSaveChanges()
 
 void TfrmWiz::closeEvent(QCloseEvent *event)
 {
+    if (!m_upload->stopForClose()) {
+        event->ignore();
+        return;
+    }
     if (m_modified) {
         m_closePrompted = true;
         if (askToSaveChanges() == MessageAnswer::No)
@@ -434,9 +446,7 @@ void TfrmWiz::ResetWizard()
     m_meta->clear();
     m_ui.lvLinks->clear();
 
-    m_ui.lsbFiles->clear();
-    m_ui.btnUploadRemove->setEnabled(false);
-    m_ui.btnUpload->setEnabled(false);
+    m_upload->clearFiles();
 
     m_ui.cbLinks->setCurrentIndex(0);
     m_ui.cbBullets->setCurrentIndex(0);
@@ -504,10 +514,8 @@ TfrmWiz::SaveOutcome TfrmWiz::saveDocument()
         }
         outcome = SaveProjectFile(chosen) ? SaveOutcome::Written : SaveOutcome::Failed;
     }
-    if (m_ui.optSaveHTML->isChecked()) {
-        m_ui.btnUploadRemove->setEnabled(true);
-        m_ui.btnUpload->setEnabled(true);
-    }
+    if (m_ui.optSaveHTML->isChecked())
+        m_upload->pageSaved();
     // A cancelled page save and a missing template count as done; a failed write never does.
     if (outcome != SaveOutcome::Failed)
         m_modified = false;
@@ -566,9 +574,7 @@ bool TfrmWiz::BuildHTMLPage(const QString &chosenPath)
         return false;
     }
     m_ui.lblSavedURL->setText(file);
-    m_ui.lsbFiles->clear();
-    m_ui.lsbFiles->addItems(m_pageFiles.paths());
-    m_ui.lsbFiles->addItem(file);
+    m_upload->setFiles(QStringList(m_pageFiles.paths()) << file);
     m_documentPath = file;
     QApplication::restoreOverrideCursor();
     return true;
@@ -711,6 +717,8 @@ void TfrmWiz::btnHostingClick()
 
 void TfrmWiz::cmdCloseClick()
 {
+    if (!m_upload->stopForClose())
+        return;
     // Ends the event loop without a close request: quit() would close the window first,
     // and closing asks about unsaved changes. The window is still destroyed in order.
     QCoreApplication::exit(0);

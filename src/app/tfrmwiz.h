@@ -25,6 +25,7 @@ class PictureStep;
 class QToolButton;
 class StepNavigation;
 class TextStep;
+class UploadStep;
 
 // The desktop services the main window works through; tests give scripted ones.
 struct WizardServices {
@@ -57,6 +58,7 @@ public:
     StepNavigation &navigation() { return *m_navigation; }
     LinksStep &links() { return *m_links; }
     TextStep &text() { return *m_text; }
+    UploadStep &upload() { return *m_upload; }
     MessageTable &messages() { return m_messages; }
 
     // What the steps and dialogs use of the main window.
@@ -151,6 +153,7 @@ private:
     BulletStep *m_bullets = nullptr;
     MetaTab *m_meta = nullptr;
     PictureStep *m_pictures = nullptr;
+    UploadStep *m_upload = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
     QString m_appDir;

@@ -24,13 +24,8 @@ protected:
 
     QString file(const QString &name, qint64 size)
     {
-        QByteArray content(size, Qt::Uninitialized);
-        for (qint64 i = 0; i < size; ++i)
-            content[i] = static_cast<char>(i * 7 % 253);
-        const QString path = local.filePath(name);
-        QFile out(path);
-        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(content);
+        const QString path = PyFtpdServer::writeFile(local.filePath(name), size);
+        EXPECT_FALSE(path.isEmpty()) << name.toStdString();
         return path;
     }
 
@@ -48,11 +43,7 @@ protected:
             QString(), outStream, errStream);
     }
 
-    static QByteArray read(const QString &path)
-    {
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
-    }
+    static QByteArray read(const QString &path) { return PyFtpdServer::contents(path); }
 
     PyFtpdServer server {QStringLiteral("user"), QStringLiteral("pass")};
     QTemporaryDir local;

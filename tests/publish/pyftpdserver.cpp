@@ -120,3 +120,20 @@ bool PyFtpdServer::start(const QString &python, const QString &user, const QStri
               .arg(text.open(QIODevice::ReadOnly) ? QString::fromUtf8(text.readAll()) : QString());
     return false;
 }
+
+QString PyFtpdServer::writeFile(const QString &path, qint64 size)
+{
+    QByteArray content(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        content[i] = static_cast<char>(i * 7 % 253);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != size)
+        return QString();
+    return path;
+}
+
+QByteArray PyFtpdServer::contents(const QString &path)
+{
+    QFile in(path);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(missing)");
+}

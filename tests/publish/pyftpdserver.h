@@ -20,6 +20,11 @@ public:
     // The folder it serves as "/".
     QString root() const { return m_dir.filePath(QStringLiteral("root")); }
 
+    // A local file of size bytes in a pattern that shows misplaced or lost blocks.
+    static QString writeFile(const QString &path, qint64 size);
+    // A file's bytes, or "(missing)".
+    static QByteArray contents(const QString &path);
+
 private:
     bool start(const QString &python, const QString &user, const QString &password);
 

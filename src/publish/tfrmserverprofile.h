@@ -1,0 +1,50 @@
+#pragma once
+
+#include "connectinfo.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class WizardHost;
+
+// The server profile dialog: a new profile or one of the server list, saved to Remote.ini
+// on OK. Created for one use. Saving appends a new name to the server list and selects the
+// saved entry there, as the program's choice (the list's activated signal does not fire).
+class TfrmServerProfile final : public QDialog {
+    Q_OBJECT
+
+public:
+    TfrmServerProfile(WizardHost &host, QComboBox *serverList, QWidget *parent = nullptr);
+
+    TfrmServerProfile(const TfrmServerProfile &) = delete;
+    TfrmServerProfile &operator=(const TfrmServerProfile &) = delete;
+
+    // Fills the fields with a saved profile (port as decimal text).
+    void setProfile(const QString &name, const TConnectInfo &info);
+
+private:
+    void setupUi();
+    void FormCreate();
+    void btnOKClick();
+
+    WizardHost &m_host;
+    QComboBox *m_serverList;
+
+    QLabel *lbl0 = nullptr;
+    QLabel *lbl1 = nullptr;
+    QLabel *lbl2 = nullptr;
+    QLabel *lbl3 = nullptr;
+    QLabel *lbl4 = nullptr;
+    QLabel *lbl5 = nullptr;
+    QLineEdit *txtProfileName = nullptr;
+    QLineEdit *txtHostName = nullptr;
+    QLineEdit *txtInitialDir = nullptr;
+    QLineEdit *txtUserName = nullptr;
+    QLineEdit *txtPassword = nullptr;
+    QLineEdit *txtPort = nullptr;
+    QPushButton *btnOK = nullptr;
+    QPushButton *btnCancel = nullptr;
+};

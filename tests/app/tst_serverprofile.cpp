@@ -1,0 +1,130 @@
+#include "profilestore.h"
+#include "uploadstep.h"
+#include "wizardfixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+#include <QToolButton>
+
+// The server list, the profile dialog and the upload list of the Upload step.
+class ServerProfileTest : public WizardTest {
+protected:
+    QString ini() const { return ProfileStore::remoteIniPath(window->applicationDirectory()); }
+    QStringList sites() const
+    {
+        QStringList result;
+        for (int i = 0; i < ui().cbSites->count(); ++i)
+            result << ui().cbSites->itemText(i);
+        return result;
+    }
+    QStringList listed() const
+    {
+        QStringList result;
+        for (int row = 0; row < ui().lsbFiles->count(); ++row)
+            result << ui().lsbFiles->item(row)->text();
+        return result;
+    }
+    static void type(QDialog &d, const char *field, const QString &text)
+    {
+        child<QLineEdit>(d, field)->setText(text);
+    }
+};
+
+TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRight)
+{
+    // A fresh dialog: its caption, focus, hidden password and tab order.
+    dialogs->answerDialog([&](QDialog &d) {
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("Server Profile"));
+        EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->echoMode(), QLineEdit::Password);
+        QWidget *at = child<QLineEdit>(d, "txtProfileName");
+        for (const char *next : {"txtHostName", "txtInitialDir", "txtUserName", "txtPassword",
+                 "txtPort", "btnOK", "btnCancel"}) {
+            // As Tab moves: past the labels, which take no focus.
+            do
+                at = at->nextInFocusChain();
+            while (!(at->focusPolicy() & Qt::TabFocus));
+            EXPECT_EQ(at->objectName(), QLatin1String(next));
+        }
+        type(d, "txtHostName", QStringLiteral("ftp.example.com"));
+        type(d, "txtPassword", QStringLiteral("secret"));
+        type(d, "txtPort", QStringLiteral("2x1"));
+        dialogs->answerMessage(MessageAnswer::Ok);
+        click(d, "btnOK");
+        // Still open; the values before the port are written and the name is listed.
+        ASSERT_TRUE(d.isVisible());
+        EXPECT_EQ(dialogs->messages().constLast().text,
+            QStringLiteral("'2x1' is not a valid integer value"));
+        EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).password,
+            QStringLiteral("secret"));
+        EXPECT_EQ(sites(), QStringList {QStringLiteral("Untitled")});
+        type(d, "txtPort", QStringLiteral("2121"));
+        click(d, "btnOK");
+    });
+    ui().btnUploadNew->click();
+    // The saved entry was selected by the program, not picked: Edit stays off.
+    EXPECT_FALSE(ui().btnUploadEdit->isEnabled());
+    EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).port,
+        QStringLiteral("2121"));
+
+    // Renaming while editing makes a second profile; the first stays as it was. A name that
+    // would break the file is refused and nothing is written.
+    ui().cbSites->setCurrentIndex(0);
+    dialogs->answerDialog([&](QDialog &d) {
+        EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->text(), QStringLiteral("secret"));
+        type(d, "txtProfileName", QStringLiteral("a]b"));
+        dialogs->answerMessage(MessageAnswer::Ok);
+        click(d, "btnOK");
+        ASSERT_TRUE(d.isVisible());
+        EXPECT_EQ(sites(), QStringList {QStringLiteral("Untitled")});
+        type(d, "txtProfileName", QStringLiteral("Work"));
+        type(d, "txtHostName", QStringLiteral("work.example.com"));
+        click(d, "btnOK");
+    });
+    emit ui().cbSites->activated(0);
+    ui().btnUploadEdit->click();
+    EXPECT_EQ(sites(), QStringList({QStringLiteral("Untitled"), QStringLiteral("Work")}));
+    EXPECT_EQ(ui().cbSites->currentIndex(), 1);
+    EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).hostName,
+        QStringLiteral("ftp.example.com"));
+    EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Work")).hostName,
+        QStringLiteral("work.example.com"));
+
+    // Read back at start-up, the first selected.
+    createWindow();
+    EXPECT_EQ(sites(), QStringList({QStringLiteral("Untitled"), QStringLiteral("Work")}));
+    EXPECT_EQ(ui().cbSites->currentIndex(), 0);
+}
+
+TEST_F(ServerProfileTest, TheUploadListAndItsButtons)
+{
+    EXPECT_FALSE(ui().btnUploadEdit->isEnabled());
+    // Picking a server enables Edit for good, and Upload only with files listed.
+    emit ui().cbSites->activated(-1);
+    EXPECT_TRUE(ui().btnUploadEdit->isEnabled());
+    EXPECT_FALSE(ui().btnUpload->isEnabled());
+
+    const QString a = appDir.filePath(QStringLiteral("a")),
+                  b = appDir.filePath(QStringLiteral("b")),
+                  c = appDir.filePath(QStringLiteral("c"));
+    dialogs->answerFile(QStringList({a, b, c}).join(u'\n'));
+    ui().btnUploadAddFiles->click();
+    dialogs->answerFile(a);
+    ui().btnUploadAddFiles->click();
+    EXPECT_EQ(listed(), QStringList({c, b, a, a}));
+    EXPECT_TRUE(ui().btnUploadRemove->isEnabled());
+    EXPECT_TRUE(ui().btnUpload->isEnabled());
+    EXPECT_EQ(
+        window->upload().filesExtent(), ui().lsbFiles->fontMetrics().horizontalAdvance(a) + 2);
+
+    for (int left = 3; left >= 0; --left) {
+        ui().lsbFiles->item(0)->setSelected(true);
+        ui().btnUploadRemove->click();
+        EXPECT_EQ(ui().lsbFiles->count(), left);
+        EXPECT_EQ(ui().btnUpload->isEnabled(), left > 0);
+        EXPECT_EQ(ui().btnUploadRemove->isEnabled(), left > 0);
+    }
+    EXPECT_EQ(window->upload().filesExtent(), 2);
+    EXPECT_TRUE(ui().btnUploadEdit->isEnabled());
+}
