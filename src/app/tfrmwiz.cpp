@@ -143,6 +143,9 @@ void TfrmWiz::wireEvents()
     connect(m_ui.btnOldHelp, &QPushButton::clicked, this, &TfrmWiz::btnHelpClick);
     connect(m_ui.btnSettings, &QToolButton::clicked, this, &TfrmWiz::btnSettingsClick);
     connect(m_ui.btnOldSettings, &QPushButton::clicked, this, &TfrmWiz::btnSettingsClick);
+    // Until the settings dialog exists the Settings buttons are off rather than silent.
+    m_ui.btnSettings->setEnabled(false);
+    m_ui.btnOldSettings->setEnabled(false);
     connect(m_ui.btnHosting, &QToolButton::clicked, this, &TfrmWiz::btnHostingClick);
     connect(m_ui.cmdClose, &QPushButton::clicked, this, &TfrmWiz::cmdCloseClick);
 }
@@ -706,7 +709,7 @@ void TfrmWiz::btnHelpClick()
     OpenBrowser(m_appDir + QStringLiteral("Help/index.html"));
 }
 
-// Opens the settings dialog once it exists; until then the Settings buttons do nothing.
+// Opens the settings dialog once it exists.
 void TfrmWiz::btnSettingsClick()
 {}
 
