@@ -4,6 +4,7 @@
 #include "colorpalette.h"
 #include "desktopshell.h"
 #include "externaltext.h"
+#include "fileassociation.h"
 #include "filecopy.h"
 #include "hinttracker.h"
 #include "linksstep.h"
@@ -13,10 +14,13 @@
 #include "pictureloader.h"
 #include "picturestep.h"
 #include "projectfile.h"
+#include "settingsstore.h"
 #include "stepnavigation.h"
 #include "templategallery.h"
 #include "textstep.h"
+#include "tfrmsettings.h"
 #include "tshape.h"
+#include "uibuilder.h"
 #include "updown.h"
 #include "uploadstep.h"
 
@@ -25,6 +29,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
@@ -143,9 +148,6 @@ void TfrmWiz::wireEvents()
     connect(m_ui.btnOldHelp, &QPushButton::clicked, this, &TfrmWiz::btnHelpClick);
     connect(m_ui.btnSettings, &QToolButton::clicked, this, &TfrmWiz::btnSettingsClick);
     connect(m_ui.btnOldSettings, &QPushButton::clicked, this, &TfrmWiz::btnSettingsClick);
-    // Until the settings dialog exists the Settings buttons are off rather than silent.
-    m_ui.btnSettings->setEnabled(false);
-    m_ui.btnOldSettings->setEnabled(false);
     connect(m_ui.btnHosting, &QToolButton::clicked, this, &TfrmWiz::btnHostingClick);
     connect(m_ui.cmdClose, &QPushButton::clicked, this, &TfrmWiz::cmdCloseClick);
 }
@@ -205,13 +207,41 @@ void TfrmWiz::FormDestroy()
     m_upload->FormDestroy();
 }
 
-// Writes the desktop's association of .pwz files with the program (settings store).
+// Makes the desktop open .pwz files with this program, replacing any other association.
 void TfrmWiz::RegisterFileType()
-{}
+{
+    QByteArray icon;
+    QFile iconFile(ui::iconPath(QStringLiteral("zephyro")));
+    if (iconFile.open(QIODevice::ReadOnly))
+        icon = iconFile.readAll();
+    const FileAssociation::Outcome outcome
+        = FileAssociation::registerFileType(QCoreApplication::applicationFilePath(), icon);
+    // Start-up goes on: the association is a convenience of the desktop.
+    if (!outcome.failed.isEmpty())
+        showError(failedToSetData(outcome.failed));
+}
 
-// Reads layout, custom colours, text-import option, language and word wrap (settings store).
 void TfrmWiz::LoadSettings()
-{}
+{
+    SettingsStore store;
+    const QString settings = QString::fromLatin1(SettingsStore::kSettings);
+    m_navigation->MovePanels(store.readBool(settings, QStringLiteral("WizardStyle"), false));
+
+    const QString colors = QString::fromLatin1(SettingsStore::kCustomColors);
+    for (int slot = 0; slot < 16; ++slot) {
+        const QString name = customColorName(slot);
+        const QString entry = store.readString(colors, name, customColorEntry(slot, 0xFFFFFF));
+        const quint32 bgr = customColorValue(entry).value_or(0xFFFFFF);
+        m_dialogCustomColors[static_cast<size_t>(slot)]
+            = QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+
+    ui::setTag(m_ui.txtText, store.readInteger(settings, QStringLiteral("FormatImports"), 0));
+    m_languageLibraryPath = store.readString(settings, QStringLiteral("LangLibrary"), QString());
+    m_otherLanguage = store.readBool(settings, QStringLiteral("OtherLang"), false)
+        && !m_languageLibraryPath.isEmpty();
+    m_text->setWordWrap(store.readBool(settings, QStringLiteral("WordWrap"), true));
+}
 
 // Applies a language library to a window's texts (language libraries).
 void TfrmWiz::LoadFormHints(QWidget *, const QString &)
@@ -271,9 +301,21 @@ void TfrmWiz::LoadProfiles()
     m_upload->LoadProfiles();
 }
 
-// Stores the colour dialog's sixteen custom colours (settings store).
 void TfrmWiz::SaveCustomColors()
-{}
+{
+    SettingsStore store;
+    const QString colors = QString::fromLatin1(SettingsStore::kCustomColors);
+    for (int slot = 0; slot < 16; ++slot) {
+        const QColor color = m_dialogCustomColors[static_cast<size_t>(slot)];
+        const quint32 bgr
+            = quint32(color.blue()) << 16 | quint32(color.green()) << 8 | quint32(color.red());
+        // Reported once; a full disk must not keep anyone from closing the program.
+        if (!store.writeString(colors, customColorName(slot), customColorEntry(slot, bgr))) {
+            showError(store.error());
+            return;
+        }
+    }
+}
 
 void TfrmWiz::ShowStep(QToolButton *button, QWidget *panel)
 {
@@ -709,9 +751,18 @@ void TfrmWiz::btnHelpClick()
     OpenBrowser(m_appDir + QStringLiteral("Help/index.html"));
 }
 
-// Opens the settings dialog once it exists.
 void TfrmWiz::btnSettingsClick()
-{}
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SettingsDialogContext context {*this, m_languageLibraryPath, m_otherLanguage,
+        [this](bool classic) { m_navigation->MovePanels(classic); },
+        [this](bool insertBreaks) { ui::setTag(m_ui.txtText, insertBreaks ? 1 : 0); },
+        [this](bool wrap) { m_text->setWordWrap(wrap); },
+        [this](const QString &address) { OpenBrowser(address); }};
+    TfrmSettings dialog(context, this);
+    QApplication::restoreOverrideCursor();
+    dialogs().runModal(dialog);
+}
 
 void TfrmWiz::btnHostingClick()
 {

@@ -80,6 +80,9 @@ public:
     PaletteIndex paletteIndex(ColorKind kind) const { return m_paletteIndex[colorSlot(kind)]; }
     QColor customColor(ColorKind kind) const { return m_customColor[colorSlot(kind)]; }
     CustomColors &dialogCustomColors() { return m_dialogCustomColors; }
+    // The language choice that windows created from now on follow.
+    QString languageLibraryPath() const { return m_languageLibraryPath; }
+    bool otherLanguage() const { return m_otherLanguage; }
 
     // The page's answers as the controls hold them.
     PageModel pageModel() const;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTest>
 #include <QToolButton>
 
@@ -29,6 +30,10 @@ void putText(QPlainTextEdit *box, const QString &content, int anchor, int caret)
 void WizardTest::SetUp()
 {
     ASSERT_TRUE(appDir.isValid());
+    // Every test starts as a new user: no settings left by an earlier one.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Marbleton Software"),
+        QStringLiteral("HTML Editor Zephyro"))
+        .clear();
     createWindow();
 }
 

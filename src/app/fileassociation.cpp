@@ -1,0 +1,201 @@
+#include "fileassociation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace FileAssociation {
+namespace {
+
+QString environmentFolder(const char *variable, const QString &fallbackBelowHome)
+{
+    const QString value = qEnvironmentVariable(variable);
+    // The base directory specification ignores relative paths.
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return value;
+    return QDir::homePath() + QLatin1Char('/') + fallbackBelowHome;
+}
+
+// Only when the content differs, so that a start does not touch the desktop's caches.
+enum class Write { Unchanged, Written, Failed };
+
+Write writeIfDifferent(const QString &path, const QByteArray &content)
+{
+    QFile current(path);
+    if (current.open(QIODevice::ReadOnly) && current.size() == content.size()
+        && current.readAll() == content)
+        return Write::Unchanged;
+    current.close();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return Write::Failed;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+        return Write::Failed;
+    return Write::Written;
+}
+
+// Started on their own and not waited for: a cache refresh that hangs must not keep the
+// program from starting.
+void runTool(const QString &name, const QStringList &arguments)
+{
+    const QString program = QStandardPaths::findExecutable(name);
+    if (program.isEmpty())
+        return;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
+}
+
+// Desktop entry values escape backslashes; Exec arguments are quoted when they hold
+// anything the specification reserves.
+QString execArgument(const QString &path)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`%");
+    bool quote = false;
+    for (QChar c : path)
+        quote = quote || reserved.contains(c);
+    QString argument = path;
+    argument.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    if (!quote)
+        return argument;
+    QString quoted;
+    for (QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
+            || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    // The string-value level doubles every backslash again.
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return quoted;
+}
+} // namespace
+
+QString dataHome()
+{
+    return environmentFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+}
+
+QString configHome()
+{
+    return environmentFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+}
+
+QByteArray mimePackage()
+{
+    return QByteArrayLiteral(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <mime-type type=\"application/x-zephyro-project\">\n"
+        "    <comment>Marbleton HTML Zephyro File</comment>\n"
+        "    <icon name=\"marbleton-html-zephyro\"/>\n"
+        "    <glob pattern=\"*.pwz\"/>\n"
+        "  </mime-type>\n"
+        "</mime-info>\n");
+}
+
+QByteArray desktopEntry(const QString &programPath)
+{
+    QString entry = QStringLiteral("[Desktop Entry]\n"
+                                   "Type=Application\n"
+                                   "Name=Marbleton HTML Editor Zephyro 2.0\n"
+                                   "Comment=Marbleton HTML Zephyro File\n");
+    entry += QStringLiteral("Exec=") + execArgument(programPath) + QStringLiteral(" %f\n");
+    entry += QStringLiteral("Icon=") + QLatin1String(kIconName) + QLatin1Char('\n');
+    entry += QStringLiteral("MimeType=") + QLatin1String(kMimeType) + QStringLiteral(";\n");
+    entry += QStringLiteral("Terminal=false\n"
+                            "Categories=Development;WebDevelopment;\n");
+    return entry.toUtf8();
+}
+
+QByteArray mimeAppsList(const QByteArray &existing)
+{
+    const QByteArray key = QByteArray(kMimeType) + '=';
+    const QByteArray line = key + kDesktopFile + ';';
+    QList<QByteArray> lines = existing.split('\n');
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();
+    qsizetype section = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).trimmed() == "[Default Applications]") {
+            section = i;
+            break;
+        }
+    }
+    if (section < 0) {
+        if (!lines.isEmpty() && !lines.constLast().trimmed().isEmpty())
+            lines.append(QByteArray());
+        lines.append("[Default Applications]");
+        lines.append(line);
+    } else {
+        qsizetype end = section + 1;
+        bool replaced = false;
+        for (; end < lines.size() && !lines.at(end).trimmed().startsWith('['); ++end) {
+            if (lines.at(end).trimmed().startsWith(key)) {
+                lines[end] = line;
+                replaced = true;
+            }
+        }
+        if (!replaced)
+            lines.insert(section + 1, line);
+    }
+    return lines.join('\n') + '\n';
+}
+
+Outcome registerFileType(const QString &programPath, const QByteArray &icon)
+{
+    const QString data = dataHome();
+    const QString mimeFile = data + QStringLiteral("/mime/packages/x-zephyro-project.xml");
+    const QString desktopFile = data + QStringLiteral("/applications/") + kDesktopFile;
+    const QString iconFile
+        = data + QStringLiteral("/icons/hicolor/48x48/apps/") + kIconName + QStringLiteral(".png");
+    const QString listFile = configHome() + QStringLiteral("/mimeapps.list");
+
+    QByteArray existingList;
+    QFile list(listFile);
+    // A list larger than this is no hand-kept configuration; it is left alone.
+    constexpr qint64 kListLimit = 1 << 20;
+    if (list.open(QIODevice::ReadOnly) && list.size() <= kListLimit)
+        existingList = list.readAll();
+    const bool listReadable = !list.exists() || list.size() <= kListLimit;
+
+    const std::pair<QString, QByteArray> files[]
+        = {{mimeFile, mimePackage()}, {desktopFile, desktopEntry(programPath)}, {iconFile, icon},
+            {listFile, listReadable ? mimeAppsList(existingList) : QByteArray()}};
+
+    Outcome outcome;
+    bool mimeChanged = false;
+    bool desktopChanged = false;
+    for (const auto &[path, content] : files) {
+        if (content.isEmpty())
+            continue;
+        switch (writeIfDifferent(path, content)) {
+        case Write::Unchanged:
+            break;
+        case Write::Written:
+            outcome.written.append(path);
+            mimeChanged = mimeChanged || path == mimeFile;
+            desktopChanged = desktopChanged || path == desktopFile;
+            break;
+        case Write::Failed:
+            if (outcome.failed.isEmpty())
+                outcome.failed = path;
+            break;
+        }
+    }
+    if (mimeChanged)
+        runTool(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
+    if (desktopChanged)
+        runTool(
+            QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
+    return outcome;
+}
+
+} // namespace FileAssociation
