@@ -3,6 +3,7 @@
 #include "formtranslator.h"
 #include "hinttracker.h"
 #include "languagelibrary.h"
+#include "resourcemodule.h"
 #include "stepnavigation.h"
 #include "tfrmlinks.h"
 #include "tfrmmisc.h"
@@ -84,10 +85,10 @@ protected:
         settings.setValue(QStringLiteral("Settings/LangLibrary"), path);
         settings.setValue(QStringLiteral("Settings/OtherLang"), QStringLiteral("1"));
     }
-    // Starts the main window with a text-table library of these lines.
-    void startWith(const QByteArray &lines)
+    // Starts the main window with a library of these bytes.
+    void startWith(const QByteArray &library)
     {
-        chooseLibrary(writeAppFile(QStringLiteral("LangLibs/Test.lng"), lines));
+        chooseLibrary(writeAppFile(QStringLiteral("LangLibs/Test.lng"), library));
         createWindow();
     }
 
@@ -136,21 +137,27 @@ TEST_F(LanguageTest, ButtonsSplitHintAndCaptionByKind)
         // Only the first bar splits.
         {"btnTB2", 1001, "Schritt 2|Farben|bunt", "Schritt 2", "Farben|bunt"},
     };
-    QByteArray library;
-    for (const Case &c : cases)
-        library += QByteArray::number(c.number) + '=' + c.entry + '\n';
+    QByteArray table;
+    QMap<int, QString> entries;
+    for (const Case &c : cases) {
+        table += QByteArray::number(c.number) + '=' + c.entry + '\n';
+        entries.insert(c.number, QString::fromUtf8(c.entry));
+    }
     std::map<std::string, std::pair<QString, QString>> english;
     for (const Case &c : cases) {
         const auto *button = find<QAbstractButton>(c.name);
         english[c.name] = {button->toolTip(), button->text()};
     }
-    startWith(library);
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.name);
-        const auto *button = find<QAbstractButton>(c.name);
-        const auto &[hint, caption] = english[c.name];
-        EXPECT_EQ(button->toolTip(), *c.hint ? QString::fromUtf8(c.hint) : hint);
-        EXPECT_EQ(button->text(), *c.caption ? QString::fromUtf8(c.caption) : caption);
+    // Both forms of library, the Windows one built here as a resource compiler would.
+    for (const QByteArray &library : {table, buildResourceModule(entries)}) {
+        startWith(library);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.name);
+            const auto *button = find<QAbstractButton>(c.name);
+            const auto &[hint, caption] = english[c.name];
+            EXPECT_EQ(button->toolTip(), *c.hint ? QString::fromUtf8(c.hint) : hint);
+            EXPECT_EQ(button->text(), *c.caption ? QString::fromUtf8(c.caption) : caption);
+        }
     }
 }
 
