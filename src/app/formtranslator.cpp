@@ -22,7 +22,11 @@ constexpr int kFirstLookedUp = 1000;
 void applyTo(QObject *object, const QString &text)
 {
     if (auto *label = qobject_cast<QLabel *>(object)) {
+        // A label sized to its English text is sized to its translation, which is often longer.
+        const bool fitted = !label->wordWrap() && label->size() == label->sizeHint();
         label->setText(text);
+        if (fitted)
+            label->adjustSize();
     } else if (auto *shape = qobject_cast<TShape *>(object)) {
         shape->setToolTip(text);
     } else if (auto *tool = qobject_cast<QToolButton *>(object)) {

@@ -167,6 +167,7 @@ TEST_F(LanguageTest, LongTextsAreCutAndMissingNumbersChangeNothing)
     const QString englishTab = ui().tbStyles->tabText(1);
     startWith("1131=" + QByteArray(300, 'x') + "\n1016=Seite\n");
     EXPECT_EQ(ui().lblMeta1->text(), QString(255, QLatin1Char('x')));
+    EXPECT_EQ(ui().lblMeta1->size(), ui().lblMeta1->sizeHint()) << "sized to the translation";
     EXPECT_EQ(ui().tbStyles->tabText(0), QStringLiteral("Seite"));
     EXPECT_EQ(ui().btnPWZ->text(), englishOpen);
     EXPECT_EQ(ui().tbStyles->tabText(1), englishTab);
