@@ -23,9 +23,8 @@ void applyTo(QObject *object, const QString &text)
 {
     if (auto *label = qobject_cast<QLabel *>(object)) {
         // A label sized to its English text is sized to its translation, which is often longer.
-        const bool fitted = !label->wordWrap() && label->size() == label->sizeHint();
         label->setText(text);
-        if (fitted)
+        if (label->property(ui::kAutoSize).toBool())
             label->adjustSize();
     } else if (auto *shape = qobject_cast<TShape *>(object)) {
         shape->setToolTip(text);
