@@ -1,5 +1,6 @@
 #include "tfrmsettings.h"
 
+#include "hinttracker.h"
 #include "settingsstore.h"
 #include "uibuilder.h"
 #include "wizardhost.h"
@@ -73,11 +74,12 @@ void TfrmSettings::setupUi()
     tabSettings = ui::place(new QTabWidget(this), "tabSettings", QRect(8, 8, 344, 282));
     pnlSettings = new QWidget;
     pnlSettings->setObjectName(QStringLiteral("pnlSettings"));
-    pnlSettings->setToolTip(QStringLiteral("Settings"));
+    // Panel hints, not tool tips: a tool tip would pop up over every control of the tab.
+    HintTracker::setPanelHint(pnlSettings, QStringLiteral("Settings"));
     ui::setTag(pnlSettings, 1200);
     pnlAbout = new QWidget;
     pnlAbout->setObjectName(QStringLiteral("pnlAbout"));
-    pnlAbout->setToolTip(QStringLiteral("About"));
+    HintTracker::setPanelHint(pnlAbout, QStringLiteral("About"));
     ui::setTag(pnlAbout, 1201);
     tabSettings->addTab(pnlSettings, QStringLiteral("Settings"));
     tabSettings->addTab(pnlAbout, QStringLiteral("About"));
@@ -143,8 +145,8 @@ void TfrmSettings::FormCreate()
     m_appDir = m_context.host.applicationDirectory();
     if (m_context.otherLanguage) {
         m_context.host.applyLanguage(this);
-        tabSettings->setTabText(0, pnlSettings->toolTip());
-        tabSettings->setTabText(1, pnlAbout->toolTip());
+        tabSettings->setTabText(0, HintTracker::panelHint(pnlSettings));
+        tabSettings->setTabText(1, HintTracker::panelHint(pnlAbout));
     }
     // Libraries are chosen from the program's own folder, where OK stores them from.
     if (!m_context.languageLibraryPath.isEmpty())

@@ -6,7 +6,9 @@
 #include "externaltext.h"
 #include "fileassociation.h"
 #include "filecopy.h"
+#include "formtranslator.h"
 #include "hinttracker.h"
+#include "languagelibrary.h"
 #include "linksstep.h"
 #include "metatab.h"
 #include "pagebuilder.h"
@@ -158,10 +160,8 @@ void TfrmWiz::FormCreate(const QStringList &arguments)
         m_appDir += QLatin1Char('/');
     RegisterFileType();
     LoadSettings();
-    if (m_otherLanguage) {
+    if (m_otherLanguage)
         LoadFormHints(this, m_languageLibraryPath);
-        m_ui.lblUpload3->setText(m_messages.text(Msg::Disconnected));
-    }
     LoadTemplateList();
 
     m_hintTracker = new HintTracker(this);
@@ -243,9 +243,58 @@ void TfrmWiz::LoadSettings()
     m_text->setWordWrap(store.readBool(settings, QStringLiteral("WordWrap"), true));
 }
 
-// Applies a language library to a window's texts (language libraries).
-void TfrmWiz::LoadFormHints(QWidget *, const QString &)
-{}
+// Applies a language library to a window's texts; the library is read anew by every call.
+void TfrmWiz::LoadFormHints(QWidget *window, const QString &libraryPath)
+{
+    const std::optional<LanguageLibrary::Texts> texts = LanguageLibrary::load(libraryPath);
+    if (!texts) {
+        // Fixed English: a library that cannot be read cannot say so in its own language.
+        dialogs().message(window, MessageKind::Error,
+            QStringLiteral("Could not load language library!"), ButtonSet::Ok);
+        return;
+    }
+    FormTranslator::apply(window, *texts);
+    if (window == this)
+        translateMainWindow(*texts);
+}
+
+// What the walk by kind cannot reach: texts shown by controls other than those carrying
+// the numbers, and the message table.
+void TfrmWiz::translateMainWindow(const LanguageLibrary::Texts &texts)
+{
+    for (const int number : m_messages.numbers()) {
+        const auto found = texts.constFind(number);
+        if (found != texts.constEnd())
+            m_messages.setText(number, *found);
+    }
+
+    m_ui.tbStyles->setTabText(0, HintTracker::panelHint(m_ui.pnlStyles0));
+    m_ui.tbStyles->setTabText(1, HintTracker::panelHint(m_ui.pnlStyles1));
+    m_ui.lblStep->setText(m_ui.btnTB[0]->toolTip());
+
+    // The list headers take their numbers straight from the library.
+    const auto header = [&texts](QTreeWidget *list, std::initializer_list<int> numbers) {
+        int column = 0;
+        for (const int number : numbers) {
+            const auto found = texts.constFind(number);
+            if (found != texts.constEnd())
+                list->headerItem()->setText(column, *found);
+            ++column;
+        }
+    };
+    header(m_ui.lvMeta, {1026, 1027});
+    header(m_ui.lvLinks, {1048, 1049, 1139, 1140, 1141});
+
+    m_ui.btnBulletImport->setToolTip(m_ui.btnTextImport->toolTip());
+    m_ui.btnBulletLinks->setToolTip(m_ui.btnTextLink->toolTip());
+
+    m_ui.lblColor[0]->setText(m_ui.shpBG->toolTip());
+    const QLabel *previews[4] = {m_ui.lblText, m_ui.lblLink, m_ui.lblALink, m_ui.lblVLink};
+    for (int i = 0; i < 4; ++i)
+        m_ui.lblColor[static_cast<std::size_t>(i) + 1]->setText(previews[i]->text());
+
+    m_ui.lblUpload3->setText(m_messages.text(Msg::Disconnected));
+}
 
 void TfrmWiz::applyLanguage(QWidget *window)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogservice.h"
+#include "languagelibrary.h"
 #include "messagetable.h"
 #include "pagecolors.h"
 #include "pagefilelist.h"
@@ -113,6 +114,7 @@ private:
     void RegisterFileType();
     void LoadSettings();
     void LoadFormHints(QWidget *window, const QString &libraryPath);
+    void translateMainWindow(const LanguageLibrary::Texts &texts);
     void LoadTemplateList();
     void ShowTemplatePreview();
     void LoadProfiles();

@@ -33,6 +33,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int tag, Q
         setTag(result, tag);
     result->move(at);
     result->adjustSize();
+    result->setProperty(kAutoSize, true);
     return result;
 }
 
@@ -41,6 +42,7 @@ QLabel *label(
 {
     QLabel *result = label(parent, name, text, tag, geometry.topLeft());
     result->setGeometry(geometry);
+    result->setProperty(kAutoSize, false);
     return result;
 }
 

@@ -26,6 +26,8 @@ template<class Widget> Widget *place(Widget *widget, const char *name, const QRe
     return widget;
 }
 
+// Labels sized to their text carry this property, so that a new text can resize them.
+inline constexpr char kAutoSize[] = "autoSize";
 // A label sized to its text; tag 0 means the label is not translated.
 QLabel *label(QWidget *parent, const char *name, const QString &text, int tag, QPoint at);
 QLabel *label(

@@ -136,6 +136,9 @@ TEST_P(SettingsOk, SwitchesTheLayoutShowsStepOneAndStores)
     }
     window->showStep(5);
     dialogs->answerDialog([&](QDialog &d) {
+        // The tab captions are panel hints, never tool tips over the tab's controls.
+        EXPECT_TRUE(child<QWidget>(d, "pnlSettings")->toolTip().isEmpty());
+        EXPECT_EQ(child<QTabWidget>(d, "tabSettings")->tabText(1), QStringLiteral("About"));
         EXPECT_EQ(child<QCheckBox>(d, "chkOldButton")->isChecked(), c.storedClassic);
         child<QCheckBox>(d, "chkOldButton")->setChecked(c.chooseClassic);
         child<QCheckBox>(d, "chkWrap")->setChecked(false);
