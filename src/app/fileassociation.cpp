@@ -13,7 +13,7 @@ namespace {
 QString environmentFolder(const char *variable, const QString &fallbackBelowHome)
 {
     const QString value = qEnvironmentVariable(variable);
-    // The base directory specification ignores relative paths.
+    // XDG base directories ignore a relative path in these variables.
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
         return value;
     return QDir::homePath() + QLatin1Char('/') + fallbackBelowHome;
@@ -53,7 +53,7 @@ void runTool(const QString &name, const QStringList &arguments)
 }
 
 // Desktop entry values escape backslashes; Exec arguments are quoted when they hold
-// anything the specification reserves.
+// anything the desktop entry format reserves.
 QString execArgument(const QString &path)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`%");
