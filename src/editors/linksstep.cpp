@@ -42,10 +42,7 @@ LinksStep::LinksStep(const LinksControls &controls, WizardHost &host, QObject *p
     connect(m_controls.mnuDelete, &QAction::triggered, this, &LinksStep::btnLinkDelClick);
     // Cancel only closes the menu, which every item does.
 
-    // Every change of a row, its check mark, the focus or the selection.
-    connect(list, &QTreeWidget::itemChanged, this, &LinksStep::lvLinksChange);
-    connect(list, &QTreeWidget::currentItemChanged, this, &LinksStep::lvLinksChange);
-    connect(list, &QTreeWidget::itemSelectionChanged, this, &LinksStep::lvLinksChange);
+    ui::onListChange(list, this, [this] { lvLinksChange(); });
     connect(list, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (selected() != nullptr)
             btnLinkEditClick();

@@ -41,9 +41,7 @@ MetaTab::MetaTab(const MetaControls &controls, WizardHost &host, QObject *parent
     connect(m_controls.cbMeta, &QComboBox::activated, this, &MetaTab::cbMetaChange);
 
     // Every change of a row's text, the focus or the selection, and rows coming and going.
-    connect(list, &QTreeWidget::itemChanged, this, &MetaTab::lvMetaChange);
-    connect(list, &QTreeWidget::currentItemChanged, this, &MetaTab::lvMetaChange);
-    connect(list, &QTreeWidget::itemSelectionChanged, this, &MetaTab::lvMetaChange);
+    ui::onListChange(list, this, [this] { lvMetaChange(); });
     connect(list->model(), &QAbstractItemModel::rowsInserted, this, &MetaTab::lvMetaChange);
     connect(list->model(), &QAbstractItemModel::rowsRemoved, this, &MetaTab::lvMetaChange);
 }

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVariant>
 
 namespace ui {
@@ -18,6 +19,13 @@ void setTag(QObject *object, int tag)
 int tagOf(const QObject *object)
 {
     return object->property("tag").toInt();
+}
+
+void onListChange(QTreeWidget *list, QObject *receiver, const std::function<void()> &changed)
+{
+    QObject::connect(list, &QTreeWidget::itemChanged, receiver, changed);
+    QObject::connect(list, &QTreeWidget::currentItemChanged, receiver, changed);
+    QObject::connect(list, &QTreeWidget::itemSelectionChanged, receiver, changed);
 }
 
 QString iconPath(const QString &name)

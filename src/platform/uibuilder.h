@@ -4,12 +4,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QObject;
 class QPushButton;
 class QToolButton;
+class QTreeWidget;
 class QWidget;
 
 // Small helpers that create a named control at a fixed place, as the window designs give.
@@ -47,5 +50,8 @@ QComboBox *comboBox(QWidget *parent, const char *name, const QStringList &items,
     const QRect &geometry);
 
 QString iconPath(const QString &name);
+
+// A list view's change notification: a row's text or check mark, the focus or the selection.
+void onListChange(QTreeWidget *list, QObject *receiver, const std::function<void()> &changed);
 
 } // namespace ui
