@@ -2,6 +2,7 @@
 
 #include "ftplocalfile.h"
 #include "ftpreplyreader.h"
+#include "transfermode.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -31,12 +32,6 @@ enum class TFtpRequest {
     Port,
     List, // chained: the data connection, then NLST; the listing is read and dropped
 };
-
-// How data connections are made. Passive: the client connects to a port the server offers
-// (EPSV, else PASV), which works from behind NAT and firewalls. Active: the server connects
-// to a port the client listens on (PORT). Auto: passive, and active once for a transfer
-// whose passive connection cannot be made, then for the rest of the session.
-enum class TFtpTransferMode { Auto, Passive, Active };
 
 // One state at a time; every change raises OnStateChange.
 enum class TFtpState {

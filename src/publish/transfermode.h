@@ -5,14 +5,11 @@
 
 #include <optional>
 
-// How the FTP data connection is made.
-enum class TFtpTransferMode {
-    // Passive (EPSV, then PASV); active once when the server refuses both or a passive
-    // connection cannot be made.
-    Auto,
-    Passive, // the client connects to the server (works behind a home router)
-    Active,  // the server connects back to the client (PORT)
-};
+// How FTP data connections are made. Passive: the client connects to a port the server
+// offers (EPSV, else PASV), which works from behind NAT and firewalls. Active: the server
+// connects to a port the client listens on (PORT). Auto: passive, and active once for a
+// transfer whose passive connection cannot be made, then for the rest of the session.
+enum class TFtpTransferMode { Auto, Passive, Active };
 
 namespace TransferModes {
 
