@@ -729,6 +729,7 @@ struct Deletion {
     DeleteFrom from;
     bool later; // deleteLater() rather than delete
     DataEnd dataEnd;
+    bool passive = false;
 };
 
 class DeletedDuringPut : public FtpClient, public ::testing::WithParamInterface<Deletion> {};
@@ -739,6 +740,10 @@ TEST_P(DeletedDuringPut, EndsTheWaitWithFalseWithoutTouchingTheClient)
     server.start();
     auto *client = new TFtpClient;
     configure(*client);
+    if (row.passive) {
+        server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        client->SetTransferMode(TFtpTransferMode::Passive);
+    }
     const QPointer<TFtpClient> alive(client);
     bool removed = false;
     const auto remove = [&removed, &row, client] {
@@ -792,7 +797,10 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
         Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false, DataEnd::Closed},
         Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false, DataEnd::Reset},
         Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true,
-            DataEnd::Reset}),
+            DataEnd::Reset},
+        Deletion {"PassiveDeleteFromProgress", DeleteFrom::Progress, false, DataEnd::Reset, true},
+        Deletion {"PassiveDeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false,
+            DataEnd::Reset, true}),
     [](const ::testing::TestParamInfo<Deletion> &info) { return info.param.name; });
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
