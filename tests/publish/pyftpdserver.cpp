@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -63,6 +64,12 @@ QString pythonWithPyftpdlib()
     return {};
 }
 
+// The one-way server's script lies beside this file; the compiler is given its full path.
+QString oneWayScript()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("oneway_ftpd.py"));
+}
+
 } // namespace
 
 PyFtpdServer::PyFtpdServer(const QString &user, const QString &password, Ways ways)
@@ -108,8 +115,7 @@ bool PyFtpdServer::start(
                 + common);
     else
         m_process.start(python,
-            QStringList {QStringLiteral(ZEPHYRO_PUBLISH_TESTS_DIR "/oneway_ftpd.py"),
-                QStringLiteral("--only"),
+            QStringList {oneWayScript(), QStringLiteral("--only"),
                 ways == Ways::PassiveOnly ? QStringLiteral("passive") : QStringLiteral("active")}
                 + common);
     const QDeadlineTimer deadline(StartMs);
