@@ -200,15 +200,6 @@ void ScriptedFtpServer::offerEpsv(Session &session, const QByteArray &)
     session.reply("229 Entering Extended Passive Mode (|||" + QByteArray::number(port) + "|)\r\n");
 }
 
-void ScriptedFtpServer::offerPasv(Session &session, const QByteArray &)
-{
-    const quint16 port = session.listenPassive();
-    session.reply(QStringLiteral("227 Entering Passive Mode (127,0,0,1,%1,%2)\r\n")
-                      .arg(port / 256)
-                      .arg(port % 256)
-                      .toLatin1());
-}
-
 void ScriptedFtpServer::listNames(Session &session, const QByteArray &)
 {
     session.reply("150 Here comes the listing\r\n");

@@ -13,8 +13,8 @@
 // line with the handler of its verb. Without one of its own a verb gets a plain successful
 // answer, and STOR stores what comes on the data connection, which the server opens to the
 // address of the last PORT (active mode), or accepts on the port its last EPSV or PASV offered
-// (passive mode, with the handlers offerEpsv and offerPasv). It runs on a thread of its own,
-// since the client needs the test thread's event loop; every wait has LoopbackPeer's deadline.
+// (passive mode, with the handler offerEpsv or one of the test's own). It runs on a thread of its
+// own, since the client needs the test thread's event loop; every wait has LoopbackPeer's deadline.
 class ScriptedFtpServer final {
 public:
     class Session {
@@ -96,9 +96,8 @@ public:
     // The default answer to STOR: 150, the data connection, then 226, or 426 (and nothing
     // stored) when the client reset the data connection.
     static void storeFile(Session &session, const QByteArray &name);
-    // Passive mode offered on a port that accepts: RFC 2428's 229 and RFC 959's 227.
+    // Passive mode offered with RFC 2428's 229, on a port that accepts.
     static void offerEpsv(Session &session, const QByteArray &);
-    static void offerPasv(Session &session, const QByteArray &);
     // A few bytes of listing on the data connection, as NLST (RFC 959, section 4.1.3).
     static void listNames(Session &session, const QByteArray &);
 
