@@ -1,11 +1,13 @@
 #include "ftpdataconnection.h"
 
 #include "esocketexception.h"
-#include "socketerrors.h"
+#include "ftptexts.h"
 #include "socketnames.h"
 #include "tasyncsocket.h"
 
 #include <QTimer>
+
+#include <arpa/inet.h>
 
 #include <algorithm>
 
@@ -82,11 +84,25 @@ quint16 FtpDataConnection::listen(const in_addr &peer)
     sockaddr_in listening {};
     int length = sizeof listening;
     if (m_listener->GetSockName(listening, length) != 0)
-        throw ESocketException(QStringLiteral("500 %1 (Winsock error #%2)")
-                                   .arg(SocketErrors::description(m_listener->LastError()))
-                                   .arg(m_listener->LastError()),
-            m_listener->LastError());
+        throw ESocketException(
+            FtpTexts::socketErrorLine(m_listener->LastError()), m_listener->LastError());
     return ntohs(listening.sin_port);
+}
+
+QString FtpDataConnection::portCommand(const in_addr &server, const in_addr &local, quint16 port)
+{
+    // RFC 959, section 4.1.2: PORT h1,h2,h3,h4,p1,p2, the address and the port a byte at a
+    // time, most significant first.
+    if (server.s_addr == htonl(INADDR_LOOPBACK))
+        return QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port / 256).arg(port % 256);
+    const quint32 address = ntohl(local.s_addr);
+    return QStringLiteral("PORT %1,%2,%3,%4,%5,%6")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF)
+        .arg(port / 256)
+        .arg(port % 256);
 }
 
 void FtpDataConnection::sessionAvailable()

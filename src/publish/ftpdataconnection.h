@@ -25,6 +25,9 @@ public:
     // Active mode: listens on a free port of every local address for a connection from peer
     // and returns the port. Throws ESocketException.
     quint16 listen(const in_addr &peer);
+    // The PORT command naming a data port (RFC 959, section 4.1.2): 127.0.0.1 for a server at
+    // 127.0.0.1, else the local address of the control connection.
+    static QString portCommand(const in_addr &server, const in_addr &local, quint16 port);
     // Passive mode: connects to address:port; ends with onConnected or onConnectFailed, the
     // latter with 10060 when limitMs pass first. Throws ESocketException when the system
     // refuses the attempt at once.

@@ -1,24 +1,20 @@
 #include "tcustomftpclient.h"
 
 #include "esocketexception.h"
+#include "ftpclientwindow.h"
 #include "ftpdataconnection.h"
 #include "ftpexception.h"
+#include "ftptexts.h"
 #include "messagepump.h"
 #include "passivereply.h"
 #include "socketerrors.h"
 #include "socketnames.h"
 #include "tasyncsocket.h"
 
-#include <QCoreApplication>
-#include <QEvent>
 #include <QPointer>
 #include <QScopeGuard>
-#include <QStringDecoder>
 
-#include <algorithm>
 #include <arpa/inet.h>
-#include <array>
-#include <span>
 
 namespace {
 
@@ -50,98 +46,12 @@ int failureResult(int code)
     return FtpReplyReader::isReplyCode(code) ? code : LocalFailure;
 }
 
-// The line the component forms for a socket error of its own connections.
-QString socketErrorLine(int error)
-{
-    return QStringLiteral("500 %1 (Winsock error #%2)")
-        .arg(SocketErrors::description(error))
-        .arg(error);
-}
-
-// A socket report ("Error 10048 in function Bind" CR LF "Address already in use") as one line.
-QString oneLine(const QString &report)
-{
-    QString line = report;
-    line.replace(QLatin1String("\r\n"), QLatin1String(": "));
-    return line;
-}
-
-// Reply lines are 8-bit text; UTF-8 where they are valid UTF-8 (RFC 2640), else Latin-1.
-QString replyText(const QByteArray &bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(bytes);
-    return decoder.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
-// RFC 959, section 5.3.2: arguments are strings of characters other than CR and LF; one of
-// them would end the command early and start another.
-void refuseLineBreak(const QString &name, const QString &value)
-{
-    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
-        throw FtpException(QStringLiteral("%1 holds a line break").arg(name));
-}
-
-// Posted to the component's hidden window: request done (WM_USER + 1 in the original design)
-// and start sending file data (WM_USER + 2).
-class FtpClientMessage final : public QEvent {
-public:
-    static constexpr QEvent::Type RequestDone = static_cast<QEvent::Type>(QEvent::User + 1);
-    static constexpr QEvent::Type StartSending = static_cast<QEvent::Type>(QEvent::User + 2);
-
-    FtpClientMessage(
-        QEvent::Type type, quint64 serial, TFtpRequest kind = TFtpRequest::None, quint16 error = 0)
-        : QEvent(type)
-        , m_serial(serial)
-        , m_kind(kind)
-        , m_error(error)
-    {}
-
-    // The request for RequestDone, the transfer for StartSending.
-    quint64 serial() const { return m_serial; }
-    TFtpRequest kind() const { return m_kind; }
-    quint16 error() const { return m_error; }
-
-private:
-    quint64 m_serial;
-    TFtpRequest m_kind;
-    quint16 m_error;
-};
+using FtpTexts::oneLine;
+using FtpTexts::refuseLineBreak;
+using FtpTexts::replyText;
+using FtpTexts::socketErrorLine;
 
 } // namespace
-
-// The component's hidden window: its posted messages are handled here, from the event loop.
-class FtpClientWindow final : public QObject {
-public:
-    explicit FtpClientWindow(TCustomFtpClient *client)
-        : QObject(client)
-        , m_client(client)
-    {}
-
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() != FtpClientMessage::RequestDone
-            && event->type() != FtpClientMessage::StartSending)
-            return QObject::event(event);
-        const auto &message = static_cast<const FtpClientMessage &>(*event);
-        TCustomFtpClient *client = m_client;
-        if (event->type() == FtpClientMessage::RequestDone) {
-            // The program's handler may fail; a blocking wait is told (MessagePump).
-            MessagePump::run([client, &message] {
-                client->raiseRequestDone(message.kind(), message.error(), message.serial());
-            });
-        } else {
-            MessagePump::run([client, &message] {
-                client->guarded([client, &message] { client->startSending(message.serial()); });
-            });
-        }
-        return true;
-    }
-
-private:
-    TCustomFtpClient *m_client;
-};
 
 TCustomFtpClient::TCustomFtpClient(QObject *owner)
     : QObject(owner)
@@ -160,18 +70,19 @@ TCustomFtpClient::TCustomFtpClient(QObject *owner)
     m_control->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
         guarded([this, error] { controlSessionClosed(error); });
     };
+    m_window->onRequestDone = [this](quint64 serial, TFtpRequest kind, quint16 error) {
+        raiseRequestDone(kind, error, serial);
+    };
+    m_window->onStartSending
+        = [this](quint64 transfer) { guarded([this, transfer] { startSending(transfer); }); };
     m_dataLink->guard = [this](const std::function<void()> &handler) { guarded(handler); };
     m_dataLink->onDisplay = [this](const QString &line) { Display(line); };
     m_dataLink->onConnected = [this] {
         m_awaitingReply = false;
         endRequest(0);
     };
-    m_dataLink->onConnectFailed = [this](int error) {
-        passiveFailed(error,
-            QStringLiteral("425 Cannot open data connection: %1 (Winsock error #%2)")
-                .arg(SocketErrors::description(error))
-                .arg(error));
-    };
+    m_dataLink->onConnectFailed
+        = [this](int error) { passiveFailed(error, FtpTexts::dataConnectionLine(error)); };
     m_dataLink->onDataAvailable = [this] { dataAvailable(); };
     m_dataLink->onDataSent = [this](quint16 error) { dataSent(error); };
     m_dataLink->onClosed = [this](quint16 error) { dataSessionClosed(error); };
@@ -342,10 +253,8 @@ void TCustomFtpClient::runStep(Step step)
         startCommand(TFtpRequest::Connect, Command::Feat, QStringLiteral("FEAT"));
         return;
     case PortStep:
-        portStep();
-        return;
     case DataStep:
-        dataStep();
+        dataStep(step == PortStep);
         return;
     case StoreStep:
         storeStep();
@@ -385,7 +294,12 @@ void TCustomFtpClient::startCommand(TFtpRequest kind, Command command, const QSt
     checkCanStart();
     beginRequest(kind);
     m_command = command;
-    m_nextReply = ReplyHandler::Standard;
+    sendAwaited(ReplyHandler::Standard, text);
+}
+
+void TCustomFtpClient::sendAwaited(ReplyHandler handler, const QString &text)
+{
+    m_nextReply = handler;
     m_awaitingReply = true;
     setState(TFtpState::WaitingForReply);
     sendCommand(text);
@@ -438,18 +352,11 @@ void TCustomFtpClient::openStep()
     }
 }
 
-void TCustomFtpClient::portStep()
+void TCustomFtpClient::dataStep(bool activeOnly)
 {
     checkCanStart();
     beginRequest(TFtpRequest::Port);
-    sendPort();
-}
-
-void TCustomFtpClient::dataStep()
-{
-    checkCanStart();
-    beginRequest(TFtpRequest::Port);
-    if (m_transferMode == TFtpTransferMode::Active
+    if (activeOnly || m_transferMode == TFtpTransferMode::Active
         || (m_transferMode == TFtpTransferMode::Auto && m_activeFallback))
         sendPort();
     else
@@ -475,10 +382,7 @@ void TCustomFtpClient::sendPort()
         failRequest(m_control->LastError(), socketErrorLine(m_control->LastError()));
         return;
     }
-    m_nextReply = ReplyHandler::Standard;
-    m_awaitingReply = true;
-    setState(TFtpState::WaitingForReply);
-    sendCommand(PortCommand(m_serverAddress, local.sin_addr, port));
+    sendAwaited(ReplyHandler::Standard, PortCommand(m_serverAddress, local.sin_addr, port));
 }
 
 void TCustomFtpClient::passiveCommand(Command command)
@@ -486,10 +390,8 @@ void TCustomFtpClient::passiveCommand(Command command)
     // RFC 2428, section 3: EPSV first; PASV (RFC 959) for a server that does not know it.
     m_command = command;
     m_dataLink->closeAll();
-    m_nextReply = ReplyHandler::Standard;
-    m_awaitingReply = true;
-    setState(TFtpState::WaitingForReply);
-    sendCommand(command == Command::Epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"));
+    sendAwaited(ReplyHandler::Standard,
+        command == Command::Epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"));
 }
 
 void TCustomFtpClient::passiveReply(const FtpReplyLine &reply)
@@ -568,10 +470,7 @@ void TCustomFtpClient::listStep()
     startTransfer(TFtpRequest::List, Command::List);
     // Nothing is sent: the server's close of the data connection ends the listing.
     m_fileExhausted = true;
-    m_nextReply = ReplyHandler::TransferFirst;
-    m_awaitingReply = true;
-    setState(TFtpState::WaitingForReply);
-    sendCommand(QStringLiteral("NLST"));
+    sendAwaited(ReplyHandler::TransferFirst, QStringLiteral("NLST"));
 }
 
 void TCustomFtpClient::storeStep()
@@ -599,26 +498,7 @@ void TCustomFtpClient::storeStep()
         endRequest(TransferFailed);
         return;
     }
-    m_nextReply = ReplyHandler::TransferFirst;
-    m_awaitingReply = true;
-    setState(TFtpState::WaitingForReply);
-    sendCommand(QStringLiteral("STOR ") + m_hostFileName);
-}
-
-QString TCustomFtpClient::PortCommand(const in_addr &server, const in_addr &local, quint16 port)
-{
-    // RFC 959, section 4.1.2: PORT h1,h2,h3,h4,p1,p2, the address and the port a byte at a
-    // time, most significant first.
-    if (server.s_addr == htonl(INADDR_LOOPBACK))
-        return QStringLiteral("PORT 127,0,0,1,%1,%2").arg(port / 256).arg(port % 256);
-    const quint32 address = ntohl(local.s_addr);
-    return QStringLiteral("PORT %1,%2,%3,%4,%5,%6")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF)
-        .arg(port / 256)
-        .arg(port % 256);
+    sendAwaited(ReplyHandler::TransferFirst, QStringLiteral("STOR ") + m_hostFileName);
 }
 
 // --- Ending requests -----------------------------------------------------------------------
@@ -647,9 +527,7 @@ void TCustomFtpClient::finishRequest(int error)
     setState(TFtpState::Ready);
     m_file.close();
     m_dataLink->closeAll();
-    QCoreApplication::postEvent(m_window,
-        new FtpClientMessage(FtpClientMessage::RequestDone, m_requestSerial, m_request,
-            static_cast<quint16>(error)));
+    m_window->postRequestDone(m_requestSerial, m_request, static_cast<quint16>(error));
     RequestEnded(m_requestSerial, error);
 }
 
@@ -852,52 +730,38 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     case Command::Size:
         sizeReply(reply);
         return;
-    case Command::Feat:
-        // RFC 2389, section 3: a server without FEAT refuses it; it offers no features then.
-        if (reply.code >= 500 && reply.code <= 599) {
-            endRequest(0);
-            return;
-        }
-        break;
     default:
         break;
     }
-    std::span<const int> success;
-    static constexpr std::array userCodes {331, 230};
-    static constexpr std::array passCodes {230};
-    static constexpr std::array featCodes {211};
-    static constexpr std::array directoryCodes {250, 257};
-    static constexpr std::array typeCodes {200};
-    static constexpr std::array portCodes {200, 227};
-    static constexpr std::array quitCodes {221};
+    // RFC 959, section 5.4: the replies that mean success, command by command.
+    bool success = false;
+    const int code = reply.code;
     switch (m_command) {
     case Command::User:
-        success = userCodes;
+        success = code == 331 || code == 230;
         break;
     case Command::Pass:
-        success = passCodes;
+        success = code == 230;
         break;
     case Command::Feat:
-        success = featCodes;
+        success = code == 211 || (code >= 500 && code <= 599); // 5xx: no features
         break;
     case Command::ChangeDir:
     case Command::PrintDir:
-        success = directoryCodes;
+        success = code == 250 || code == 257;
         break;
     case Command::SetType:
-        success = typeCodes;
-        break;
     case Command::Port:
-        success = portCodes;
+        success = code == 200 || (m_command == Command::Port && code == 227);
         break;
     case Command::Quit:
-        success = quitCodes;
+        success = code == 221;
         break;
     default:
         break;
     }
     int result = 0;
-    if (std::find(success.begin(), success.end(), reply.code) == success.end()) {
+    if (!success) {
         result = failureResult(reply.code);
         setErrorIfNone(m_lastResponse);
         // PORT refused as the data connection of a transfer: active mode is not allowed.
@@ -949,16 +813,10 @@ void TCustomFtpClient::transferFirstReply(const FtpReplyLine &reply)
     if (reply.code == 125 || reply.code == 150) {
         m_serverReady = true;
         m_nextReply = ReplyHandler::TransferFinal;
-        QCoreApplication::postEvent(
-            m_window, new FtpClientMessage(FtpClientMessage::StartSending, m_transfer));
+        m_window->postStartSending(m_transfer);
         return;
     }
-    m_awaitingReply = false;
-    setErrorIfNone(m_lastResponse);
-    m_dataLink->closeAll();
-    m_file.close();
-    transferFailed(reply.code);
-    endRequest(failureResult(reply.code));
+    transferFailed(reply.code, failureResult(reply.code));
 }
 
 void TCustomFtpClient::transferFinalReply(const FtpReplyLine &reply)
@@ -967,8 +825,8 @@ void TCustomFtpClient::transferFinalReply(const FtpReplyLine &reply)
     m_statusCode = reply.code;
     if (reply.intermediate)
         return;
-    m_awaitingReply = false;
     if (reply.code == 226 || reply.code == 250) {
+        m_awaitingReply = false;
         m_finalReplyAccepted = true;
         finishTransfer();
         return;
@@ -976,21 +834,22 @@ void TCustomFtpClient::transferFinalReply(const FtpReplyLine &reply)
     // A transfer stopped on this side is the cause; the server's refusal follows from it.
     if (m_transferError != 0)
         setErrorIfNone(m_transferMessage);
+    transferFailed(reply.code, m_transferError != 0 ? m_transferError : failureResult(reply.code));
+}
+
+void TCustomFtpClient::transferFailed(int code, int result)
+{
+    m_awaitingReply = false;
     setErrorIfNone(m_lastResponse);
     m_file.close();
     m_dataLink->closeAll();
-    transferFailed(reply.code);
-    endRequest(m_transferError != 0 ? m_transferError : failureResult(reply.code));
-}
-
-void TCustomFtpClient::transferFailed(int code)
-{
     // RFC 959, section 5.4: 425, no data connection; 421 or 426 before any data flowed
     // mostly mean the same.
     if (code == 425 || ((code == 421 || code == 426) && m_byteCount == 0 && m_transferError == 0))
         m_dataConnectionFailed = true;
     Display(m_command == Command::List ? QStringLiteral("! NLST Failed")
                                        : QStringLiteral("! STOR Failed"));
+    endRequest(result);
 }
 
 void TCustomFtpClient::controlSessionClosed(quint16 error)
@@ -1026,11 +885,6 @@ void TCustomFtpClient::closeControl()
 }
 
 // --- The data connection -------------------------------------------------------------------
-
-TAsyncSocket *TCustomFtpClient::data() const
-{
-    return m_dataLink->socket();
-}
 
 void TCustomFtpClient::dataAvailable()
 {
@@ -1147,16 +1001,12 @@ void TCustomFtpClient::finishTransfer()
     endRequest(result);
 }
 
-bool TCustomFtpClient::waitingForData() const
-{
-    return m_dataLink->isConnecting()
-        || ((m_command == Command::Store || m_command == Command::List) && m_awaitingReply
-            && !m_dataLink->isConnected() && !m_dataClosed);
-}
-
 void TCustomFtpClient::AbortTimedOut()
 {
-    const bool dataMissing = waitingForData();
+    // Still waiting for a data connection, passive or active, is why the request failed.
+    const bool dataMissing = m_dataLink->isConnecting()
+        || ((m_command == Command::Store || m_command == Command::List) && m_awaitingReply
+            && !m_dataLink->isConnected() && !m_dataClosed);
     Abort();
     m_dataConnectionFailed = m_dataConnectionFailed || dataMissing;
     m_errorMessage = QStringLiteral("426 Timeout");

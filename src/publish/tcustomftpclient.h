@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ftpdataconnection.h"
 #include "ftplocalfile.h"
 #include "ftpreplyreader.h"
 #include "transfermode.h"
@@ -11,7 +12,6 @@
 #include <functional>
 #include <netinet/in.h>
 
-class FtpDataConnection;
 class TAsyncSocket;
 class TCustomFtpClient;
 class FtpClientWindow;
@@ -136,7 +136,10 @@ public:
 
     // The PORT command naming a data port (RFC 959, section 4.1.2): 127.0.0.1 for a server at
     // 127.0.0.1, else the local address of the control connection.
-    static QString PortCommand(const in_addr &server, const in_addr &local, quint16 port);
+    static QString PortCommand(const in_addr &server, const in_addr &local, quint16 port)
+    {
+        return FtpDataConnection::portCommand(server, local, port);
+    }
 
     // Closes both connections at once, a data connection with a reset, so that the server
     // takes a file cut short for a failed transfer. A chained request ends with 426 ("426
@@ -173,8 +176,6 @@ protected:
     void Display(const QString &line);
 
 private:
-    friend class FtpClientWindow;
-
     // The commands this client sends, told apart by what they are.
     enum class Command {
         None,
@@ -217,10 +218,12 @@ private:
     void checkCanStart() const;
     void startCommand(TFtpRequest kind, Command command, const QString &text);
     void beginRequest(TFtpRequest kind);
+    // Sends a command whose reply handler judges the next reply.
+    void sendAwaited(ReplyHandler handler, const QString &text);
     void sendCommand(const QString &text);
     void openStep();
-    void portStep();
-    void dataStep();
+    // The data connection's step: PORT only (activeOnly), or as the mode says.
+    void dataStep(bool activeOnly);
     void sendPort();
     void passiveCommand(Command command);
     void startTransfer(TFtpRequest kind, Command command);
@@ -250,15 +253,14 @@ private:
     void sizeReply(const FtpReplyLine &reply);
     void transferFirstReply(const FtpReplyLine &reply);
     void transferFinalReply(const FtpReplyLine &reply);
-    void transferFailed(int code);
+    // The server refused the transfer or ended it failed (reply code), which ends with result.
+    void transferFailed(int code, int result);
 
     // The data connection.
     void dataAvailable();
     void dataSent(quint16 error);
     void dataSessionClosed(quint16 error);
-    TAsyncSocket *data() const;
-    // The request waits for a data connection: the reason it would fail now.
-    bool waitingForData() const;
+    TAsyncSocket *data() const { return m_dataLink->socket(); }
     void startSending(quint64 transfer);
     void stopTransfer(int error, const QString &message);
     void finishTransfer();

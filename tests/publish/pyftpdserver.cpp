@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -63,9 +64,15 @@ QString pythonWithPyftpdlib()
     return {};
 }
 
+// The one-way server's script lies beside this file; the compiler is given its full path.
+QString oneWayScript()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("oneway_ftpd.py"));
+}
+
 } // namespace
 
-PyFtpdServer::PyFtpdServer(const QString &user, const QString &password)
+PyFtpdServer::PyFtpdServer(const QString &user, const QString &password, Ways ways)
 {
     if (!m_dir.isValid() || !QDir(m_dir.path()).mkdir(QStringLiteral("root"))) {
         m_failure = QStringLiteral("no temporary folder for the FTP server");
@@ -77,7 +84,7 @@ PyFtpdServer::PyFtpdServer(const QString &user, const QString &password)
         return;
     }
     for (int attempt = 0; attempt < Attempts; ++attempt) {
-        if (start(python, user, password))
+        if (start(python, user, password, ways))
             return;
     }
 }
@@ -90,7 +97,8 @@ PyFtpdServer::~PyFtpdServer()
     }
 }
 
-bool PyFtpdServer::start(const QString &python, const QString &user, const QString &password)
+bool PyFtpdServer::start(
+    const QString &python, const QString &user, const QString &password, Ways ways)
 {
     m_port = freePort();
     const QString log = m_dir.filePath(QStringLiteral("server.log"));
@@ -98,11 +106,18 @@ bool PyFtpdServer::start(const QString &python, const QString &user, const QStri
     m_process.setStandardErrorFile(log, QIODevice::Append);
     // Killed with the test process, should that die first.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_process.start(python,
-        {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
-            QStringLiteral("-w"), QStringLiteral("-d"), root(), QStringLiteral("-u"), user,
-            QStringLiteral("-P"), password});
+    const QStringList common {QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-d"),
+        root(), QStringLiteral("-u"), user, QStringLiteral("-P"), password};
+    if (ways == Ways::Both)
+        m_process.start(python,
+            QStringList {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                QStringLiteral("127.0.0.1"), QStringLiteral("-w")}
+                + common);
+    else
+        m_process.start(python,
+            QStringList {oneWayScript(), QStringLiteral("--only"),
+                ways == Ways::PassiveOnly ? QStringLiteral("passive") : QStringLiteral("active")}
+                + common);
     const QDeadlineTimer deadline(StartMs);
     while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
         if (accepts(m_port)) {

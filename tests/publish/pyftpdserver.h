@@ -9,7 +9,10 @@
 // It is killed when the object goes, whichever way the test ends, and with the test process.
 class PyFtpdServer final {
 public:
-    PyFtpdServer(const QString &user, const QString &password);
+    // The ways data connections may be made; the one-way servers run oneway_ftpd.py.
+    enum class Ways { Both, PassiveOnly, ActiveOnly };
+
+    PyFtpdServer(const QString &user, const QString &password, Ways ways = Ways::Both);
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer &) = delete;
     PyFtpdServer &operator=(const PyFtpdServer &) = delete;
@@ -26,7 +29,7 @@ public:
     static QByteArray contents(const QString &path);
 
 private:
-    bool start(const QString &python, const QString &user, const QString &password);
+    bool start(const QString &python, const QString &user, const QString &password, Ways ways);
 
     QTemporaryDir m_dir;
     QProcess m_process;

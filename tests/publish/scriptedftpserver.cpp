@@ -68,9 +68,11 @@ ScriptedFtpServer::ScriptedFtpServer(const char *address)
         }
         session.dataAddress = numbers.mid(0, 4).join('.');
         session.dataPort = static_cast<quint16>(numbers[4].toInt() * 256 + numbers[5].toInt());
+        session.closePassive();
         session.reply("200 PORT command successful\r\n");
     });
     on("STOR", &ScriptedFtpServer::storeFile);
+    on("NLST", &ScriptedFtpServer::listNames);
     on("QUIT", [](Session &session, const QByteArray &) {
         session.reply("221 Goodbye\r\n");
         session.end();
@@ -124,6 +126,7 @@ void ScriptedFtpServer::serve()
         else
             (*handler)(session, argument);
     }
+    session.closePassive();
     ::close(session.control);
 }
 
@@ -191,8 +194,63 @@ void ScriptedFtpServer::Session::replyReady(int data, const QByteArray &lines)
     reply(lines);
 }
 
-int ScriptedFtpServer::Session::connectData(const char *source) const
+void ScriptedFtpServer::offerEpsv(Session &session, const QByteArray &)
 {
+    const quint16 port = session.listenPassive();
+    session.reply("229 Entering Extended Passive Mode (|||" + QByteArray::number(port) + "|)\r\n");
+}
+
+void ScriptedFtpServer::listNames(Session &session, const QByteArray &)
+{
+    session.reply("150 Here comes the listing\r\n");
+    const int data = session.connectData();
+    if (data < 0) {
+        session.reply("425 Cannot open data connection\r\n");
+        return;
+    }
+    LoopbackPeer::sendAll(data, "index.html\r\nlogo.png\r\n");
+    ::close(data);
+    session.reply("226 Transfer complete\r\n");
+}
+
+quint16 ScriptedFtpServer::Session::listenPassive(bool full)
+{
+    closePassive();
+    passiveListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in bound = addressOf(m_server.m_address, 0);
+    socklen_t length = sizeof bound;
+    if (passiveListener < 0
+        || ::bind(passiveListener, reinterpret_cast<sockaddr *>(&bound), sizeof bound) != 0
+        || ::getsockname(passiveListener, reinterpret_cast<sockaddr *>(&bound), &length) != 0
+        || ::listen(passiveListener, full ? 0 : 1) != 0)
+        return 0;
+    // Linux queues one connection beyond a backlog of 0; the handshake of any after the
+    // fillers is left unanswered, so that the client's connect neither succeeds nor fails.
+    for (int i = 0; full && i < 3; ++i) {
+        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        ::connect(filler, reinterpret_cast<const sockaddr *>(&bound), sizeof bound);
+        m_fillers << filler;
+    }
+    return ntohs(bound.sin_port);
+}
+
+void ScriptedFtpServer::Session::closePassive()
+{
+    for (const int filler : std::as_const(m_fillers))
+        ::close(filler);
+    m_fillers.clear();
+    if (passiveListener >= 0)
+        ::close(passiveListener);
+    passiveListener = -1;
+}
+
+int ScriptedFtpServer::Session::connectData(const char *source)
+{
+    if (passiveListener >= 0) {
+        const int data = LoopbackPeer::acceptWithin(passiveListener);
+        closePassive();
+        return data;
+    }
     const int data = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const sockaddr_in from
         = addressOf(source != nullptr ? QByteArray(source) : m_server.m_address, 0);

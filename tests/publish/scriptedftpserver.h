@@ -12,8 +12,9 @@
 // An FTP server for one session, scripted by the test: it greets, then answers each command
 // line with the handler of its verb. Without one of its own a verb gets a plain successful
 // answer, and STOR stores what comes on the data connection, which the server opens to the
-// address of the last PORT (active mode). It runs on a thread of its own, since the client
-// needs the test thread's event loop; every wait has LoopbackPeer's deadline.
+// address of the last PORT (active mode), or accepts on the port its last EPSV or PASV offered
+// (passive mode, with the handler offerEpsv or one of the test's own). It runs on a thread of its
+// own, since the client needs the test thread's event loop; every wait has LoopbackPeer's deadline.
 class ScriptedFtpServer final {
 public:
     class Session {
@@ -24,8 +25,12 @@ public:
         // already open, after watching it a moment for bytes the client must not send yet.
         void replyReady(int data, const QByteArray &lines);
         // Opens the data connection from the source address (by default the server's own)
-        // to where PORT pointed; -1 when that fails.
-        int connectData(const char *source = nullptr) const;
+        // to where PORT pointed, or accepts it on the passive port; -1 when that fails.
+        int connectData(const char *source = nullptr);
+        // Listens on the server's address for a passive data connection and returns the
+        // port. Full: the port takes nobody, its queue already filled.
+        quint16 listenPassive(bool full = false);
+        void closePassive();
         // Reads the data connection until the client ends it, then closes it; how it ended
         // is added to dataEnds().
         QByteArray receiveData(int data) const;
@@ -37,6 +42,7 @@ public:
         // From the last PORT command.
         QByteArray dataAddress;
         quint16 dataPort = 0;
+        int passiveListener = -1;
 
     private:
         friend class ScriptedFtpServer;
@@ -45,6 +51,7 @@ public:
         {}
         ScriptedFtpServer &m_server;
         bool m_ended = false;
+        QList<int> m_fillers; // connections that fill a passive port's queue
     };
     using Handler = std::function<void(Session &, const QByteArray &argument)>;
 
@@ -89,6 +96,10 @@ public:
     // The default answer to STOR: 150, the data connection, then 226, or 426 (and nothing
     // stored) when the client reset the data connection.
     static void storeFile(Session &session, const QByteArray &name);
+    // Passive mode offered with RFC 2428's 229, on a port that accepts.
+    static void offerEpsv(Session &session, const QByteArray &);
+    // A few bytes of listing on the data connection, as NLST (RFC 959, section 4.1.3).
+    static void listNames(Session &session, const QByteArray &);
 
 private:
     void serve();

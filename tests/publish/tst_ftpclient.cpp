@@ -463,11 +463,21 @@ TEST_P(PutSize, StoresTheFileAndReportsProgressPerKilobyte)
 INSTANTIATE_TEST_SUITE_P(FtpClient, PutSize, ::testing::Values(0, 1, 1024, 5000, 300000));
 
 // Which of the server's 150 and its data connection comes first is not fixed by FTP.
-class StoreOrder : public FtpClient, public ::testing::WithParamInterface<bool> {};
+struct Order {
+    const char *name;
+    bool dataFirst;
+    bool passive;
+};
+
+class StoreOrder : public FtpClient, public ::testing::WithParamInterface<Order> {};
 
 TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
 {
-    const bool dataFirst = GetParam();
+    const bool dataFirst = GetParam().dataFirst;
+    if (GetParam().passive) {
+        ftp.SetTransferMode(TFtpTransferMode::Passive);
+        server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    }
     server.on("STOR", [dataFirst](Session &session, const QByteArray &name) {
         int data = -1;
         if (dataFirst) {
@@ -490,10 +500,12 @@ TEST_P(StoreOrder, SendsOnlyOnceBothHaveCome)
     EXPECT_FALSE(server.dataBeforeReady());
 }
 
-INSTANTIATE_TEST_SUITE_P(FtpClient, StoreOrder, ::testing::Values(true, false),
-    [](const ::testing::TestParamInfo<bool> &info) {
-        return info.param ? "DataConnectionFirst" : "ReplyFirst";
-    });
+INSTANTIATE_TEST_SUITE_P(FtpClient, StoreOrder,
+    ::testing::Values(Order {"DataConnectionFirst", true, false},
+        Order {"ReplyFirst", false, false},
+        // In passive mode the client connects before STOR: only the 150 may start the file.
+        Order {"PassiveDataConnectionFirst", true, true}, Order {"PassiveReplyFirst", false, true}),
+    [](const ::testing::TestParamInfo<Order> &info) { return info.param.name; });
 
 struct StoreFault {
     const char *name;
@@ -717,6 +729,7 @@ struct Deletion {
     DeleteFrom from;
     bool later; // deleteLater() rather than delete
     DataEnd dataEnd;
+    bool passive = false;
 };
 
 class DeletedDuringPut : public FtpClient, public ::testing::WithParamInterface<Deletion> {};
@@ -727,6 +740,10 @@ TEST_P(DeletedDuringPut, EndsTheWaitWithFalseWithoutTouchingTheClient)
     server.start();
     auto *client = new TFtpClient;
     configure(*client);
+    if (row.passive) {
+        server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        client->SetTransferMode(TFtpTransferMode::Passive);
+    }
     const QPointer<TFtpClient> alive(client);
     bool removed = false;
     const auto remove = [&removed, &row, client] {
@@ -780,7 +797,10 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
         Deletion {"DeleteFromRequestDone", DeleteFrom::RequestDone, false, DataEnd::Closed},
         Deletion {"DeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false, DataEnd::Reset},
         Deletion {"DeleteLaterFromTheProgressOfANestedCall", DeleteFrom::NestedProgress, true,
-            DataEnd::Reset}),
+            DataEnd::Reset},
+        Deletion {"PassiveDeleteFromProgress", DeleteFrom::Progress, false, DataEnd::Reset, true},
+        Deletion {"PassiveDeleteFromAnotherObjectsEvent", DeleteFrom::OtherEvent, false,
+            DataEnd::Reset, true}),
     [](const ::testing::TestParamInfo<Deletion> &info) { return info.param.name; });
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
@@ -832,5 +852,282 @@ TEST(FtpPortCommand, NamesLoopbackForALoopbackServerAndTheLocalAddressOtherwise)
     EXPECT_EQ(TCustomFtpClient::PortCommand(address("10.1.2.3"), address("192.168.1.20"), 1025),
         QStringLiteral("PORT 192,168,1,20,4,1"));
 }
+
+// --- Passive mode, the SIZE check and NLST ---------------------------------------------------
+
+// How the scripted server answers EPSV or PASV.
+enum class Offer { Refuse, Accepting, OtherAddress, NobodyListens, QueueFull };
+
+ScriptedFtpServer::Handler offer(Offer how, bool epsv)
+{
+    return [how, epsv](Session &session, const QByteArray &) {
+        quint16 port = 0;
+        const LoopbackPeer::RefusedPort refused;
+        switch (how) {
+        case Offer::Refuse:
+            session.reply("502 Not here\r\n");
+            return;
+        case Offer::NobodyListens:
+            port = refused.port();
+            break;
+        default:
+            port = session.listenPassive(how == Offer::QueueFull);
+        }
+        // A server behind NAT names its private address; the client must not go there.
+        const QByteArray host = how == Offer::OtherAddress ? "10,1,2,3" : "127,0,0,1";
+        session.reply(epsv ? "229 Extended Passive Mode (|||" + QByteArray::number(port) + "|)\r\n"
+                           : "227 Passive Mode (" + host + "," + QByteArray::number(port / 256)
+                    + "," + QByteArray::number(port % 256) + ")\r\n");
+    };
+}
+
+// The commands that made data connections, in order.
+QList<QByteArray> dataWays(const QList<QByteArray> &commands)
+{
+    QList<QByteArray> ways;
+    for (const QByteArray &command : commands) {
+        const QByteArray verb = command.left(4);
+        if (verb == "EPSV" || verb == "PASV" || verb == "PORT")
+            ways << verb;
+    }
+    return ways;
+}
+
+struct PassiveCase {
+    const char *name;
+    TFtpTransferMode mode;
+    Offer epsv;
+    Offer pasv;
+    int error;              // of both puts
+    QList<QByteArray> ways; // of both puts
+    bool dataConnectionFailed = false;
+};
+
+class TransferModes : public FtpClient, public ::testing::WithParamInterface<PassiveCase> {};
+
+TEST_P(TransferModes, MakeTheDataConnectionTheWayTheModeAndServerAllow)
+{
+    const PassiveCase &row = GetParam();
+    server.on("EPSV", offer(row.epsv, true));
+    server.on("PASV", offer(row.pasv, false));
+    ftp.SetTransferMode(row.mode);
+    ftp.SetPassiveConnectTimeout(500);
+    const QByteArray content = patternBytes(0, 70000);
+    connect();
+    for (const QString name : {QStringLiteral("one.bin"), QStringLiteral("two.bin")}) {
+        EXPECT_EQ(put(file(name, content)), row.error == 0) << ftp.ErrorMessage().toStdString();
+        EXPECT_EQ(ftp.DataConnectionFailed(), row.dataConnectionFailed);
+    }
+    EXPECT_EQ(done,
+        QStringList(
+            {QStringLiteral("Put %1").arg(row.error), QStringLiteral("Put %1").arg(row.error)}));
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.ways);
+    EXPECT_EQ(server.hasStored("two.bin"), row.error == 0);
+    if (row.error == 0) {
+        EXPECT_TRUE(server.stored("one.bin") == content);
+        EXPECT_TRUE(server.stored("two.bin") == content);
+    }
+    // The display shows the commands and their replies.
+    EXPECT_FALSE(display.filter(QStringLiteral("> ") + QLatin1String(row.ways.first())).isEmpty());
+}
+
+const QList<QByteArray> Epsv {"EPSV"};
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, TransferModes,
+    ::testing::Values(PassiveCase {"EpsvAccepted", TFtpTransferMode::Auto, Offer::Accepting,
+                          Offer::Refuse, 0, {"EPSV", "EPSV"}},
+        PassiveCase {"EpsvRefusedThenPasv", TFtpTransferMode::Auto, Offer::Refuse, Offer::Accepting,
+            0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        // Once passive mode failed, the session goes on in active mode.
+        PassiveCase {"BothRefusedThenPort", TFtpTransferMode::Auto, Offer::Refuse, Offer::Refuse, 0,
+            {"EPSV", "PASV", "PORT", "PORT"}},
+        PassiveCase {"PassiveWithBothRefusedFails", TFtpTransferMode::Passive, Offer::Refuse,
+            Offer::Refuse, 502, {"EPSV", "PASV", "EPSV", "PASV"}, true},
+        PassiveCase {"ActiveNeverAsksForPassive", TFtpTransferMode::Active, Offer::Accepting,
+            Offer::Accepting, 0, {"PORT", "PORT"}},
+        PassiveCase {"PasvNamingAnotherAddress", TFtpTransferMode::Passive, Offer::Refuse,
+            Offer::OtherAddress, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PassivePortRefusedThenPort", TFtpTransferMode::Auto, Offer::NobodyListens,
+            Offer::Accepting, 0, {"EPSV", "PORT", "PORT"}},
+        PassiveCase {"PassivePortRefused", TFtpTransferMode::Passive, Offer::NobodyListens,
+            Offer::Accepting, 10061, {"EPSV", "EPSV"}, true},
+        PassiveCase {"PassivePortNeverAcceptsThenPort", TFtpTransferMode::Auto, Offer::QueueFull,
+            Offer::Accepting, 0, {"EPSV", "PORT", "PORT"}},
+        PassiveCase {"PassivePortNeverAccepts", TFtpTransferMode::Passive, Offer::QueueFull,
+            Offer::Accepting, 10060, {"EPSV", "EPSV"}, true}),
+    [](const ::testing::TestParamInfo<PassiveCase> &info) { return info.param.name; });
+
+struct MalformedCase {
+    const char *name;
+    QByteArray verb;
+    QByteArray reply;
+};
+
+class MalformedPassiveReply : public FtpClient,
+                              public ::testing::WithParamInterface<MalformedCase> {};
+
+TEST_P(MalformedPassiveReply, FailsThePutWithItsLine)
+{
+    const MalformedCase &row = GetParam();
+    server.on(row.verb, row.reply + "\r\n");
+    ftp.SetTransferMode(TFtpTransferMode::Passive);
+    connect();
+    EXPECT_FALSE(put(file(QStringLiteral("m.bin"), "m")));
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put 500")});
+    EXPECT_EQ(ftp.ErrorMessage(),
+        QStringLiteral("500 Malformed %1 reply: %2")
+            .arg(QString::fromLatin1(row.verb), QString::fromLatin1(row.reply)));
+    EXPECT_FALSE(ftp.DataConnectionFailed());
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_FALSE(server.commands().contains("STOR m.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, MalformedPassiveReply,
+    ::testing::Values(MalformedCase {"EpsvPortZero", "EPSV", "229 Extended (|||0|)"},
+        MalformedCase {"EpsvOverflow", "EPSV", "229 Extended (|||4294967297|)"},
+        MalformedCase {"EpsvTwoDelimiters", "EPSV", "229 Extended (||6446|)"},
+        MalformedCase {"PasvFiveNumbers", "PASV", "227 Passive (127,0,0,1,4)"},
+        MalformedCase {"PasvOverflow", "PASV", "227 Passive (127,0,0,1,4,4294967297)"},
+        MalformedCase {"PasvNoNumbers", "PASV", "227 Passive Mode"}),
+    [](const ::testing::TestParamInfo<MalformedCase> &info) { return info.param.name; });
+
+struct SizeCase {
+    const char *name;
+    QByteArray feat;
+    QByteArray size; // the SIZE reply; "=" the stored size, "+" one byte more
+    bool binary;
+    int error;
+    const char *errorMessage;
+    bool sizeAsked;
+};
+
+class SizeCheck : public FtpClient, public ::testing::WithParamInterface<SizeCase> {};
+
+TEST_P(SizeCheck, FailsThePutOnlyForAWrongSize)
+{
+    const SizeCase &row = GetParam();
+    server.on("FEAT", row.feat);
+    server.on("SIZE", [this, &row](Session &session, const QByteArray &name) {
+        const qint64 stored = server.stored(name).size();
+        session.reply(row.size == "=" ? "213 " + QByteArray::number(stored) + "\r\n"
+                : row.size == "+"     ? "213 " + QByteArray::number(stored + 1) + "\r\n"
+                                      : row.size + "\r\n");
+    });
+    ftp.SetBinary(row.binary);
+    connect();
+    EXPECT_EQ(put(file(QStringLiteral("s.bin"), patternBytes(0, 3000))), row.error == 0);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(server.commands().contains("SIZE s.bin"), row.sizeAsked);
+}
+
+const QByteArray FeatWithSize = "211-Features:\r\n MDTM\r\n size\r\n UTF8\r\n211 End\r\n";
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, SizeCheck,
+    ::testing::Values(SizeCase {"SizeMatches", FeatWithSize, "=", true, 0, "", true},
+        SizeCase {"SizeWrong", FeatWithSize, "+", true, 550,
+            "550 Size check failed: the server has 3001 bytes, 3000 were sent", true},
+        SizeCase {"SizeUnreadable", FeatWithSize, "213 lots", true, 550,
+            "550 Size check failed: unreadable reply 213 lots", true},
+        SizeCase {"SizeRefused", FeatWithSize, "550 Not in this mode", true, 0, "", true},
+        SizeCase {"FeatWithoutSize", "211-Features:\r\n MDTM\r\n SIZEX\r\n211 End\r\n", "+", true,
+            0, "", false},
+        SizeCase {"FeatRefused", "500 Unknown command\r\n", "+", true, 0, "", false},
+        SizeCase {"AsciiTransfer", FeatWithSize, "+", false, 0, "", false}),
+    [](const ::testing::TestParamInfo<SizeCase> &info) { return info.param.name; });
+
+struct ListCase {
+    const char *name;
+    TFtpTransferMode mode;
+    QByteArray reply; // empty: the listing
+    int error;
+    bool dataConnectionFailed;
+};
+
+class ListRequest : public FtpClient, public ::testing::WithParamInterface<ListCase> {};
+
+TEST_P(ListRequest, EndsWithTheFinalReply)
+{
+    const ListCase &row = GetParam();
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    if (!row.reply.isEmpty())
+        server.on("NLST", row.reply);
+    ftp.SetTransferMode(row.mode);
+    connect();
+    EXPECT_EQ(ftp.List(), row.error == 0);
+    EXPECT_EQ(done, QStringList {QStringLiteral("List %1").arg(row.error)});
+    EXPECT_EQ(ftp.DataConnectionFailed(), row.dataConnectionFailed);
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_TRUE(server.commands().contains("NLST"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ListRequest,
+    ::testing::Values(ListCase {"Passive", TFtpTransferMode::Passive, {}, 0, false},
+        ListCase {"Active", TFtpTransferMode::Active, {}, 0, false},
+        ListCase {"Refused", TFtpTransferMode::Passive, "550 No files\r\n", 550, false},
+        ListCase {"NoDataConnection", TFtpTransferMode::Active,
+            "425 Cannot open data connection\r\n", 425, true},
+        ListCase {"ClosedBeforeData", TFtpTransferMode::Passive,
+            "150 Go\r\n426 Connection closed\r\n", 426, true}),
+    [](const ::testing::TestParamInfo<ListCase> &info) { return info.param.name; });
+
+struct PassiveStop {
+    const char *name;
+    TFtpTransferMode mode;
+    bool timeout; // else an abort from the progress event
+    ScriptedFtpServer::Handler stor;
+    const char *errorMessage;
+    bool dataConnectionFailed;
+};
+
+class StoppedTransfer : public FtpClient, public ::testing::WithParamInterface<PassiveStop> {};
+
+TEST_P(StoppedTransfer, ReportsAsInActiveMode)
+{
+    const PassiveStop &row = GetParam();
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    if (row.stor)
+        server.on("STOR", row.stor);
+    ftp.SetTransferMode(row.mode);
+    if (row.timeout)
+        ftp.SetTimeout(1);
+    else
+        abortAt = 2048;
+    connect();
+    EXPECT_FALSE(put(file(QStringLiteral("stop.bin"), patternBytes(0, 1024 * 1024))));
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    EXPECT_EQ(ftp.DataConnectionFailed(), row.dataConnectionFailed);
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put 426")});
+    EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    if (ftp.IsConnected()) {
+        EXPECT_TRUE(ftp.Quit());
+    }
+    server.join();
+    EXPECT_FALSE(server.hasStored("stop.bin"));
+}
+
+// Answers STOR but never opens or reads the data connection, until the client gives up.
+void stall(Session &session, const QByteArray &)
+{
+    session.reply("150 Go\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedTransfer,
+    ::testing::Values(PassiveStop {"PassiveAbort", TFtpTransferMode::Passive, false, nullptr,
+                          "426 Transfer aborted by application", false},
+        PassiveStop {
+            "PassiveTimeout", TFtpTransferMode::Passive, true, stall, "426 Timeout", false},
+        // In active mode the server that never connects back is the data connection's failure.
+        PassiveStop {"ActiveNeverConnectedBack", TFtpTransferMode::Active, true, stall,
+            "426 Timeout", true}),
+    [](const ::testing::TestParamInfo<PassiveStop> &info) { return info.param.name; });
 
 } // namespace

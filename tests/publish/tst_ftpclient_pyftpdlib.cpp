@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -63,5 +64,63 @@ TEST(FtpClientAgainstPyftpdlib, UploadsSeveralFilesByteForByte)
         EXPECT_TRUE(stored == sent) << name.toStdString();
     }
 }
+
+struct ModeCase {
+    const char *name;
+    PyFtpdServer::Ways ways;
+    TFtpTransferMode mode;
+    bool works;
+};
+
+class FtpModesAgainstPyftpdlib : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(FtpModesAgainstPyftpdlib, UploadWhereTheModeAndServerAllowAndFailCleanlyElsewhere)
+{
+    const ModeCase &row = GetParam();
+    PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"), row.ways);
+    ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    const QString big = PyFtpdServer::writeFile(local.filePath(QStringLiteral("big.bin")), 300007);
+    const QString empty = PyFtpdServer::writeFile(local.filePath(QStringLiteral("empty.bin")), 0);
+    ASSERT_FALSE(big.isEmpty() || empty.isEmpty());
+
+    TFtpClient ftp;
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port()));
+    ftp.SetUserName(QStringLiteral("user"));
+    ftp.SetPassWord(QStringLiteral("pass"));
+    ftp.SetTransferMode(row.mode);
+    ASSERT_TRUE(ftp.Connect());
+    ASSERT_TRUE(ftp.SetType());
+    EXPECT_EQ(ftp.List(), row.works) << ftp.ErrorMessage().toStdString();
+    for (const QString &path : {big, empty}) {
+        ftp.SetLocalFileName(path);
+        ftp.SetHostFileName(QFileInfo(path).fileName());
+        EXPECT_EQ(ftp.Put(), row.works) << ftp.ErrorMessage().toStdString();
+        EXPECT_EQ(ftp.DataConnectionFailed(), !row.works);
+        const QString stored = server.root() + u'/' + QFileInfo(path).fileName();
+        if (row.works) {
+            EXPECT_TRUE(PyFtpdServer::contents(stored) == PyFtpdServer::contents(path));
+        } else {
+            EXPECT_FALSE(QFile::exists(stored));
+        }
+    }
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClientAgainstPyftpdlib, FtpModesAgainstPyftpdlib,
+    ::testing::Values(ModeCase {"Auto", PyFtpdServer::Ways::Both, TFtpTransferMode::Auto, true},
+        ModeCase {"Passive", PyFtpdServer::Ways::Both, TFtpTransferMode::Passive, true},
+        ModeCase {"Active", PyFtpdServer::Ways::Both, TFtpTransferMode::Active, true},
+        ModeCase {"AutoOnAPassiveOnlyServer", PyFtpdServer::Ways::PassiveOnly,
+            TFtpTransferMode::Auto, true},
+        ModeCase {"ActiveOnAPassiveOnlyServer", PyFtpdServer::Ways::PassiveOnly,
+            TFtpTransferMode::Active, false},
+        ModeCase {"AutoOnAnActiveOnlyServer", PyFtpdServer::Ways::ActiveOnly,
+            TFtpTransferMode::Auto, true},
+        ModeCase {"PassiveOnAnActiveOnlyServer", PyFtpdServer::Ways::ActiveOnly,
+            TFtpTransferMode::Passive, false}),
+    [](const ::testing::TestParamInfo<ModeCase> &info) { return info.param.name; });
 
 } // namespace
