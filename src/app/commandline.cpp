@@ -37,9 +37,9 @@ const char kUsage[] = R"(Usage:
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template (see
-        "templates") and writes it as OUTPUT with the
-        extension ".html" (by default beside the project). The page's pictures are
-        copied into the page's folder, replacing files of the same name.
+        "templates") and writes it as OUTPUT with the extension ".html" (by default
+        beside the project). The page's pictures are copied into the page's folder,
+        replacing files of the same name.
         --skip-existing  keeps files of the same name instead of replacing them
         --tick-links     shows every link of the project in the page's link list
                          (links read from a project are not ticked otherwise)
@@ -461,8 +461,11 @@ int runCommandLine(const QStringList &arguments, const QString &applicationDirec
     }
     if (arguments.constFirst() == QLatin1String("upload"))
         return upload(arguments.mid(1), applicationDirectory, out, err);
-    if (arguments.constFirst() == QLatin1String("templates") && arguments.size() == 1)
+    if (arguments.constFirst() == QLatin1String("templates")) {
+        if (arguments.size() > 1)
+            return fail(err, QString::fromLatin1(kUsage));
         return listTemplates(applicationDirectory, out);
+    }
     if (arguments.constFirst() != QLatin1String("build"))
         return fail(err,
             QStringLiteral("Unknown command \"%1\".\n\n").arg(arguments.constFirst())
