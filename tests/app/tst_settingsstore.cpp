@@ -205,6 +205,11 @@ struct InstalledCopy {
     bool icon;
 };
 
+void PrintTo(const InstalledCopy &copy, std::ostream *out)
+{
+    *out << copy.name;
+}
+
 class InstalledAssociation : public Association,
                              public ::testing::WithParamInterface<InstalledCopy> {};
 

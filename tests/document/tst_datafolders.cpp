@@ -26,6 +26,11 @@ struct Layout {
     const char *expected;
 };
 
+void PrintTo(const Layout &layout, std::ostream *out)
+{
+    *out << layout.name;
+}
+
 class DataFolderLookup : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(DataFolderLookup, FindsTheDataBesideTheProgramOrInItsShareFolder)
