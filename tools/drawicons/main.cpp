@@ -13,9 +13,9 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QFile>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
