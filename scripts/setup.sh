@@ -19,8 +19,9 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-s
 case "$mode" in
 run) ;;
 # netbase: /etc/services, for the test that reads a service name the program does not know.
+# desktop-file-utils and appstream validate the installed desktop entry and metadata.
 test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl
-                 netbase) ;;
+                 netbase desktop-file-utils appstream) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2

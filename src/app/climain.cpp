@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "datafolders.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -11,5 +12,5 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     return runCommandLine(app.arguments().mid(1),
-        QCoreApplication::applicationDirPath() + QLatin1Char('/'), out, err);
+        DataFolders::locate(QCoreApplication::applicationDirPath()), out, err);
 }

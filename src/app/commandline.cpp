@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "datafolders.h"
 #include "externaltext.h"
 #include "filecopy.h"
 #include "messagepump.h"
@@ -29,20 +30,28 @@ namespace {
 
 const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
+  zephyro-cli templates
   zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--mode MODE]
                      [--verbose] FILE...
   zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
                      [--mode MODE] [--verbose] FILE...
   zephyro-cli --help
 
-build   Reads a page project, makes its page from the project's template in the
-        Templates folder beside this program and writes it as OUTPUT with the
-        extension ".html" (by default beside the project). The page's pictures are
-        copied into the page's folder, replacing files of the same name.
+build   Reads a page project, makes its page from the project's template (see
+        "templates") and writes it as OUTPUT with the extension ".html" (by default
+        beside the project). The page's pictures are copied into the page's folder,
+        replacing files of the same name.
         --skip-existing  keeps files of the same name instead of replacing them
         --tick-links     shows every link of the project in the page's link list
                          (links read from a project are not ticked otherwise)
         Prints the path of the written page.
+
+templates
+        Lists the templates that "build" and the window offer, each with its file:
+        the shipped ones, and when the program's data folder cannot be written
+        also the user's own in $XDG_DATA_HOME/zephyro/Templates
+        (~/.local/share/zephyro/Templates), which replace shipped ones of the
+        same name.
 
 upload  Sends files to a web server by FTP as the Upload step does: connects to
         HOST (port 21 unless --port is given) as USER, changes to the remote folder
@@ -52,8 +61,8 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
         command line.
         --profile NAME  takes the host, port, user, password and folder from the
                    server profile NAME that the Upload step saved in Remote.ini
-                   (beside this program, or in "Marbleton Software" in the user's
-                   config folder when this program's folder cannot be written);
+                   (in the program's data folder, or in "Marbleton Software" in
+                   the user's config folder when that cannot be written);
                    the other options and ZEPHYRO_PASSWORD override its values
         --mode MODE  how the data connection is made: "auto" (the default: passive,
                    else active once), "passive" (the client connects to the
@@ -84,7 +93,8 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
     const std::optional<QString> text = readExternalTextFile(options.project);
     if (!text)
         return fail(err, cannotOpenFile(options.project));
-    const QString templates = applicationDirectory + QStringLiteral("Templates/");
+    const QStringList templates
+        = DataFolders(applicationDirectory).searchPath(QStringLiteral("Templates"));
     ProjectFile::Opened opened
         = ProjectFile::open(ProjectFile::read(*text), TemplateGallery::names(templates),
             [](const QString &path) { return PictureLoader::load(path).ok(); });
@@ -116,6 +126,15 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
         err << QStringLiteral("Cannot copy %1 to %2").arg(failure.source, failure.target)
             << Qt::endl;
     return failures.isEmpty() ? 0 : 1;
+}
+
+int listTemplates(const QString &applicationDirectory, QTextStream &out)
+{
+    const QStringList folders
+        = DataFolders(applicationDirectory).searchPath(QStringLiteral("Templates"));
+    for (const QString &name : TemplateGallery::names(folders))
+        out << name << '\t' << TemplateGallery::templateFile(folders, name) << Qt::endl;
+    return 0;
 }
 
 struct UploadOptions {
@@ -456,6 +475,11 @@ int runCommandLine(const QStringList &arguments, const QString &applicationDirec
     }
     if (arguments.constFirst() == QLatin1String("upload"))
         return upload(arguments.mid(1), applicationDirectory, out, err);
+    if (arguments.constFirst() == QLatin1String("templates")) {
+        if (arguments.size() > 1)
+            return fail(err, QString::fromLatin1(kUsage));
+        return listTemplates(applicationDirectory, out);
+    }
     if (arguments.constFirst() != QLatin1String("build"))
         return fail(err,
             QStringLiteral("Unknown command \"%1\".\n\n").arg(arguments.constFirst())

@@ -76,7 +76,70 @@ QString execArgument(const QString &path)
     quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     return quoted;
 }
+QByteArray readSmall(const QString &path)
+{
+    // Desktop files and MIME packages are small; anything larger is none of ours.
+    constexpr qint64 kLimit = 1 << 16;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kLimit)
+        return {};
+    return file.read(kLimit);
+}
+
+// The program an Exec line starts: its first word, quoted or not.
+QString execProgram(const QByteArray &entry)
+{
+    for (const QByteArray &line : entry.split('\n')) {
+        if (!line.startsWith("Exec="))
+            continue;
+        QString value = QString::fromUtf8(line.mid(5)).trimmed();
+        if (value.startsWith(QLatin1Char('"'))) {
+            const qsizetype end = value.indexOf(QLatin1Char('"'), 1);
+            return end < 0 ? QString() : value.mid(1, end - 1);
+        }
+        return value.section(QLatin1Char(' '), 0, 0);
+    }
+    return {};
+}
 } // namespace
+
+QStringList dataDirs()
+{
+    QStringList dirs;
+    // Relative entries are ignored, as for the single-folder variables.
+    for (const QString &dir : qEnvironmentVariable("XDG_DATA_DIRS").split(QLatin1Char(':'))) {
+        if (QDir::isAbsolutePath(dir))
+            dirs << dir;
+    }
+    if (dirs.isEmpty())
+        dirs = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    return dirs;
+}
+
+Installed findInstalled()
+{
+    Installed installed;
+    for (const QString &dir : dataDirs()) {
+        if (installed.desktopFile.isEmpty()) {
+            const QString entry = dir + QStringLiteral("/applications/") + kDesktopFile;
+            QString program = execProgram(readSmall(entry));
+            if (!program.isEmpty() && !QDir::isAbsolutePath(program))
+                program = QStandardPaths::findExecutable(program);
+            // An entry left behind by a removed copy opens nothing; the user's own then serves.
+            if (!program.isEmpty() && QFileInfo(program).isExecutable()) {
+                installed.desktopFile = entry;
+                installed.program = program;
+            }
+        }
+        installed.mimeType = installed.mimeType
+            || readSmall(dir + QStringLiteral("/mime/packages/") + kInstalledMimeFile)
+                == mimePackage();
+        installed.icon = installed.icon
+            || QFileInfo::exists(dir + QStringLiteral("/icons/hicolor/48x48/apps/") + kIconName
+                + QStringLiteral(".png"));
+    }
+    return installed;
+}
 
 QString dataHome()
 {
@@ -166,13 +229,26 @@ Outcome registerFileType(const QString &programPath, const QByteArray &icon)
         existingList = list.readAll();
     const bool listReadable = !list.exists() || list.size() <= kListLimit;
 
-    const std::pair<QString, QByteArray> files[]
-        = {{mimeFile, mimePackage()}, {desktopFile, desktopEntry(programPath)}, {iconFile, icon},
-            {listFile, listReadable ? mimeAppsList(existingList) : QByteArray()}};
+    // What an installed copy provides is not written again; an empty content is skipped.
+    const Installed installed = findInstalled();
+    const std::pair<QString, QByteArray> files[] = {
+        {mimeFile, installed.mimeType ? QByteArray() : mimePackage()},
+        {desktopFile, installed.desktopFile.isEmpty() ? desktopEntry(programPath) : QByteArray()},
+        {iconFile, installed.icon ? QByteArray() : icon},
+        {listFile, listReadable ? mimeAppsList(existingList) : QByteArray()}};
 
     Outcome outcome;
-    bool mimeChanged = false;
     bool desktopChanged = false;
+    // The user's entry would shadow the installed one, and may open a build folder's copy.
+    if (!installed.desktopFile.isEmpty() && QFileInfo::exists(desktopFile)) {
+        if (QFile::remove(desktopFile)) {
+            outcome.removed.append(desktopFile);
+            desktopChanged = true;
+        } else {
+            outcome.failed = desktopFile;
+        }
+    }
+    bool mimeChanged = false;
     for (const auto &[path, content] : files) {
         if (content.isEmpty())
             continue;

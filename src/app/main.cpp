@@ -1,3 +1,4 @@
+#include "datafolders.h"
 #include "qtdesktopshell.h"
 #include "qtdialogservice.h"
 #include "tfrmwiz.h"
@@ -13,13 +14,14 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Marbleton Software"));
     QCoreApplication::setApplicationName(QStringLiteral("HTML Editor Zephyro"));
     QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("zephyro"));
+    // The installed desktop entry, so the desktop groups the window under it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("marbleton-html-zephyro"));
     QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
 
     WizardServices services {
         std::make_unique<QtDialogService>(), std::make_unique<QtDesktopShell>()};
     const StartupOptions options {
-        QCoreApplication::applicationDirPath() + QLatin1Char('/'), app.arguments().mid(1)};
+        DataFolders::locate(QCoreApplication::applicationDirPath()), app.arguments().mid(1)};
     TfrmWiz window(std::move(services), options);
 
     QIcon icon;

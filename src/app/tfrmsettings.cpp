@@ -142,15 +142,15 @@ void TfrmSettings::setupUi()
 void TfrmSettings::FormCreate()
 {
     ReadSettings();
-    m_appDir = m_context.host.applicationDirectory();
     if (m_context.otherLanguage) {
         m_context.host.applyLanguage(this);
         tabSettings->setTabText(0, HintTracker::panelHint(pnlSettings));
         tabSettings->setTabText(1, HintTracker::panelHint(pnlAbout));
     }
-    // Libraries are chosen from the program's own folder, where OK stores them from.
+    // Libraries are chosen from the shipped folder and the user's own, where OK stores
+    // them from.
     if (!m_context.languageLibraryPath.isEmpty())
-        ListLanguageLibraries(m_appDir + QStringLiteral("LangLibs/"));
+        ListLanguageLibraries(m_context.host.dataFolders().searchPath(QStringLiteral("LangLibs")));
     lblAbout1->setText(kDescription);
     if (optOther->isChecked() && !m_context.languageLibraryPath.isEmpty())
         selectCurrentLibrary();
@@ -173,16 +173,11 @@ void TfrmSettings::ReadSettings()
         m_context.host.applicationDirectory() + QStringLiteral("LangLibs/"));
 }
 
-void TfrmSettings::ListLanguageLibraries(const QString &directory)
+void TfrmSettings::ListLanguageLibraries(const QStringList &folders)
 {
-    if (directory.isEmpty())
-        return;
-    QStringList names = QDir(directory).entryList({QStringLiteral("*.lng")},
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-    cbLang->addItems(names);
+    // The user's library of a shipped one's name replaces it.
+    for (const DataFolders::Entry &entry : DataFolders::merged(folders, QStringLiteral(".lng")))
+        cbLang->addItem(fileNamePart(entry.path), entry.path);
 }
 
 void TfrmSettings::selectCurrentLibrary()
@@ -222,8 +217,7 @@ bool TfrmSettings::WriteSettings()
     if (!optOther->isChecked() || cbLang->currentIndex() < 0) {
         m_context.otherLanguage = false;
     } else {
-        m_context.languageLibraryPath
-            = m_appDir + QStringLiteral("LangLibs/") + cbLang->currentText();
+        m_context.languageLibraryPath = cbLang->currentData().toString();
         if (!store.writeString(
                 kSection, QStringLiteral("LangLibrary"), m_context.languageLibraryPath))
             return failed();

@@ -40,7 +40,7 @@ public:
     TfrmSettings(const TfrmSettings &) = delete;
     TfrmSettings &operator=(const TfrmSettings &) = delete;
 
-    void ListLanguageLibraries(const QString &directory);
+    void ListLanguageLibraries(const QStringList &folders);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -57,7 +57,6 @@ private:
     void setLinkColor(const QColor &color);
 
     SettingsDialogContext m_context;
-    QString m_appDir;
 
     QTabWidget *tabSettings = nullptr;
     QWidget *pnlSettings = nullptr;

@@ -38,6 +38,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -55,6 +56,9 @@ std::optional<QImage> loadPicture(const QString &path)
         return std::nullopt;
     return std::move(loaded.image);
 }
+// Where the data came from, for a user wondering why a template does not show:
+// QT_LOGGING_RULES="zephyro.data.info=true" zephyro
+Q_LOGGING_CATEGORY(lcData, "zephyro.data", QtWarningMsg)
 } // namespace
 
 TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget *parent)
@@ -62,7 +66,7 @@ TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget
         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_services(std::move(services))
-    , m_appDir(options.applicationDirectory)
+    , m_folders(options.applicationDirectory)
 {
     setObjectName(QStringLiteral("frmWiz"));
     m_dialogCustomColors.fill(QColor(Qt::white));
@@ -156,8 +160,6 @@ void TfrmWiz::wireEvents()
 
 void TfrmWiz::FormCreate(const QStringList &arguments)
 {
-    if (!m_appDir.endsWith(QLatin1Char('/')))
-        m_appDir += QLatin1Char('/');
     RegisterFileType();
     LoadSettings();
     if (m_otherLanguage)
@@ -322,20 +324,23 @@ void TfrmWiz::releasePageFile(const QString &path)
         m_pageFiles.remove(path);
 }
 
-QString TfrmWiz::templateFolder() const
+QStringList TfrmWiz::templateFolders() const
 {
-    return m_appDir + QStringLiteral("Templates/");
+    return m_folders.searchPath(QStringLiteral("Templates"));
 }
 
 void TfrmWiz::LoadTemplateList()
 {
-    m_ui.cbStyles->addItems(TemplateGallery::names(templateFolder()));
+    const QStringList folders = templateFolders();
+    m_ui.cbStyles->addItems(TemplateGallery::names(folders));
+    qCInfo(lcData).noquote() << m_ui.cbStyles->count() << "templates from"
+                             << folders.join(QStringLiteral(", "));
 }
 
 void TfrmWiz::ShowTemplatePreview()
 {
     const QString picture
-        = TemplateGallery::pictureFile(templateFolder(), m_ui.cbStyles->currentText());
+        = TemplateGallery::pictureFile(templateFolders(), m_ui.cbStyles->currentText());
     if (picture.isEmpty()) {
         m_ui.imgStyles->clear();
         return;
@@ -599,7 +604,7 @@ TfrmWiz::SaveOutcome TfrmWiz::saveDocument()
         FileDialogRequest request;
         request.filter = QStringLiteral("Marbleton HTML Editor Zephyro Files|*.pwz");
         request.defaultSuffix = QStringLiteral("pwz");
-        request.directory = m_appDir + QStringLiteral("ZephyroFiles");
+        request.directory = m_folders.startFolder(QStringLiteral("ZephyroFiles"));
         const QString chosen = dialogs().saveFile(this, request);
         if (chosen.isEmpty()) {
             m_modified = true;
@@ -621,7 +626,7 @@ TfrmWiz::SaveOutcome TfrmWiz::saveAsPage()
     FileDialogRequest request;
     request.filter = QStringLiteral("Web Files|*.htm;*.html;*.txt|All Files|*.*");
     request.defaultSuffix = QStringLiteral("htm");
-    request.directory = m_appDir + QStringLiteral("WebFiles");
+    request.directory = m_folders.startFolder(QStringLiteral("WebFiles"));
     const QString chosen = dialogs().saveFile(this, request);
     if (chosen.isEmpty())
         return SaveOutcome::Cancelled;
@@ -652,7 +657,7 @@ bool TfrmWiz::BuildHTMLPage(const QString &chosenPath)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const PageBuilder::Stamp stamp = PageBuilder::now();
     const QString templatePath
-        = TemplateGallery::templateFile(templateFolder(), m_ui.cbStyles->currentText());
+        = TemplateGallery::templateFile(templateFolders(), m_ui.cbStyles->currentText());
     const std::optional<QString> templateText
         = templatePath.isEmpty() ? std::nullopt : readExternalTextFile(templatePath);
     if (!templateText) {
@@ -721,7 +726,7 @@ void TfrmWiz::btnPWZClick()
     }
     FileDialogRequest request;
     request.filter = QStringLiteral("Marbleton Zephyro Files|*.pwz");
-    request.directory = m_appDir + QStringLiteral("ZephyroFiles");
+    request.directory = m_folders.startFolder(QStringLiteral("ZephyroFiles"));
     const QString chosen = dialogs().openFile(this, request);
     if (!chosen.isEmpty())
         LoadProjectFile(chosen);
@@ -797,7 +802,7 @@ void TfrmWiz::LoadProjectFile(const QString &path)
 
 void TfrmWiz::btnHelpClick()
 {
-    OpenBrowser(m_appDir + QStringLiteral("Help/index.html"));
+    OpenBrowser(m_folders.data() + QStringLiteral("Help/index.html"));
 }
 
 void TfrmWiz::btnSettingsClick()

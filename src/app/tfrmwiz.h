@@ -35,7 +35,7 @@ struct WizardServices {
 };
 
 struct StartupOptions {
-    // Directory of the program file, ending in "/": the base of every data path.
+    // The data folder (DataFolders::locate): the base of every shipped data path.
     QString applicationDirectory;
     // The program's arguments after its own name; the first names a project to open.
     QStringList arguments;
@@ -69,7 +69,8 @@ public:
     QString messageText(int number) const override { return m_messages.text(number); }
     PageFileList &pageFiles() override { return m_pageFiles; }
     void releasePageFile(const QString &path) override;
-    QString applicationDirectory() const override { return m_appDir; }
+    QString applicationDirectory() const override { return m_folders.data(); }
+    const DataFolders &dataFolders() const override { return m_folders; }
     void markModified() override { m_modified = true; }
     void applyLanguage(QWidget *window) override;
     void showStep(int step) override;
@@ -142,7 +143,7 @@ private:
     void btnColor1Click(int index);
     void btnColor0Click();
     void ApplySwatch(int index);
-    QString templateFolder() const;
+    QStringList templateFolders() const;
     void refreshSummary();
     void resetPaletteState();
 
@@ -161,7 +162,7 @@ private:
     UploadStep *m_upload = nullptr;
     HintTracker *m_hintTracker = nullptr;
 
-    QString m_appDir;
+    DataFolders m_folders;
     QString m_languageLibraryPath;
     bool m_otherLanguage = false;
     bool m_modified = false;

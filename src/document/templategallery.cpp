@@ -1,26 +1,21 @@
 #include "templategallery.h"
 
+#include "datafolders.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
-
-#include <algorithm>
 
 namespace {
 
 const QString kTemplateSuffix = QStringLiteral(".html");
 const QString kPictureSuffix = QStringLiteral(".bmp");
 
-QFileInfoList filesOf(const QString &folder)
-{
-    // Hidden and system entries count too.
-    return QDir(folder).entryInfoList(
-        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-
 QString findNoCase(const QString &folder, const QString &fileName)
 {
-    for (const QFileInfo &entry : filesOf(folder)) {
+    // Hidden and system entries count too.
+    const QFileInfoList files = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : files) {
         if (entry.fileName().compare(fileName, Qt::CaseInsensitive) == 0)
             return entry.filePath();
     }
@@ -31,37 +26,48 @@ QString findNoCase(const QString &folder, const QString &fileName)
 
 namespace TemplateGallery {
 
-QStringList names(const QString &folder)
+QStringList names(const QStringList &folders)
 {
-    QStringList result;
     // Names are matched without regard to case, so "Simple" and "simple" are one template:
     // the first listed, which is also the file templateFile finds.
-    QSet<QString> seen;
-    for (const QFileInfo &entry : filesOf(folder)) {
-        const QString fileName = entry.fileName();
-        if (fileName.size() <= kTemplateSuffix.size()
-            || !fileName.endsWith(kTemplateSuffix, Qt::CaseInsensitive))
-            continue;
-        const QString name = fileName.chopped(kTemplateSuffix.size());
-        const QString key = name.toCaseFolded();
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        result << name;
-    }
-    std::stable_sort(result.begin(), result.end(),
-        [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    QStringList result;
+    for (const DataFolders::Entry &entry : DataFolders::merged(folders, kTemplateSuffix))
+        result << entry.name;
     return result;
+}
+
+QStringList names(const QString &folder)
+{
+    return names(QStringList {folder});
+}
+
+QString templateFile(const QStringList &folders, const QString &name)
+{
+    for (const QString &folder : folders) {
+        const QString file = findNoCase(folder, name + kTemplateSuffix);
+        if (!file.isEmpty())
+            return file;
+    }
+    return {};
 }
 
 QString templateFile(const QString &folder, const QString &name)
 {
-    return findNoCase(folder, name + kTemplateSuffix);
+    return templateFile(QStringList {folder}, name);
+}
+
+QString pictureFile(const QStringList &folders, const QString &name)
+{
+    // A user's template without a picture shows none rather than the shipped one's.
+    const QString file = templateFile(folders, name);
+    if (file.isEmpty())
+        return findNoCase(folders.value(0), name + kPictureSuffix);
+    return findNoCase(QFileInfo(file).absolutePath(), name + kPictureSuffix);
 }
 
 QString pictureFile(const QString &folder, const QString &name)
 {
-    return findNoCase(folder, name + kPictureSuffix);
+    return pictureFile(QStringList {folder}, name);
 }
 
 } // namespace TemplateGallery

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "datafolders.h"
 #include "dialogservice.h"
 
 #include <QColor>
@@ -23,8 +24,11 @@ public:
     // Takes a picture out of the page's files unless a link, the background or the page
     // image still uses it.
     virtual void releasePageFile(const QString &path) = 0;
-    // Ends in "/".
+    // The data folder (see DataFolders::locate), ending in "/": shipped files are read
+    // from it.
     virtual QString applicationDirectory() const = 0;
+    // The data folder with the user's own folders beside it.
+    virtual const DataFolders &dataFolders() const = 0;
     virtual void markModified() = 0;
     // Translates a window that was just created, when another language is chosen.
     virtual void applyLanguage(QWidget *window) = 0;

@@ -90,3 +90,15 @@ TEST_F(CommandLineTest, FailuresEndWithTheProgramsMessage)
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("zephyro-cli build PROJECT.pwz")));
 }
+
+TEST_F(CommandLineTest, ListsTheTemplatesWithTheirFiles)
+{
+    write(QStringLiteral("app/Templates/Zig.html"), "<HTML>\n");
+    EXPECT_EQ(run({QStringLiteral("templates")}), 0);
+    EXPECT_EQ(out,
+        QStringLiteral("Plain\t%1\nZig\t%2\n")
+            .arg(dir.filePath(QStringLiteral("app/Templates/Plain.HTML")),
+                dir.filePath(QStringLiteral("app/Templates/Zig.html"))));
+    EXPECT_EQ(run({QStringLiteral("templates"), QStringLiteral("extra")}), 1);
+    EXPECT_TRUE(out.isEmpty());
+}

@@ -1,3 +1,4 @@
+#include "datafolders.h"
 #include "fileassociation.h"
 #include "fulldisk.h"
 #include "stepnavigation.h"
@@ -9,12 +10,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -300,4 +304,46 @@ TEST_F(WizardTest, AnAssociationThatCannotBeWrittenIsShownAndStartUpGoesOn)
         QStringLiteral("Failed to set data for '%1/marbleton-html-zephyro.desktop'").arg(folder));
     EXPECT_EQ(visiblePanel(), 0);
     EXPECT_EQ(title(), QStringLiteral("Marbleton HTML Editor Zephyro 2.0 - Start"));
+}
+
+// As an installed copy's data folder, one the program cannot write (here: missing) sends
+// the user to their own folders.
+TEST_F(WizardTest, AReadOnlyDataFolderUsesTheUsersOwnFolders)
+{
+    const QString templates = DataFolders::userDataFolder(QStringLiteral("Templates"));
+    const QString libraries = DataFolders::userDataFolder(QStringLiteral("LangLibs"));
+    const auto cleanUp = qScopeGuard([&] {
+        QDir(templates).removeRecursively();
+        QDir(libraries).removeRecursively();
+    });
+    for (const QString &file :
+        {templates + QStringLiteral("/Mine.html"), libraries + QStringLiteral("/Mine.lng")}) {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::WriteOnly));
+        written.write("1000=Start\n");
+    }
+    dataFolder = appDir.filePath(QStringLiteral("missing/"));
+    createWindow();
+    ASSERT_EQ(ui().cbStyles->count(), 1);
+    EXPECT_EQ(ui().cbStyles->itemText(0), QStringLiteral("Mine"));
+
+    dialogs->answerDialog([&](QDialog &d) {
+        QComboBox *cbLang = child<QComboBox>(d, "cbLang");
+        ASSERT_EQ(cbLang->count(), 1);
+        child<QRadioButton>(d, "optOther")->setChecked(true);
+        cbLang->setCurrentIndex(0);
+        click(d, "btnOK");
+    });
+    QTest::mouseClick(ui().btnSettings, Qt::LeftButton);
+    EXPECT_EQ(stored("LangLibrary"), libraries + QStringLiteral("/Mine.lng"));
+
+    dialogs->answerFile(QString());
+    ui().optSavePWZ->setChecked(true);
+    QTest::mouseClick(ui().btnSave, Qt::LeftButton);
+    ASSERT_EQ(dialogs->fileRequests().size(), 1);
+    const QString projects = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QStringLiteral("/ZephyroFiles");
+    EXPECT_EQ(dialogs->fileRequests().at(0).directory, projects);
+    EXPECT_TRUE(QDir(projects).exists());
 }

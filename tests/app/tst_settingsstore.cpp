@@ -1,10 +1,12 @@
 #include "fileassociation.h"
 #include "settingsstore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -100,13 +102,27 @@ TEST(CustomColorEntryText, WithoutAColourGivesNone)
         EXPECT_FALSE(customColorValue(QString::fromLatin1(entry))) << entry;
 }
 
-// The association's files under the test's XDG folders.
+// The association's files under the test's XDG folders; the system's data folders are a
+// temporary one, empty unless a test installs a copy there.
 class Association : public ::testing::Test {
 protected:
     void SetUp() override
     {
         QDir(FileAssociation::dataHome()).removeRecursively();
         QFile::remove(listFile());
+        ASSERT_TRUE(system.isValid());
+        savedDataDirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", system.path().toLocal8Bit());
+    }
+    void TearDown() override { qputenv("XDG_DATA_DIRS", savedDataDirs); }
+    // Puts a file of an installed copy in the system's data folder.
+    void install(const QString &relativePath, const QByteArray &content)
+    {
+        const QString path = system.filePath(relativePath);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
     }
     static QString listFile()
     {
@@ -124,6 +140,8 @@ protected:
     }
     const QString program = QStringLiteral("/opt/zephyro/zephyro");
     const QByteArray icon = QByteArrayLiteral("\x89PNG icon");
+    QTemporaryDir system;
+    QByteArray savedDataDirs;
 };
 
 TEST_F(Association, IsWrittenOnceAndRewrittenWhenChanged)
@@ -171,5 +189,77 @@ TEST_F(Association, QuotesAProgramPathWithBlanks)
     EXPECT_TRUE(FileAssociation::desktopEntry(QStringLiteral("/home/a b/zephyro"))
                     .contains("Exec=\"/home/a b/zephyro\" %f\n"));
 }
+
+TEST_F(Association, TheInstalledMimeTypeIsTheOneTheProgramWrites)
+{
+    QFile installed(QStringLiteral(ZEPHYRO_SOURCE_DIR "/packaging/")
+        + QLatin1String(FileAssociation::kInstalledMimeFile));
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(installed.readAll(), FileAssociation::mimePackage());
+}
+
+struct InstalledCopy {
+    const char *name;
+    bool programExists; // the installed entry opens a program that is there
+    bool mimeType;
+    bool icon;
+};
+
+void PrintTo(const InstalledCopy &copy, std::ostream *out)
+{
+    *out << copy.name;
+}
+
+class InstalledAssociation : public Association,
+                             public ::testing::WithParamInterface<InstalledCopy> {};
+
+TEST_P(InstalledAssociation, TheUsersFilesOnlyAddWhatTheInstalledCopyLacks)
+{
+    const InstalledCopy &copy = GetParam();
+    // A build folder's copy ran before the installation.
+    const QString buildProgram = QStringLiteral("/home/me/zephyro/build/release/app/zephyro");
+    FileAssociation::registerFileType(buildProgram, icon);
+    ASSERT_TRUE(QFileInfo::exists(desktopFile()));
+
+    // Any program that is there will do as the installed one.
+    const QString installedProgram = copy.programExists
+        ? QCoreApplication::applicationFilePath()
+        : system.filePath(QStringLiteral("bin/zephyro"));
+    install(QStringLiteral("applications/") + QLatin1String(FileAssociation::kDesktopFile),
+        FileAssociation::desktopEntry(installedProgram));
+    if (copy.mimeType)
+        install(
+            QStringLiteral("mime/packages/") + QLatin1String(FileAssociation::kInstalledMimeFile),
+            FileAssociation::mimePackage());
+    if (copy.icon)
+        install(QStringLiteral("icons/hicolor/48x48/apps/marbleton-html-zephyro.png"), icon);
+    const QString userMime
+        = FileAssociation::dataHome() + QStringLiteral("/mime/packages/x-zephyro-project.xml");
+    const QString userIcon = FileAssociation::dataHome()
+        + QStringLiteral("/icons/hicolor/48x48/apps/marbleton-html-zephyro.png");
+    QFile::remove(userMime);
+    QFile::remove(userIcon);
+
+    const FileAssociation::Outcome outcome = FileAssociation::registerFileType(buildProgram, icon);
+    EXPECT_TRUE(outcome.failed.isEmpty());
+    const QByteArray userEntry = read(desktopFile());
+    if (copy.programExists) {
+        EXPECT_EQ(FileAssociation::findInstalled().program, installedProgram);
+        EXPECT_TRUE(userEntry.isEmpty()) << "the user's entry would open the build folder";
+        EXPECT_EQ(outcome.removed, QStringList {desktopFile()});
+    } else {
+        EXPECT_TRUE(userEntry.contains("Exec=" + buildProgram.toUtf8() + " %f\n"));
+    }
+    EXPECT_EQ(QFileInfo::exists(userMime), !copy.mimeType);
+    EXPECT_EQ(QFileInfo::exists(userIcon), !copy.icon);
+    EXPECT_TRUE(read(listFile())
+                    .contains("application/x-zephyro-project=marbleton-html-zephyro.desktop;\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, InstalledAssociation,
+    ::testing::Values(InstalledCopy {"Complete", true, true, true},
+        InstalledCopy {"WithoutMimeType", true, false, true},
+        InstalledCopy {"EntryOfARemovedCopy", false, false, false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -48,7 +48,8 @@ void WizardTest::createWindow(bool shellSucceeds, const QStringList &arguments,
         prepare(*scripted);
     shell = recording.get();
     window = std::make_unique<TfrmWiz>(WizardServices {std::move(scripted), std::move(recording)},
-        StartupOptions {appDir.path() + QLatin1Char('/'), arguments});
+        StartupOptions {
+            dataFolder.isEmpty() ? appDir.path() + QLatin1Char('/') : dataFolder, arguments});
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
 }

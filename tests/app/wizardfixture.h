@@ -58,6 +58,8 @@ protected:
     QString writeAppFile(const QString &relativePath, const QByteArray &content);
 
     QTemporaryDir appDir;
+    // The data folder the window is given when not appDir.
+    QString dataFolder;
     ScriptedDialogs *dialogs = nullptr;
     RecordingShell *shell = nullptr;
     std::unique_ptr<TfrmWiz> window;

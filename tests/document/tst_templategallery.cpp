@@ -66,3 +66,24 @@ TEST_F(TemplateGalleryTest, EmptyOrMissingFolderHasNoTemplates)
     EXPECT_TRUE(TemplateGallery::names(at("missing")).isEmpty());
     EXPECT_EQ(TemplateGallery::pictureFile(at("missing"), QStringLiteral("x")), QString());
 }
+
+TEST_F(TemplateGalleryTest, TheUsersTemplatesJoinTheShippedOnesAndWinTheirName)
+{
+    for (const char *name :
+        {"user/simple.html", "user/Mine.html", "user/MINE.bmp", "shipped/Simple.html",
+            "shipped/Simple.bmp", "shipped/Business.html", "shipped/business.BMP"}) {
+        QDir().mkpath(at(name).section(QLatin1Char('/'), 0, -2));
+        touch(at(name));
+    }
+    const QStringList folders = {at("user"), at("shipped")};
+    EXPECT_EQ(TemplateGallery::names(folders), QStringList({"Business", "Mine", "simple"}));
+    EXPECT_EQ(
+        TemplateGallery::templateFile(folders, QStringLiteral("SIMPLE")), at("user/simple.html"));
+    EXPECT_EQ(TemplateGallery::templateFile(folders, QStringLiteral("business")),
+        at("shipped/Business.html"));
+    EXPECT_EQ(TemplateGallery::pictureFile(folders, QStringLiteral("mine")), at("user/MINE.bmp"));
+    EXPECT_EQ(TemplateGallery::pictureFile(folders, QStringLiteral("Business")),
+        at("shipped/business.BMP"));
+    // The user's template has no picture: the shipped one's would show another page.
+    EXPECT_EQ(TemplateGallery::pictureFile(folders, QStringLiteral("Simple")), QString());
+}

@@ -13,6 +13,8 @@ int main(int argc, char *argv[])
         return 2;
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/config")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit());
+    // A copy of the program installed on this machine is not the one under test.
+    qputenv("XDG_DATA_DIRS", (home.path() + QStringLiteral("/system")).toLocal8Bit());
     // Nothing a test does may read or leave anything in the real home folder.
     qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);

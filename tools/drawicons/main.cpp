@@ -2,6 +2,10 @@
 // and tweaked in code instead of being hand-edited pixel by pixel.
 //
 // Usage: drawicons <output-directory>
+//        drawicons --desktop <output-directory>
+//
+// The second form writes the application icon for the desktop's icon theme:
+// the PNG sizes of hicolor and a scalable SVG of the same drawing.
 //
 // Each icon is drawn in its own design grid (16, 32 or 48 units) and rendered
 // at 1x and 2x. Outlines sit on half-unit coordinates where possible so that
@@ -9,8 +13,10 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -759,20 +765,218 @@ QImage render(const IconDef &def, int scale)
     return img;
 }
 
+// ---- SVG output ----------------------------------------------------------
+
+// Records what a drawing paints as SVG paths. It knows only what the icons use:
+// solid pens and brushes, paths, lines, rectangles and polygons, no clipping.
+class SvgEngine final : public QPaintEngine {
+public:
+    SvgEngine()
+        : QPaintEngine(PainterPaths | PrimitiveTransform | AlphaBlend | Antialiasing)
+    {}
+
+    QString body;
+
+    bool begin(QPaintDevice *) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return User; }
+    void updateState(const QPaintEngineState &) override {}
+    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+
+    void drawPath(const QPainterPath &path) override { emitPath(path, true); }
+    void drawPolygon(const QPointF *points, int count, PolygonDrawMode mode) override
+    {
+        QPainterPath path;
+        path.addPolygon(QPolygonF(QList<QPointF>(points, points + count)));
+        if (mode != PolylineMode)
+            path.closeSubpath();
+        emitPath(path, mode != PolylineMode);
+    }
+    void drawLines(const QLineF *lines, int count) override
+    {
+        for (int i = 0; i < count; ++i) {
+            QPainterPath path(lines[i].p1());
+            path.lineTo(lines[i].p2());
+            emitPath(path, false);
+        }
+    }
+    void drawRects(const QRectF *rects, int count) override
+    {
+        for (int i = 0; i < count; ++i) {
+            QPainterPath path;
+            path.addRect(rects[i]);
+            emitPath(path, true);
+        }
+    }
+
+private:
+    static QString colour(const QColor &c)
+    {
+        QString text = QStringLiteral("\"%1\"").arg(c.name(QColor::HexRgb));
+        if (c.alpha() != 255)
+            text += QStringLiteral(" %1-opacity=\"%2\"").arg(QStringLiteral("@")).arg(c.alphaF());
+        return text;
+    }
+
+    void emitPath(const QPainterPath &path, bool fill)
+    {
+        const QPen pen = painter()->pen();
+        const QBrush brush = painter()->brush();
+        QString d;
+        QPointF start;
+        QPointF last;
+        const auto endSubpath = [&] {
+            // A subpath back at its start was closed; Z joins its corner as Qt does.
+            if (!d.isEmpty() && last == start)
+                d += QStringLiteral("Z ");
+        };
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            if (e.isMoveTo()) {
+                endSubpath();
+                d += QStringLiteral("M%1 %2 ").arg(e.x).arg(e.y);
+                start = last = e;
+            } else if (e.isLineTo()) {
+                d += QStringLiteral("L%1 %2 ").arg(e.x).arg(e.y);
+                last = e;
+            } else if (e.isCurveTo()) {
+                const QPainterPath::Element c2 = path.elementAt(i + 1);
+                const QPainterPath::Element end = path.elementAt(i + 2);
+                d += QStringLiteral("C%1 %2 %3 %4 %5 %6 ")
+                         .arg(e.x)
+                         .arg(e.y)
+                         .arg(c2.x)
+                         .arg(c2.y)
+                         .arg(end.x)
+                         .arg(end.y);
+                last = end;
+                i += 2;
+            }
+        }
+        endSubpath();
+        const QTransform t = painter()->transform();
+        QString attributes;
+        if (!t.isIdentity())
+            attributes = QStringLiteral(" transform=\"matrix(%1 %2 %3 %4 %5 %6)\"")
+                             .arg(t.m11())
+                             .arg(t.m12())
+                             .arg(t.m21())
+                             .arg(t.m22())
+                             .arg(t.dx())
+                             .arg(t.dy());
+        if (fill && brush.style() == Qt::SolidPattern)
+            attributes += QStringLiteral(" fill=")
+                + colour(brush.color()).replace(QLatin1Char('@'), QStringLiteral("fill"));
+        else
+            attributes += QStringLiteral(" fill=\"none\"");
+        if (path.fillRule() == Qt::WindingFill)
+            attributes += QStringLiteral(" fill-rule=\"nonzero\"");
+        else
+            attributes += QStringLiteral(" fill-rule=\"evenodd\"");
+        if (pen.style() != Qt::NoPen) {
+            attributes += QStringLiteral(" stroke=")
+                + colour(pen.color()).replace(QLatin1Char('@'), QStringLiteral("stroke"));
+            attributes += QStringLiteral(" stroke-width=\"%1\"").arg(pen.widthF());
+            const char *cap = pen.capStyle() == Qt::RoundCap ? "round"
+                : pen.capStyle() == Qt::SquareCap            ? "square"
+                                                             : "butt";
+            const char *join = pen.joinStyle() == Qt::RoundJoin ? "round"
+                : pen.joinStyle() == Qt::BevelJoin              ? "bevel"
+                                                                : "miter";
+            attributes += QStringLiteral(" stroke-linecap=\"%1\" stroke-linejoin=\"%2\"")
+                              .arg(QLatin1String(cap), QLatin1String(join));
+        }
+        body += QStringLiteral("  <path d=\"%1\"%2/>\n").arg(d.trimmed(), attributes);
+    }
+};
+
+class SvgDevice final : public QPaintDevice {
+public:
+    explicit SvgDevice(int size)
+        : m_size(size)
+    {}
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+    QString svg() const
+    {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "
+                              "height=\"%1\" viewBox=\"0 0 %1 %1\">\n%2</svg>\n")
+            .arg(m_size)
+            .arg(m_engine.body);
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return m_size;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        case PdmDepth:
+            return 32;
+        default:
+            return 1;
+        }
+    }
+
+private:
+    int m_size;
+    mutable SvgEngine m_engine;
+};
+
+// The application icon in every size the hicolor theme lists, plus the SVG.
+int writeDesktopIcons(const QDir &out)
+{
+    const IconDef def {"zephyro", 48, appIcon};
+    bool ok = true;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 48.0, size / 48.0);
+        def.draw(p);
+        p.end();
+        ok &= writeImage(img, out.filePath(QStringLiteral("%1.png").arg(size)));
+    }
+    SvgDevice device(48);
+    {
+        QPainter p(&device);
+        p.setRenderHint(QPainter::Antialiasing);
+        def.draw(p);
+    }
+    QFile svg(out.filePath(QStringLiteral("scalable.svg")));
+    ok &= svg.open(QIODevice::WriteOnly) && svg.write(device.svg().toUtf8()) > 0;
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: drawicons <output-directory>\n");
+    const bool desktop = argc == 3 && qstrcmp(argv[1], "--desktop") == 0;
+    if (argc != 2 && !desktop) {
+        std::fprintf(stderr, "usage: drawicons [--desktop] <output-directory>\n");
         return 2;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
+    const char *folder = argv[argc - 1];
+    const QDir out(QString::fromLocal8Bit(folder));
     if (!QDir().mkpath(out.absolutePath())) {
-        std::fprintf(stderr, "drawicons: cannot create %s\n", argv[1]);
+        std::fprintf(stderr, "drawicons: cannot create %s\n", folder);
         return 1;
     }
+    if (desktop)
+        return writeDesktopIcons(out);
 
     const std::vector<IconDef> icons = {
         {"step1", 32, stepStart},
