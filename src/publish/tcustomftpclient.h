@@ -211,6 +211,9 @@ private:
     void dataSessionAvailable();
     void dataAvailable();
     void dataSent(quint16 error);
+    // Sends the next piece of the file; false when none was sent, the transfer has ended or
+    // the component is gone.
+    bool sendPiece(quint16 error);
     void dataSessionClosed(quint16 error);
     void closeDataSockets();
     void cutDataConnection();
@@ -269,6 +272,7 @@ private:
     qint64 m_byteCount = 0;
     qint64 m_restartPosition = 0;
     bool m_serverReady = false;
+    bool m_sendStarted = false; // the server's 125 or 150 has been handled
     bool m_fileExhausted = false;
     bool m_finalReplyAccepted = false;
     bool m_dataClosed = false;
