@@ -419,9 +419,10 @@ struct Stall {
 
 // Uploads the file with the client component in this process while a timer ticks every
 // TickMs.
-Stall measureStall(const Server &server, const QString &file)
+Stall measureStall(const Server &server, const QString &file, TFtpTransferMode mode)
 {
     TFtpClient ftp;
+    ftp.SetTransferMode(mode);
     ftp.SetTimeout(30);
     ftp.SetHostName(QStringLiteral("127.0.0.1"));
     ftp.SetPort(QString::number(server.port));
@@ -508,7 +509,7 @@ int main(int argc, char *argv[])
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
     if (curl.isEmpty())
         std::printf("curl is missing: install Debian's curl; only zephyro-cli is measured\n");
-    // The transfer mode option comes with passive mode; without it zephyro-cli sends actively.
+    // An older zephyro-cli, given with --cli, has no transfer mode option and sends actively.
     QProcess help;
     help.start(QString::fromStdString(cli), {QStringLiteral("--help")});
     help.waitForFinished();
@@ -571,19 +572,22 @@ int main(int argc, char *argv[])
                 if (ours.ok && theirs.ok)
                     std::printf("%.2f", theirs.seconds / ours.seconds);
                 if (passive && !hasMode)
-                    std::printf("(zephyro-cli has no --mode yet)");
+                    std::printf("(this zephyro-cli has no --mode)");
                 std::printf("\n");
                 std::fflush(stdout);
             }
         }
-        const Stall stall = measureStall(server, files.back());
-        if (!stall.ok)
-            std::printf("longest event-loop stall: upload failed\n");
-        else
-            std::printf("longest event-loop stall: %.1f ms (active, %lld MB, in this process; "
-                        "most processor time between two %d ms ticks %.1f ms)\n",
-                std::max(0.0, stall.gapMs - TickMs), static_cast<long long>(sizes.back()), TickMs,
-                stall.cpuMs);
+        for (const TFtpTransferMode mode : {TFtpTransferMode::Active, TFtpTransferMode::Passive}) {
+            const char *name = mode == TFtpTransferMode::Active ? "active" : "passive";
+            const Stall stall = measureStall(server, files.back(), mode);
+            if (!stall.ok)
+                std::printf("longest event-loop stall: %s upload failed\n", name);
+            else
+                std::printf("longest event-loop stall: %.1f ms (%s, %lld MB, in this process; most "
+                            "processor time between two %d ms ticks %.1f ms)\n",
+                    std::max(0.0, stall.gapMs - TickMs), name, static_cast<long long>(sizes.back()),
+                    TickMs, stall.cpuMs);
+        }
         server.stop();
     }
     return 0;

@@ -29,9 +29,10 @@ namespace {
 
 const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
-  zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--verbose] FILE...
-  zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
+  zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--mode MODE]
                      [--verbose] FILE...
+  zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
+                     [--mode MODE] [--verbose] FILE...
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template in the
@@ -54,6 +55,10 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
                    (beside this program, or in "Marbleton Software" in the user's
                    config folder when this program's folder cannot be written);
                    the other options and ZEPHYRO_PASSWORD override its values
+        --mode MODE  how the data connection is made: "auto" (the default: passive,
+                   else active once), "passive" (the client connects to the
+                   server; works behind a home router) or "active" (the server
+                   connects back to the client)
         --verbose  also prints every command sent and every reply received
         Prints the status and the bytes sent; a failure is printed as "Error "
         followed by the server's reply and ends with a non-zero exit status. The
@@ -118,6 +123,7 @@ struct UploadOptions {
     QString port = QStringLiteral("21");
     QString user;
     QString directory;
+    TFtpTransferMode mode = TFtpTransferMode::Auto;
     bool verbose = false;
     QStringList files;
 };
@@ -212,6 +218,7 @@ public:
         m_ftp.SetShareMode(ftpShareExclusive);
         m_ftp.SetHostName(options.host);
         m_ftp.SetPort(options.port);
+        m_ftp.SetTransferMode(options.mode);
         m_ftp.SetUserName(options.user);
         m_ftp.SetPassWord(password);
         m_ftp.SetHostDirName(options.directory);
@@ -361,6 +368,7 @@ bool readProfile(const QString &name, const QString &applicationDirectory, Uploa
     options.port = info.port;
     options.user = info.userName;
     options.directory = info.initialDirectory;
+    options.mode = info.transferMode;
     password = info.password;
     return true;
 }
@@ -374,6 +382,7 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
     std::optional<QString> port;
     std::optional<QString> user;
     std::optional<QString> directory;
+    std::optional<TFtpTransferMode> mode;
     bool filesOnly = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -387,7 +396,7 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
             options.verbose = true;
         } else if (argument == QLatin1String("--host") || argument == QLatin1String("--port")
             || argument == QLatin1String("--user") || argument == QLatin1String("--dir")
-            || argument == QLatin1String("--profile")) {
+            || argument == QLatin1String("--profile") || argument == QLatin1String("--mode")) {
             if (i + 1 >= arguments.size())
                 return fail(err, QStringLiteral("Option \"%1\" needs a value.").arg(argument));
             const QString value = arguments.at(++i);
@@ -399,8 +408,12 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
                 user = value;
             else if (argument == QLatin1String("--dir"))
                 directory = value;
-            else
+            else if (argument == QLatin1String("--profile"))
                 profile = value;
+            else if (!(mode = TransferModes::parse(value)))
+                return fail(err,
+                    QStringLiteral("Unknown transfer mode \"%1\": use auto, passive or active.")
+                        .arg(value));
         } else if (argument == QLatin1String("--password")) {
             return fail(err,
                 QStringLiteral("The password is never given on the command line: set "
@@ -416,6 +429,7 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
     options.port = port.value_or(options.port);
     options.user = user.value_or(options.user);
     options.directory = directory.value_or(options.directory);
+    options.mode = mode.value_or(options.mode);
     if (options.host.isEmpty() || options.user.isEmpty() || options.files.isEmpty())
         return fail(err, QString::fromLatin1(kUsage));
 

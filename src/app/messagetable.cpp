@@ -45,6 +45,28 @@ constexpr English kEnglish[] = {
     {1137, u"You cannot implement any Image Links when Drop Box Style is selected."},
     {1138, u"Delete Selected Link?"},
     {1142, u"Would you like to save your changes?"},
+    {1409, u"Automatic"},
+    {1410, u"Passive"},
+    {1411, u"Active"},
+    {1412,
+        u"The test worked: the server took the login and the initial directory, and a data "
+        u"connection in passive mode."},
+    {1413,
+        u"The test worked: the server took the login and the initial directory, and a data "
+        u"connection in active mode."},
+    {1414, u"The test failed: the host name \"%1\" was not found. Please check the Hostname."},
+    {1415,
+        u"The test failed: no connection to %1 on port %2 (%3). Please check the Hostname and "
+        u"the Remote Port."},
+    {1416, u"The test failed: the server turned the connection away (%1)."},
+    {1417,
+        u"The test failed: the server refused the login (%1). Please check the Username and "
+        u"the Password."},
+    {1418, u"The test failed: the initial directory \"%1\" is missing on the server (%2)."},
+    {1419,
+        u"The test failed: the data connection was blocked (%1). Please try another transfer "
+        u"mode."},
+    {1420, u"The test failed: the server could not list the initial directory (%1)."},
 };
 
 } // namespace

@@ -24,5 +24,18 @@ enum Number : int {
     NoImageLinksInDropBox = 1137,
     DeleteSelectedLink = 1138,
     SaveChanges = 1142,
+    // The server profile dialog's transfer modes and connection test.
+    TransferModeAuto = 1409,
+    TransferModePassive = 1410,
+    TransferModeActive = 1411,
+    TestWorkedPassive = 1412,
+    TestWorkedActive = 1413,
+    TestHostNotFound = 1414,
+    TestNoConnection = 1415,
+    TestTurnedAway = 1416,
+    TestLoginRefused = 1417,
+    TestDirectoryMissing = 1418,
+    TestDataConnectionBlocked = 1419,
+    TestListingFailed = 1420,
 };
 }

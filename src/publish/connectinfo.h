@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transfermode.h"
+
 #include <QString>
 
 // The server profile chosen for one upload, password already in plain text.
@@ -9,4 +11,5 @@ struct TConnectInfo {
     QString password;
     QString initialDirectory;
     QString port;
+    TFtpTransferMode transferMode = TFtpTransferMode::Auto;
 };

@@ -121,3 +121,33 @@ QByteArray FtpReplyReader::quotedName(QByteArrayView line)
     }
     return name;
 }
+
+std::optional<qint64> FtpReplyReader::sizeValue(QByteArrayView line)
+{
+    constexpr int MaxDigits = 18; // below the limit of qint64
+    if (line.size() < 5 || line.at(3) != ' ')
+        return std::nullopt;
+    qint64 value = 0;
+    qsizetype at = 4;
+    for (; at < line.size() && isDigit(line.at(at)); ++at) {
+        if (at - 4 >= MaxDigits)
+            return std::nullopt;
+        value = value * 10 + (line.at(at) - '0');
+    }
+    if (at == 4)
+        return std::nullopt;
+    for (; at < line.size(); ++at) {
+        if (line.at(at) != ' ' && line.at(at) != '\t')
+            return std::nullopt;
+    }
+    return value;
+}
+
+bool FtpReplyReader::namesFeature(QByteArrayView line, QByteArrayView feature)
+{
+    if (line.size() < feature.size() + 1 || line.at(0) != ' ')
+        return false;
+    const QByteArrayView name = line.sliced(1, feature.size());
+    return name.compare(feature, Qt::CaseInsensitive) == 0
+        && (line.size() == feature.size() + 1 || line.at(feature.size() + 1) == ' ');
+}

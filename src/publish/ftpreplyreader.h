@@ -47,6 +47,12 @@ public:
     // The name in double quotes of a reply such as 257 (RFC 959, appendix II: a quote inside
     // the name is doubled); empty when the line holds no opening quote.
     static QByteArray quotedName(QByteArrayView line);
+    // RFC 3659, section 4.2: the size in a 213 reply to SIZE, "213 1234": one to 18 decimal
+    // digits after the code and a space, nothing but blanks after them; else none.
+    static std::optional<qint64> sizeValue(QByteArrayView line);
+    // RFC 2389, section 3.2: whether a line inside a FEAT reply names the feature: a space,
+    // the feature's name in any case, then the end of the line or a space and parameters.
+    static bool namesFeature(QByteArrayView line, QByteArrayView feature);
 
 private:
     FtpReplyLine classify(QByteArray text);

@@ -22,6 +22,7 @@ const QString kInitialDir = QStringLiteral("InitialDir");
 const QString kUserName = QStringLiteral("UserName");
 const QString kPassword = QStringLiteral("Password");
 const QString kPort = QStringLiteral("Port");
+const QString kTransferMode = QStringLiteral("TransferMode");
 
 constexpr int kDefaultPort = 21;
 
@@ -123,6 +124,8 @@ TConnectInfo loadConnectInfo(const QString &iniPath, const QString &name)
     info.password = decodedPassword(value(kPassword));
     info.initialDirectory = value(kInitialDir);
     info.port = QString::number(integerValue(value(kPort)).value_or(kDefaultPort));
+    // Profiles of older versions have no key; an unknown value is read as the default too.
+    info.transferMode = TransferModes::parse(value(kTransferMode)).value_or(TFtpTransferMode::Auto);
     return info;
 }
 
@@ -187,7 +190,10 @@ SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, c
         && file->setValue(profile, kInitialDir, fields.initialDirectory)
         && file->setValue(profile, kUserName, fields.userName)
         && file->setValue(profile, kPassword, encodedPassword(fields.password))
-        && (!port || file->setValue(profile, kPort, QString::number(*port)));
+        && (!port
+            || (file->setValue(profile, kPort, QString::number(*port))
+                && file->setValue(
+                    profile, kTransferMode, TransferModes::name(fields.transferMode))));
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
     if (!written || !file->save())
         return failed(Failure::CannotWrite, unwritable, profile);

@@ -13,7 +13,8 @@
 //                     at the first missing or empty one
 //   [<profile name>]  HostName, InitialDir, UserName, Port (decimal), and Password: the
 //                     password's UTF-8 bytes scrambled by StrEncrypt, then Base64Encode'd
-//                     (empty for an empty password)
+//                     (empty for an empty password), TransferMode ("Auto", "Passive" or
+//                     "Active"; missing in files of older versions, which read it as "Auto")
 // Files written by the Windows version read the same; their passwords were scrambled in
 // Windows-1252, which is how bytes that are not UTF-8 are read back.
 // Nothing here shows a message: failures come back as texts for the window to show.
@@ -64,7 +65,7 @@ struct SaveOutcome {
 // Saves the profile typed in the dialog (fields.port as typed) under the name, given the
 // server list as the window shows it. The values are written in this order, in one write
 // of the file: in [Profiles] the name key of the profile's number, then in the profile's
-// section HostName, InitialDir, UserName, Password and Port. A name that is in the list
+// section HostName, InitialDir, UserName, Password, Port and TransferMode. A name that is in the list
 // apart from letter case saves over that profile (its name key takes the new spelling); a
 // changed name is a new profile, the old one staying as it was.
 SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, const QString &name,

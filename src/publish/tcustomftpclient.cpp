@@ -1,8 +1,10 @@
 #include "tcustomftpclient.h"
 
 #include "esocketexception.h"
+#include "ftpdataconnection.h"
 #include "ftpexception.h"
 #include "messagepump.h"
+#include "passivereply.h"
 #include "sendbudget.h"
 #include "socketerrors.h"
 #include "socketnames.h"
@@ -34,6 +36,8 @@ constexpr int LocalFailure = 500;
 // The result of a request whose control connection closed before its reply came.
 constexpr int ConnectionClosed = 421;
 constexpr int TransferFailed = 426;
+// The result of a put whose file the server reports with another size than was sent.
+constexpr int SizeMismatch = 550;
 
 const QString NotReady = QStringLiteral("FTP component not ready");
 const QString NotConnected = QStringLiteral("FTP component not connected");
@@ -144,8 +148,7 @@ TCustomFtpClient::TCustomFtpClient(QObject *owner)
     : QObject(owner)
     , m_window(new FtpClientWindow(this))
     , m_control(new TAsyncSocket(this))
-    , m_dataListener(new TAsyncSocket(this))
-    , m_data(new TAsyncSocket(this))
+    , m_dataLink(new FtpDataConnection(this))
 {
     m_control->OnDnsLookupDone = [this](TCustomAsyncSocket *, quint16 error) {
         guarded([this, error] { controlDnsLookupDone(error); });
@@ -158,25 +161,31 @@ TCustomFtpClient::TCustomFtpClient(QObject *owner)
     m_control->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
         guarded([this, error] { controlSessionClosed(error); });
     };
+    m_dataLink->guard = [this](const std::function<void()> &handler) { guarded(handler); };
+    m_dataLink->onDisplay = [this](const QString &line) { Display(line); };
+    m_dataLink->onConnected = [this] {
+        m_awaitingReply = false;
+        endRequest(0);
+    };
+    m_dataLink->onConnectFailed = [this](int error) {
+        passiveFailed(error,
+            QStringLiteral("425 Cannot open data connection: %1 (Winsock error #%2)")
+                .arg(SocketErrors::description(error))
+                .arg(error));
+    };
+    m_dataLink->onDataAvailable = [this] { dataAvailable(); };
+    m_dataLink->onDataSent = [this](quint16 error) { dataSent(error); };
+    m_dataLink->onClosed = [this](quint16 error) { dataSessionClosed(error); };
 }
 
 TCustomFtpClient::~TCustomFtpClient()
 {
     // The sockets close as they are destroyed; nothing of this object may run by then.
-    for (TAsyncSocket *socket : {m_control, m_dataListener, m_data}) {
-        socket->OnDnsLookupDone = nullptr;
-        socket->OnSessionConnected = nullptr;
-        socket->OnSessionAvailable = nullptr;
-        socket->OnDataAvailable = nullptr;
-        socket->OnDataSent = nullptr;
-        socket->OnSessionClosed = nullptr;
-    }
-    // A transfer still running is cut, not ended as if the file were whole. A destructor has
-    // nobody to report a failing close to; the socket is gone either way.
-    try {
-        if (m_data->State() != wsClosed)
-            m_data->CloseWithReset();
-    } catch (const ESocketException &) {}
+    m_control->OnDnsLookupDone = nullptr;
+    m_control->OnSessionConnected = nullptr;
+    m_control->OnDataAvailable = nullptr;
+    m_control->OnSessionClosed = nullptr;
+    m_dataLink->release();
 }
 
 bool TCustomFtpClient::IsConnected() const
@@ -188,7 +197,7 @@ bool TCustomFtpClient::IsConnected() const
 
 void TCustomFtpClient::ConnectAsync()
 {
-    startChain(TFtpRequest::Connect, OpenStep | UserStep | PassStep);
+    startChain(TFtpRequest::Connect, OpenStep | UserStep | PassStep | FeatStep);
 }
 
 void TCustomFtpClient::ChangeDirAsync()
@@ -214,7 +223,12 @@ void TCustomFtpClient::SetTypeAsync()
 
 void TCustomFtpClient::PutAsync()
 {
-    startChain(TFtpRequest::Put, PortStep | StoreStep);
+    startChain(TFtpRequest::Put, DataStep | StoreStep | SizeStep);
+}
+
+void TCustomFtpClient::ListAsync()
+{
+    startChain(TFtpRequest::List, DataStep | ListStep);
 }
 
 void TCustomFtpClient::QuitAsync()
@@ -282,11 +296,13 @@ void TCustomFtpClient::continueChain(int stepResult)
         // RFC 959, section 5.4: 331 asks for a password, 230 logs in without one.
         m_userAnswered331 = m_statusCode == 331;
     }
-    for (const Step step : {OpenStep, UserStep, PassStep, PortStep, StoreStep}) {
+    for (const Step step : {OpenStep, UserStep, PassStep, FeatStep, PortStep, DataStep, StoreStep,
+             ListStep, SizeStep}) {
         if ((m_steps & step) == 0)
             continue;
         m_steps &= ~static_cast<unsigned>(step);
-        if (step == PassStep && !m_userAnswered331)
+        if ((step == PassStep && !m_userAnswered331)
+            || (step == SizeStep && !(m_sizeOffered && m_binary)))
             continue;
         m_step = step;
         try {
@@ -323,11 +339,23 @@ void TCustomFtpClient::runStep(Step step)
         refuseLineBreak(QStringLiteral("PassWord"), m_passWord);
         startCommand(TFtpRequest::Pass, Command::Pass, QStringLiteral("PASS ") + m_passWord);
         return;
+    case FeatStep:
+        startCommand(TFtpRequest::Connect, Command::Feat, QStringLiteral("FEAT"));
+        return;
     case PortStep:
         portStep();
         return;
+    case DataStep:
+        dataStep();
+        return;
     case StoreStep:
         storeStep();
+        return;
+    case ListStep:
+        listStep();
+        return;
+    case SizeStep:
+        startCommand(TFtpRequest::Put, Command::Size, QStringLiteral("SIZE ") + m_hostFileName);
         return;
     }
 }
@@ -346,6 +374,7 @@ void TCustomFtpClient::beginRequest(TFtpRequest kind)
     if (!m_chained) {
         m_request = kind;
         m_requestSerial = ++m_lastSerial;
+        m_dataConnectionFailed = false;
         RequestStarted(m_requestSerial);
     }
     m_requestDone = false;
@@ -394,6 +423,8 @@ void TCustomFtpClient::openStep()
     m_nextReply = ReplyHandler::Ignore;
     m_awaitingReply = false;
     m_lookupRefusal.clear();
+    m_sizeOffered = false;
+    m_activeFallback = false;
     setState(TFtpState::LookingUpHost);
     try {
         m_control->DnsLookup(m_hostName);
@@ -412,52 +443,112 @@ void TCustomFtpClient::portStep()
 {
     checkCanStart();
     beginRequest(TFtpRequest::Port);
+    sendPort();
+}
+
+void TCustomFtpClient::dataStep()
+{
+    checkCanStart();
+    beginRequest(TFtpRequest::Port);
+    if (m_transferMode == TFtpTransferMode::Active
+        || (m_transferMode == TFtpTransferMode::Auto && m_activeFallback))
+        sendPort();
+    else
+        passiveCommand(Command::Epsv);
+}
+
+void TCustomFtpClient::sendPort()
+{
     m_command = Command::Port;
-    closeDataSockets();
+    m_dataLink->closeAll();
     // RFC 959, section 3.2: in active mode the server opens the data connection towards the
     // port the client names with PORT; it is waited for from now on, whatever comes first.
-    sockaddr_in listening {};
-    sockaddr_in local {};
+    quint16 port = 0;
     try {
-        m_dataListener->SetProto(QStringLiteral("tcp"));
-        m_dataListener->SetAddr(QStringLiteral("0.0.0.0"));
-        m_dataListener->SetPort(QStringLiteral("0"));
-        m_dataListener->SetLingerOnOff(wsLingerOff);
-        m_dataListener->SetLingerTimeout(0);
-        m_dataListener->OnSessionAvailable = [this](TCustomAsyncSocket *, quint16) {
-            guarded([this] { dataSessionAvailable(); });
-        };
-        m_dataListener->Listen();
+        port = m_dataLink->listen(m_serverAddress);
     } catch (const ESocketException &e) {
         failRequest(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
         return;
     }
-    int length = sizeof listening;
-    if (m_dataListener->GetSockName(listening, length) != 0) {
-        failRequest(m_dataListener->LastError(), socketErrorLine(m_dataListener->LastError()));
-        return;
-    }
-    length = sizeof local;
+    sockaddr_in local {};
+    int length = sizeof local;
     if (m_control->GetSockName(local, length) != 0) {
         failRequest(m_control->LastError(), socketErrorLine(m_control->LastError()));
         return;
     }
-    const QString text = PortCommand(m_serverAddress, local.sin_addr, ntohs(listening.sin_port));
     m_nextReply = ReplyHandler::Standard;
     m_awaitingReply = true;
     setState(TFtpState::WaitingForReply);
-    sendCommand(text);
+    sendCommand(PortCommand(m_serverAddress, local.sin_addr, port));
 }
 
-void TCustomFtpClient::storeStep()
+void TCustomFtpClient::passiveCommand(Command command)
 {
-    if (!m_connected)
-        throw FtpException(QStringLiteral("STOR/APPE: not connected"));
-    if (m_localFileName.isEmpty())
-        throw FtpException(QStringLiteral("LocalFileName empty"));
-    refuseLineBreak(QStringLiteral("HostFileName"), m_hostFileName);
-    beginRequest(TFtpRequest::Put);
-    m_command = Command::Store;
+    // RFC 2428, section 3: EPSV first; PASV (RFC 959) for a server that does not know it.
+    m_command = command;
+    m_dataLink->closeAll();
+    m_nextReply = ReplyHandler::Standard;
+    m_awaitingReply = true;
+    setState(TFtpState::WaitingForReply);
+    sendCommand(command == Command::Epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"));
+}
+
+void TCustomFtpClient::passiveReply(const FtpReplyLine &reply)
+{
+    const bool epsv = m_command == Command::Epsv;
+    if (reply.code >= 500 && reply.code <= 599) {
+        if (epsv)
+            passiveCommand(Command::Pasv);
+        else
+            passiveFailed(reply.code, m_lastResponse);
+        return;
+    }
+    if (reply.code != (epsv ? 229 : 227)) {
+        setErrorIfNone(m_lastResponse);
+        endRequest(failureResult(reply.code));
+        return;
+    }
+    std::optional<quint16> port;
+    if (epsv)
+        port = PassiveReply::epsvPort(reply.text);
+    else if (const auto offer = PassiveReply::pasvOffer(reply.text))
+        port = offer->port;
+    if (!port) {
+        failRequest(LocalFailure,
+            QStringLiteral("500 Malformed %1 reply: %2")
+                .arg(epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"), m_lastResponse));
+        return;
+    }
+    // Always to the control connection's peer, whatever address PASV names: a server behind
+    // NAT names its private one, and no server may aim the client at a third host (RFC 2577,
+    // section 3). Until the connection is up, a close of the control connection ends the wait.
+    m_nextReply = ReplyHandler::Ignore;
+    m_awaitingReply = true;
+    try {
+        m_dataLink->connectTo(m_serverAddress, *port, m_passiveConnectTimeout);
+    } catch (const ESocketException &e) {
+        passiveFailed(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
+    }
+}
+
+void TCustomFtpClient::passiveFailed(int error, const QString &message)
+{
+    m_awaitingReply = false;
+    if (m_transferMode == TFtpTransferMode::Auto) {
+        // Active mode once for this transfer, and from now on for the session.
+        Display(QStringLiteral("! Passive mode failed (%1); trying active mode").arg(message));
+        m_activeFallback = true;
+        sendPort();
+        return;
+    }
+    m_dataConnectionFailed = true;
+    failRequest(error, message);
+}
+
+void TCustomFtpClient::startTransfer(TFtpRequest kind, Command command)
+{
+    beginRequest(kind);
+    m_command = command;
     ++m_transfer;
     m_byteCount = 0;
     m_restartPosition = 0;
@@ -470,6 +561,29 @@ void TCustomFtpClient::storeStep()
     m_transferError = 0;
     m_transferMessage.clear();
     m_transferClock.invalidate();
+}
+
+void TCustomFtpClient::listStep()
+{
+    if (!m_connected)
+        throw FtpException(QStringLiteral("NLST: not connected"));
+    startTransfer(TFtpRequest::List, Command::List);
+    // Nothing is sent: the server's close of the data connection ends the listing.
+    m_fileExhausted = true;
+    m_nextReply = ReplyHandler::TransferFirst;
+    m_awaitingReply = true;
+    setState(TFtpState::WaitingForReply);
+    sendCommand(QStringLiteral("NLST"));
+}
+
+void TCustomFtpClient::storeStep()
+{
+    if (!m_connected)
+        throw FtpException(QStringLiteral("STOR/APPE: not connected"));
+    if (m_localFileName.isEmpty())
+        throw FtpException(QStringLiteral("LocalFileName empty"));
+    refuseLineBreak(QStringLiteral("HostFileName"), m_hostFileName);
+    startTransfer(TFtpRequest::Put, Command::Store);
 
     bool cancel = false;
     if (OnReadyToTransmit)
@@ -483,11 +597,11 @@ void TCustomFtpClient::storeStep()
         m_errorMessage = refusal;
         m_statusCode = TransferFailed;
         Display(QStringLiteral("! ") + refusal);
-        closeDataSockets();
+        m_dataLink->closeAll();
         endRequest(TransferFailed);
         return;
     }
-    m_nextReply = ReplyHandler::StoreFirst;
+    m_nextReply = ReplyHandler::TransferFirst;
     m_awaitingReply = true;
     setState(TFtpState::WaitingForReply);
     sendCommand(QStringLiteral("STOR ") + m_hostFileName);
@@ -534,7 +648,7 @@ void TCustomFtpClient::finishRequest(int error)
     m_awaitingReply = false;
     setState(TFtpState::Ready);
     m_file.close();
-    closeDataSockets();
+    m_dataLink->closeAll();
     QCoreApplication::postEvent(m_window,
         new FtpClientMessage(FtpClientMessage::RequestDone, m_requestSerial, m_request,
             static_cast<quint16>(error)));
@@ -596,7 +710,7 @@ void TCustomFtpClient::Abort()
     setState(TFtpState::Aborting);
     m_control->CancelDnsLookup();
     closeControl();
-    closeDataSockets();
+    m_dataLink->closeAll();
     m_file.close();
     m_connected = false;
     setState(TFtpState::Ready);
@@ -693,11 +807,11 @@ void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
     case ReplyHandler::Standard:
         standardReply(reply);
         return;
-    case ReplyHandler::StoreFirst:
-        storeFirstReply(reply);
+    case ReplyHandler::TransferFirst:
+        transferFirstReply(reply);
         return;
-    case ReplyHandler::StoreFinal:
-        storeFinalReply(reply);
+    case ReplyHandler::TransferFinal:
+        transferFinalReply(reply);
         return;
     }
 }
@@ -726,12 +840,34 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
     m_statusCode = reply.code;
-    if (reply.intermediate)
+    if (reply.intermediate) {
+        if (m_command == Command::Feat && FtpReplyReader::namesFeature(reply.text, "SIZE"))
+            m_sizeOffered = true;
         return;
+    }
     m_awaitingReply = false;
+    switch (m_command) {
+    case Command::Epsv:
+    case Command::Pasv:
+        passiveReply(reply);
+        return;
+    case Command::Size:
+        sizeReply(reply);
+        return;
+    case Command::Feat:
+        // RFC 2389, section 3: a server without FEAT refuses it; it offers no features then.
+        if (reply.code >= 500 && reply.code <= 599) {
+            endRequest(0);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     std::span<const int> success;
     static constexpr std::array userCodes {331, 230};
     static constexpr std::array passCodes {230};
+    static constexpr std::array featCodes {211};
     static constexpr std::array directoryCodes {250, 257};
     static constexpr std::array typeCodes {200};
     static constexpr std::array portCodes {200, 227};
@@ -742,6 +878,9 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
         break;
     case Command::Pass:
         success = passCodes;
+        break;
+    case Command::Feat:
+        success = featCodes;
         break;
     case Command::ChangeDir:
     case Command::PrintDir:
@@ -756,14 +895,16 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     case Command::Quit:
         success = quitCodes;
         break;
-    case Command::None:
-    case Command::Store:
+    default:
         break;
     }
     int result = 0;
     if (std::find(success.begin(), success.end(), reply.code) == success.end()) {
         result = failureResult(reply.code);
         setErrorIfNone(m_lastResponse);
+        // PORT refused as the data connection of a transfer: active mode is not allowed.
+        if (m_command == Command::Port && m_chained && reply.code >= 500 && reply.code <= 599)
+            m_dataConnectionFailed = true;
     }
     m_requestResult = result;
     if (result == 0 && (m_command == Command::ChangeDir || m_command == Command::PrintDir)
@@ -777,30 +918,52 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     endRequest(result);
 }
 
-void TCustomFtpClient::storeFirstReply(const FtpReplyLine &reply)
+void TCustomFtpClient::sizeReply(const FtpReplyLine &reply)
+{
+    // RFC 3659, section 4: a server may refuse SIZE (in ASCII mode, say) for a file it has
+    // just confirmed with 226, which then stands. A size it does tell must be what was sent.
+    if (reply.code != 213) {
+        Display(QStringLiteral("! Size not checked"));
+        endRequest(0);
+        return;
+    }
+    const std::optional<qint64> size = FtpReplyReader::sizeValue(reply.text);
+    if (size == m_bytesStored) {
+        endRequest(0);
+        return;
+    }
+    m_statusCode = SizeMismatch;
+    failRequest(SizeMismatch,
+        size ? QStringLiteral("550 Size check failed: the server has %1 bytes, %2 were sent")
+                   .arg(*size)
+                   .arg(m_bytesStored)
+             : QStringLiteral("550 Size check failed: unreadable reply ") + m_lastResponse);
+}
+
+void TCustomFtpClient::transferFirstReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
     m_statusCode = reply.code;
     if (reply.intermediate)
         return;
-    // RFC 959, section 5.4: STOR is answered 125 or 150 before the transfer, then 226 or 250
-    // after it; anything else refuses it.
+    // RFC 959, section 5.4: STOR and NLST are answered 125 or 150 before the transfer, then
+    // 226 or 250 after it; anything else refuses them.
     if (reply.code == 125 || reply.code == 150) {
         m_serverReady = true;
-        m_nextReply = ReplyHandler::StoreFinal;
+        m_nextReply = ReplyHandler::TransferFinal;
         QCoreApplication::postEvent(
             m_window, new FtpClientMessage(FtpClientMessage::StartSending, m_transfer));
         return;
     }
     m_awaitingReply = false;
     setErrorIfNone(m_lastResponse);
-    closeDataSockets();
+    m_dataLink->closeAll();
     m_file.close();
-    Display(QStringLiteral("! STOR Failed"));
+    transferFailed(reply.code);
     endRequest(failureResult(reply.code));
 }
 
-void TCustomFtpClient::storeFinalReply(const FtpReplyLine &reply)
+void TCustomFtpClient::transferFinalReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
     m_statusCode = reply.code;
@@ -817,9 +980,19 @@ void TCustomFtpClient::storeFinalReply(const FtpReplyLine &reply)
         setErrorIfNone(m_transferMessage);
     setErrorIfNone(m_lastResponse);
     m_file.close();
-    closeDataSockets();
-    Display(QStringLiteral("! STOR Failed"));
+    m_dataLink->closeAll();
+    transferFailed(reply.code);
     endRequest(m_transferError != 0 ? m_transferError : failureResult(reply.code));
+}
+
+void TCustomFtpClient::transferFailed(int code)
+{
+    // RFC 959, section 5.4: 425, no data connection; 421 or 426 before any data flowed
+    // mostly mean the same.
+    if (code == 425 || ((code == 421 || code == 426) && m_byteCount == 0 && m_transferError == 0))
+        m_dataConnectionFailed = true;
+    Display(m_command == Command::List ? QStringLiteral("! NLST Failed")
+                                       : QStringLiteral("! STOR Failed"));
 }
 
 void TCustomFtpClient::controlSessionClosed(quint16 error)
@@ -856,43 +1029,17 @@ void TCustomFtpClient::closeControl()
 
 // --- The data connection -------------------------------------------------------------------
 
-void TCustomFtpClient::dataSessionAvailable()
+TAsyncSocket *TCustomFtpClient::data() const
 {
-    const int handle = m_dataListener->Accept();
-    if (handle < 0)
-        return;
-    m_data->OnSessionClosed = nullptr;
-    m_data->OnDataAvailable = nullptr;
-    m_data->OnDataSent = nullptr;
-    m_data->SetLingerOnOff(wsLingerOff);
-    m_data->SetLingerTimeout(0);
-    m_data->Dup(handle);
-    // Anyone who can reach the listening port could otherwise take the file.
-    sockaddr_in peer {};
-    int length = sizeof peer;
-    if (m_data->GetPeerName(peer, length) != 0 || peer.sin_addr.s_addr != m_serverAddress.s_addr) {
-        Display(QStringLiteral("! Data connection from %1 refused")
-                    .arg(SocketNames::dotted(peer.sin_addr)));
-        m_data->Close();
-        return;
-    }
-    m_dataListener->Close();
-    m_data->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
-        guarded([this, error] { dataSessionClosed(error); });
-    };
-    m_data->OnDataAvailable
-        = [this](TCustomAsyncSocket *, quint16) { guarded([this] { dataAvailable(); }); };
-    m_data->OnDataSent = [this](TCustomAsyncSocket *, quint16 error) {
-        guarded([this, error] { dataSent(error); });
-    };
-    // The file goes in pieces of a kilobyte; the socket joins them into batches.
-    m_data->SetCorked(true);
+    return m_dataLink->socket();
 }
 
 void TCustomFtpClient::dataAvailable()
 {
     char discarded[DiscardSize];
-    m_data->Receive(discarded, DiscardSize);
+    const int received = data()->Receive(discarded, DiscardSize);
+    if (received > 0 && m_command == Command::List)
+        m_byteCount += received;
 }
 
 void TCustomFtpClient::startSending(quint64 transfer)
@@ -910,7 +1057,7 @@ void TCustomFtpClient::dataSent(quint16 error)
     // once, within a budget; otherwise the next OnDataSent goes on.
     const QPointer<TCustomFtpClient> self(this);
     SendBudget budget;
-    while (sendPiece(error) && !self.isNull() && budget.spend(PieceSize) && m_data->CanSendAtOnce())
+    while (sendPiece(error) && !self.isNull() && budget.spend(PieceSize) && data()->CanSendAtOnce())
         error = 0;
 }
 
@@ -920,13 +1067,13 @@ bool TCustomFtpClient::sendPiece(quint16 error)
         return false;
     // Sending waits for both the server's 125 or 150 (which starts it) and its data
     // connection; each progress value is reported once, for the piece that can be sent.
-    if (error == 0 && (!m_sendStarted || m_data->State() != wsConnected))
+    if (error == 0 && (!m_sendStarted || data()->State() != wsConnected))
         return false;
     if (error == 0 && m_fileExhausted) {
         // RFC 959, section 3.4: in stream mode the end of the file is the close, once the
         // last bytes have gone.
-        if (m_data->BufferedCount() == 0)
-            m_data->Close();
+        if (data()->BufferedCount() == 0)
+            data()->Close();
         return false;
     }
     bool abort = false;
@@ -944,7 +1091,7 @@ bool TCustomFtpClient::sendPiece(quint16 error)
         stopTransfer(error, socketErrorLine(error));
         return false;
     }
-    if (!m_serverReady || m_fileExhausted || m_data->State() != wsConnected)
+    if (!m_serverReady || m_fileExhausted || data()->State() != wsConnected)
         return false;
     char piece[PieceSize];
     const qint64 read = m_file.read(piece, PieceSize);
@@ -957,13 +1104,13 @@ bool TCustomFtpClient::sendPiece(quint16 error)
     if (read == 0) {
         m_fileExhausted = true;
         // What waits for a full batch goes now; the close follows once it has gone.
-        m_data->SetCorked(false);
-        if (m_data->State() == wsConnected && m_data->BufferedCount() == 0)
-            m_data->Close();
+        data()->SetCorked(false);
+        if (data()->State() == wsConnected && data()->BufferedCount() == 0)
+            data()->Close();
         return false;
     }
     m_byteCount += read;
-    m_data->Send(piece, static_cast<int>(read));
+    data()->Send(piece, static_cast<int>(read));
     return true;
 }
 
@@ -974,12 +1121,11 @@ void TCustomFtpClient::stopTransfer(int error, const QString &message)
         m_transferMessage = message;
     }
     m_file.close();
-    if (m_dataListener->State() != wsClosed)
-        m_dataListener->Close();
+    m_dataLink->closeListener();
     if (m_dataClosed)
         return;
-    if (m_data->State() != wsClosed) {
-        cutDataConnection();
+    if (data()->State() != wsClosed) {
+        m_dataLink->cut();
     } else {
         m_dataClosed = true;
         finishTransfer();
@@ -1015,6 +1161,7 @@ void TCustomFtpClient::finishTransfer()
         statistics += QStringLiteral(" (%1 Bytes/sec)").arg(perSecond);
     }
     Display(statistics);
+    m_bytesStored = m_byteCount + m_restartPosition;
     m_restartPosition = 0;
     int result = m_transferError;
     if (result != 0) {
@@ -1026,28 +1173,20 @@ void TCustomFtpClient::finishTransfer()
     endRequest(result);
 }
 
-void TCustomFtpClient::closeDataSockets()
+bool TCustomFtpClient::waitingForData() const
 {
-    for (TAsyncSocket *socket : {m_dataListener, m_data}) {
-        socket->OnSessionAvailable = nullptr;
-        socket->OnSessionClosed = nullptr;
-        socket->OnDataAvailable = nullptr;
-        socket->OnDataSent = nullptr;
-    }
-    if (m_dataListener->State() != wsClosed)
-        m_dataListener->Close();
-    cutDataConnection();
+    return m_dataLink->isConnecting()
+        || ((m_command == Command::Store || m_command == Command::List) && m_awaitingReply
+            && !m_dataLink->isConnected() && !m_dataClosed);
 }
 
-void TCustomFtpClient::cutDataConnection()
+void TCustomFtpClient::AbortTimedOut()
 {
-    // A data connection still open here carries a file not sent to its end. RFC 959, section
-    // 3.4: in stream mode its close would end the file, and the server would keep the part
-    // sent in place of the old file; a reset tells it that the transfer failed.
-    if (m_data->State() == wsClosed)
-        return;
-    Display(QStringLiteral("! Transfer cut: data connection reset"));
-    m_data->CloseWithReset();
+    const bool dataMissing = waitingForData();
+    Abort();
+    m_dataConnectionFailed = m_dataConnectionFailed || dataMissing;
+    m_errorMessage = QStringLiteral("426 Timeout");
+    m_statusCode = 426;
 }
 
 // --- Small helpers -------------------------------------------------------------------------

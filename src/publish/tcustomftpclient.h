@@ -2,6 +2,7 @@
 
 #include "ftplocalfile.h"
 #include "ftpreplyreader.h"
+#include "transfermode.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <netinet/in.h>
 
+class FtpDataConnection;
 class TAsyncSocket;
 class TCustomFtpClient;
 class FtpClientWindow;
@@ -18,16 +20,17 @@ class FtpClientWindow;
 // steps of Connect and Put; they are reported only when started on their own.
 enum class TFtpRequest {
     None,
-    Connect, // chained: Open, User, Pass
+    Connect, // chained: Open, User, Pass, FEAT
     ChangeDir,
     PrintDir,
     SetType,
-    Put, // chained: Port, then the store step
+    Put, // chained: the data connection (EPSV, PASV or PORT), STOR, then SIZE when offered
     Quit,
     Open,
     User,
     Pass,
     Port,
+    List, // chained: the data connection, then NLST; the listing is read and dropped
 };
 
 // One state at a time; every change raises OnStateChange.
@@ -51,9 +54,9 @@ using TFtpReadyToTransmit = std::function<void(TCustomFtpClient *sender, bool &b
 using TFtpSessionEvent = std::function<void(TCustomFtpClient *sender, quint16 error)>;
 using TFtpNotify = std::function<void(TCustomFtpClient *sender)>;
 
-// The client side of FTP (RFC 959) in active mode, over two asynchronous sockets: the control
-// connection carries commands and replies, the data connection, which the server opens
-// towards a port the client listens on, carries file contents.
+// The client side of FTP (RFC 959), over asynchronous sockets: the control connection carries
+// commands and replies, the data connection (FtpDataConnection), made in passive or active
+// mode, carries file contents.
 //
 // Work is done in requests. A request starts with one of the ...Async operations, runs on
 // socket events and ends with one OnRequestDone, raised from the event loop, with an error
@@ -93,6 +96,12 @@ public:
     // Kept for programs that set it; nothing here receives data lines to display.
     bool DisplayFlag() const { return m_displayFlag; }
     void SetDisplayFlag(bool value) { m_displayFlag = value; }
+    TFtpTransferMode TransferMode() const { return m_transferMode; }
+    void SetTransferMode(TFtpTransferMode value) { m_transferMode = value; }
+    // How long a passive data connection may take to connect, in milliseconds; kept below a
+    // blocking call's Timeout so that Auto can still try active mode.
+    int PassiveConnectTimeout() const { return m_passiveConnectTimeout; }
+    void SetPassiveConnectTimeout(int ms) { m_passiveConnectTimeout = ms; }
 
     // The first failing reply line of the current request, or the component's own text.
     // Chained requests clear it when they start; single commands keep what was there.
@@ -104,6 +113,11 @@ public:
     QString DirResult() const { return m_dirResult; }
     TFtpState State() const { return m_state; }
     TFtpRequest RequestType() const { return m_request; }
+    // True when the last request failed because no data connection could be made: a passive
+    // connection refused, unreachable or timed out; the server refusing every way the mode
+    // allows (EPSV and PASV, or PORT); a 425 reply, or 421 or 426 before any data flowed; in
+    // active mode the server never connecting back, the blocking call's timeout included.
+    bool DataConnectionFailed() const { return m_dataConnectionFailed; }
     // True while the control socket is anything but closed.
     bool IsConnected() const;
 
@@ -113,6 +127,7 @@ public:
     void PrintDirAsync();
     void SetTypeAsync();
     void PutAsync();
+    void ListAsync();
     void QuitAsync();
     void OpenAsync();
     void UserAsync();
@@ -149,6 +164,8 @@ protected:
     }
     virtual void RequestDoneRaised(quint64 serial) { Q_UNUSED(serial) }
     virtual void TriggerProgress(qint64 count, bool &abort);
+    // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout".
+    void AbortTimedOut();
 
     quint64 CurrentRequest() const { return m_requestSerial; }
     void SetErrorMessage(const QString &text) { m_errorMessage = text; }
@@ -159,17 +176,36 @@ private:
     friend class FtpClientWindow;
 
     // The commands this client sends, told apart by what they are.
-    enum class Command { None, User, Pass, ChangeDir, PrintDir, SetType, Port, Store, Quit };
+    enum class Command {
+        None,
+        User,
+        Pass,
+        Feat,
+        ChangeDir,
+        PrintDir,
+        SetType,
+        Port,
+        Epsv,
+        Pasv,
+        Store,
+        List,
+        Size,
+        Quit
+    };
     // Steps of chained requests, in the order they run.
     enum Step : unsigned {
         OpenStep = 0x01,
         UserStep = 0x02,
         PassStep = 0x04,
-        PortStep = 0x08,
-        StoreStep = 0x10,
+        FeatStep = 0x08,
+        PortStep = 0x10, // active mode only
+        DataStep = 0x20, // passive or active, as the mode says
+        StoreStep = 0x40,
+        ListStep = 0x80,
+        SizeStep = 0x100,
     };
     // Who judges the next reply line.
-    enum class ReplyHandler { Ignore, Banner, Standard, StoreFirst, StoreFinal };
+    enum class ReplyHandler { Ignore, Banner, Standard, TransferFirst, TransferFinal };
 
     void setState(TFtpState state);
     void setErrorIfNone(const QString &text);
@@ -184,7 +220,12 @@ private:
     void sendCommand(const QString &text);
     void openStep();
     void portStep();
+    void dataStep();
+    void sendPort();
+    void passiveCommand(Command command);
+    void startTransfer(TFtpRequest kind, Command command);
     void storeStep();
+    void listStep();
 
     // Ending them.
     void endRequest(int error);
@@ -204,19 +245,23 @@ private:
     void dispatchReply(const FtpReplyLine &reply);
     void bannerReply(const FtpReplyLine &reply);
     void standardReply(const FtpReplyLine &reply);
-    void storeFirstReply(const FtpReplyLine &reply);
-    void storeFinalReply(const FtpReplyLine &reply);
+    void passiveReply(const FtpReplyLine &reply);
+    void passiveFailed(int error, const QString &message);
+    void sizeReply(const FtpReplyLine &reply);
+    void transferFirstReply(const FtpReplyLine &reply);
+    void transferFinalReply(const FtpReplyLine &reply);
+    void transferFailed(int code);
 
     // The data connection.
-    void dataSessionAvailable();
     void dataAvailable();
     void dataSent(quint16 error);
     // Sends the next piece of the file; false when none was sent, the transfer has ended or
     // the component is gone.
     bool sendPiece(quint16 error);
     void dataSessionClosed(quint16 error);
-    void closeDataSockets();
-    void cutDataConnection();
+    TAsyncSocket *data() const;
+    // The request waits for a data connection: the reason it would fail now.
+    bool waitingForData() const;
     void startSending(quint64 transfer);
     void stopTransfer(int error, const QString &message);
     void finishTransfer();
@@ -225,8 +270,7 @@ private:
 
     FtpClientWindow *m_window;
     TAsyncSocket *m_control;
-    TAsyncSocket *m_dataListener;
-    TAsyncSocket *m_data;
+    FtpDataConnection *m_dataLink;
     FtpReplyReader m_reader;
 
     QString m_hostName;
@@ -239,6 +283,8 @@ private:
     bool m_binary = true;
     TFtpShareMode m_shareMode = ftpShareExclusive;
     bool m_displayFlag = false;
+    TFtpTransferMode m_transferMode = TFtpTransferMode::Auto;
+    int m_passiveConnectTimeout = 10000;
 
     QString m_errorMessage;
     QString m_lastResponse;
@@ -258,6 +304,10 @@ private:
     bool m_connected = false;     // the control connection's TCP session is up
     in_addr m_serverAddress {};
     QString m_lookupRefusal;
+    bool m_dataConnectionFailed = false;
+    // Learnt on the control connection: FEAT offered SIZE; passive mode failed (Auto).
+    bool m_sizeOffered = false;
+    bool m_activeFallback = false;
 
     // Chained requests.
     bool m_chained = false;
@@ -271,6 +321,7 @@ private:
     quint64 m_transfer = 0; // tells a stale start-sending message from the current one
     qint64 m_byteCount = 0;
     qint64 m_restartPosition = 0;
+    qint64 m_bytesStored = 0; // by the last finished transfer, for SIZE
     bool m_serverReady = false;
     bool m_sendStarted = false; // the server's 125 or 150 has been handled
     bool m_fileExhausted = false;

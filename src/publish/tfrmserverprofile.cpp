@@ -1,6 +1,9 @@
 #include "tfrmserverprofile.h"
 
+#include "connectiontest.h"
+#include "messagenumbers.h"
 #include "profilestore.h"
+#include "tftpclient.h"
 #include "uibuilder.h"
 #include "wizardhost.h"
 
@@ -8,14 +11,18 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
+#include <algorithm>
+#include <initializer_list>
 #include <iterator>
+#include <optional>
 
 namespace {
 
 constexpr int kClientWidth = 398;
-constexpr int kClientHeight = 238;
+constexpr int kClientHeight = 268;
 constexpr int kFieldLeft = 208;
 constexpr int kFieldWidth = 180;
 
@@ -34,7 +41,7 @@ TfrmServerProfile::TfrmServerProfile(WizardHost &host, QComboBox *serverList, QW
 
 void TfrmServerProfile::setupUi()
 {
-    auto *picture = ui::place(new QLabel(this), "imgProfile", QRect(8, 8, 96, 180));
+    auto *picture = ui::place(new QLabel(this), "imgProfile", QRect(8, 8, 96, 210));
     picture->setFrameShape(QFrame::Panel);
     picture->setFrameShadow(QFrame::Sunken);
     picture->setAlignment(Qt::AlignCenter);
@@ -71,21 +78,33 @@ void TfrmServerProfile::setupUi()
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPort->setText(QStringLiteral("21"));
 
-    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 196, 382, 2));
+    // The items are numbered messages, filled in once the language is known.
+    lbl6
+        = ui::label(this, "lbl6", QStringLiteral("Transfer &mode:"), 1407, QRect(112, top, 92, 30));
+    lbl6->setWordWrap(true);
+    lbl6->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cbTransferMode
+        = ui::comboBox(this, "cbTransferMode", {}, false, QRect(kFieldLeft, top, 120, 21));
+    lbl6->setBuddy(cbTransferMode);
+
+    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 226, 382, 2));
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
-    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 206, 75, 25));
+    btnTest = ui::pushButton(this, "btnTest", QStringLiteral("&Test"), 1408, QRect(8, 236, 75, 25));
+    btnTest->setToolTip(QStringLiteral("Try these values without saving them"));
+    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 236, 75, 25));
     btnOK->setToolTip(QStringLiteral("Server Profile"));
     btnOK->setDefault(true);
     btnCancel = ui::pushButton(
-        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 206, 75, 25));
+        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 236, 75, 25));
 
     QWidget *order[] = {txtProfileName, txtHostName, txtInitialDir, txtUserName, txtPassword,
-        txtPort, btnOK, btnCancel};
+        txtPort, cbTransferMode, btnTest, btnOK, btnCancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    connect(btnTest, &QPushButton::clicked, this, &TfrmServerProfile::btnTestClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmServerProfile::btnOKClick);
     // Cancel writes nothing; Esc does the same.
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -96,6 +115,9 @@ void TfrmServerProfile::FormCreate()
     m_host.applyLanguage(this);
     // The caption is OK's hint, so that it follows the translation.
     setWindowTitle(btnOK->toolTip());
+    for (const int item :
+        {Msg::TransferModeAuto, Msg::TransferModePassive, Msg::TransferModeActive})
+        cbTransferMode->addItem(m_host.messageText(item));
     txtProfileName->setFocus();
 }
 
@@ -107,6 +129,21 @@ void TfrmServerProfile::setProfile(const QString &name, const TConnectInfo &info
     txtUserName->setText(info.userName);
     txtPassword->setText(info.password);
     txtPort->setText(info.port);
+    cbTransferMode->setCurrentIndex(static_cast<int>(info.transferMode));
+}
+
+TConnectInfo TfrmServerProfile::typedFields() const
+{
+    TConnectInfo fields;
+    fields.hostName = txtHostName->text();
+    fields.userName = txtUserName->text();
+    fields.password = txtPassword->text();
+    fields.initialDirectory = txtInitialDir->text();
+    fields.port = txtPort->text();
+    // The items are in the order of the modes.
+    fields.transferMode
+        = static_cast<TFtpTransferMode>(std::max(0, cbTransferMode->currentIndex()));
+    return fields;
 }
 
 void TfrmServerProfile::btnOKClick()
@@ -114,12 +151,7 @@ void TfrmServerProfile::btnOKClick()
     QStringList listed;
     for (int i = 0; i < m_serverList->count(); ++i)
         listed << m_serverList->itemText(i);
-    TConnectInfo fields;
-    fields.hostName = txtHostName->text();
-    fields.userName = txtUserName->text();
-    fields.password = txtPassword->text();
-    fields.initialDirectory = txtInitialDir->text();
-    fields.port = txtPort->text();
+    const TConnectInfo fields = typedFields();
     const ProfileStore::SaveOutcome saved
         = ProfileStore::saveProfile(ProfileStore::remoteIniPath(m_host.applicationDirectory()),
             listed, txtProfileName->text(), fields);
@@ -135,4 +167,82 @@ void TfrmServerProfile::btnOKClick()
         return;
     }
     accept();
+}
+
+void TfrmServerProfile::btnTestClick()
+{
+    TConnectInfo tried = typedFields();
+    // The port is read as a save would read it.
+    const std::optional<int> port = ProfileStore::integerValue(tried.port);
+    if (!port) {
+        m_host.dialogs().message(this, MessageKind::Error,
+            QStringLiteral("'%1' is not a valid integer value").arg(tried.port), ButtonSet::Ok);
+        return;
+    }
+    tried.port = QString::number(*port);
+    // The dialog may go while the test runs the event loop; the client on the stack stays.
+    const QPointer<TfrmServerProfile> alive(this);
+    TFtpClient client;
+    m_testClient = &client;
+    m_testCancelled = false;
+    setTesting(true);
+    const ConnectionTestResult result = testConnection(client, tried);
+    if (alive.isNull())
+        return;
+    m_testClient = nullptr;
+    setTesting(false);
+    if (m_testCancelled)
+        return;
+    m_host.dialogs().message(this,
+        result.failedAt == ConnectionTestResult::Step::None ? MessageKind::Information
+                                                            : MessageKind::Warning,
+        testSentence(result, tried), ButtonSet::Ok);
+}
+
+QString TfrmServerProfile::testSentence(
+    const ConnectionTestResult &result, const TConnectInfo &tried) const
+{
+    using Step = ConnectionTestResult::Step;
+    const auto text = [this](int number) { return m_host.messageText(number); };
+    // One pass of arg(), so that a "%1" in a server's reply stays as it is.
+    switch (result.failedAt) {
+    case Step::None:
+        return text(result.passive ? Msg::TestWorkedPassive : Msg::TestWorkedActive);
+    case Step::HostLookup:
+        return text(Msg::TestHostNotFound).arg(tried.hostName.trimmed());
+    case Step::Connect:
+        return text(Msg::TestNoConnection).arg(tried.hostName.trimmed(), tried.port, result.detail);
+    case Step::Greeting:
+        return text(Msg::TestTurnedAway).arg(result.detail);
+    case Step::Login:
+        return text(Msg::TestLoginRefused).arg(result.detail);
+    case Step::Directory:
+        return text(Msg::TestDirectoryMissing).arg(tried.initialDirectory, result.detail);
+    case Step::DataConnection:
+        return text(Msg::TestDataConnectionBlocked).arg(result.detail);
+    case Step::Listing:
+        break;
+    }
+    return text(Msg::TestListingFailed).arg(result.detail);
+}
+
+void TfrmServerProfile::setTesting(bool testing)
+{
+    // Only Cancel stays: it stops the test.
+    for (QWidget *control : std::initializer_list<QWidget *> {txtProfileName, txtHostName,
+             txtInitialDir, txtUserName, txtPassword, txtPort, cbTransferMode, btnTest, btnOK})
+        control->setEnabled(!testing);
+    if (testing)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TfrmServerProfile::reject()
+{
+    if (m_testClient != nullptr) {
+        m_testCancelled = true;
+        m_testClient->Abort();
+    }
+    QDialog::reject();
 }

@@ -76,9 +76,7 @@ bool TFtpClient::waitFor(void (TCustomFtpClient::*start)())
         if (wait.timeout != m_timeout)
             startClock(wait);
         if (wait.deadline.hasExpired()) {
-            Abort();
-            SetErrorMessage(QStringLiteral("426 Timeout"));
-            SetStatusCode(426);
+            AbortTimedOut();
             return false;
         }
         const qint64 left = wait.deadline.remainingTime();

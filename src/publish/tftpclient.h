@@ -41,6 +41,7 @@ public:
     bool PrintDir() { return waitFor(&TCustomFtpClient::PrintDirAsync); }
     bool SetType() { return waitFor(&TCustomFtpClient::SetTypeAsync); }
     bool Put() { return waitFor(&TCustomFtpClient::PutAsync); }
+    bool List() { return waitFor(&TCustomFtpClient::ListAsync); }
     bool Quit() { return waitFor(&TCustomFtpClient::QuitAsync); }
     bool Open() { return waitFor(&TCustomFtpClient::OpenAsync); }
     bool User() { return waitFor(&TCustomFtpClient::UserAsync); }

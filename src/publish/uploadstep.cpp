@@ -246,6 +246,7 @@ void UploadStep::ConnectAndUpload()
     m_ftp->SetBinary(true);
     m_ftp->SetHostName(m_connectInfo.hostName);
     m_ftp->SetPort(m_connectInfo.port);
+    m_ftp->SetTransferMode(m_connectInfo.transferMode);
     m_ftp->SetUserName(m_connectInfo.userName);
     m_ftp->SetPassWord(m_connectInfo.password);
     m_ftp->SetHostDirName(m_connectInfo.initialDirectory);

@@ -85,6 +85,28 @@ TEST_F(CommandLineUpload, StoresEveryFileUnderItsNameAndSaysHowItWent)
     EXPECT_FALSE(out.contains(QStringLiteral("pass\n")));
 }
 
+TEST_F(CommandLineUpload, TheModeChoosesHowDataConnectionsAreMade)
+{
+    const QString page = file(QStringLiteral("page.html"), 5000);
+    const struct {
+        const char *mode; // nullptr: not given
+        bool passive;
+    } rows[] = {{nullptr, true}, {"auto", true}, {"Passive", true}, {"active", false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.mode ? row.mode : "(none)");
+        QStringList options {QStringLiteral("--verbose")};
+        if (row.mode != nullptr)
+            options << QStringLiteral("--mode") << QLatin1String(row.mode);
+        ASSERT_EQ(upload(options, {page}), 0) << err.toStdString();
+        EXPECT_TRUE(read(server.root() + QStringLiteral("/page.html")) == read(page));
+        EXPECT_EQ(out.contains(QStringLiteral("> EPSV\n")), row.passive) << out.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("> PORT ")), !row.passive) << out.toStdString();
+    }
+    EXPECT_NE(upload({QStringLiteral("--mode"), QStringLiteral("fast")}, {page}), 0);
+    EXPECT_EQ(err.trimmed(),
+        QStringLiteral("Unknown transfer mode \"fast\": use auto, passive or active."));
+}
+
 struct Failure {
     const char *name;
     QStringList options;

@@ -40,7 +40,7 @@ TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRigh
         EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->echoMode(), QLineEdit::Password);
         QWidget *at = child<QLineEdit>(d, "txtProfileName");
         for (const char *next : {"txtHostName", "txtInitialDir", "txtUserName", "txtPassword",
-                 "txtPort", "btnOK", "btnCancel"}) {
+                 "txtPort", "cbTransferMode", "btnTest", "btnOK", "btnCancel"}) {
             // As Tab moves: past the labels, which take no focus.
             do
                 at = at->nextInFocusChain();
@@ -60,9 +60,15 @@ TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRigh
             QStringLiteral("secret"));
         EXPECT_EQ(sites(), QStringList {QStringLiteral("Untitled")});
         type(d, "txtPort", QStringLiteral("2121"));
+        // New profiles connect in the automatic mode unless told otherwise.
+        auto *mode = child<QComboBox>(d, "cbTransferMode");
+        EXPECT_EQ(mode->currentText(), QStringLiteral("Automatic"));
+        mode->setCurrentIndex(mode->findText(QStringLiteral("Active")));
         click(d, "btnOK");
     });
     ui().btnUploadNew->click();
+    EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).transferMode,
+        TFtpTransferMode::Active);
     // The saved entry was selected by the program, not picked: Edit stays off.
     EXPECT_FALSE(ui().btnUploadEdit->isEnabled());
     EXPECT_EQ(ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).port,
@@ -73,6 +79,7 @@ TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRigh
     ui().cbSites->setCurrentIndex(0);
     dialogs->answerDialog([&](QDialog &d) {
         EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->text(), QStringLiteral("secret"));
+        EXPECT_EQ(child<QComboBox>(d, "cbTransferMode")->currentText(), QStringLiteral("Active"));
         type(d, "txtProfileName", QStringLiteral("a]b"));
         dialogs->answerMessage(MessageAnswer::Ok);
         click(d, "btnOK");

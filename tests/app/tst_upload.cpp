@@ -1,4 +1,5 @@
 #include "../publish/pyftpdserver.h"
+#include "../publish/scriptedftpserver.h"
 #include "profilestore.h"
 #include "tftpclient.h"
 #include "uploadstep.h"
@@ -11,10 +12,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +114,11 @@ protected:
         if (last >= 0)
             sizes << last;
         return sizes;
+    }
+
+    static void type(QDialog &d, const char *field, const QString &text)
+    {
+        child<QLineEdit>(d, field)->setText(text);
     }
 
     QList<ScriptedDialogs::Message> boxes(MessageKind kind) const
@@ -265,4 +277,99 @@ TEST_F(UploadTest, TheWindowMayGoInTheMiddleOfAnUpload)
     EXPECT_EQ(window, nullptr);
     // The client outlived the call that waited on it, and goes with the next events.
     QTRY_VERIFY(ftp.isNull());
+}
+
+// The profile dialog's Test button tries what is typed, against the real server, and says in
+// one sentence how far it came; it never saves.
+TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
+{
+    // A port that refuses connections: bound, never listening.
+    const int closed = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(closed, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(::getsockname(closed, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    const QString refusing = QString::number(ntohs(address.sin_port));
+    const QString port = QString::number(server.port());
+
+    const struct {
+        const char *password;
+        const char *directory;
+        const char *mode;
+        QString port;
+        MessageKind kind;
+        QString says;
+    } rows[] = {
+        {"pass", "site", "Automatic", port, MessageKind::Information,
+            QStringLiteral("and a data connection in passive mode.")},
+        {"pass", "", "Passive", port, MessageKind::Information,
+            QStringLiteral("and a data connection in passive mode.")},
+        {"pass", "site", "Active", port, MessageKind::Information,
+            QStringLiteral("and a data connection in active mode.")},
+        {"wrong", "site", "Automatic", port, MessageKind::Warning,
+            QStringLiteral("The test failed: the server refused the login (530 ")},
+        {"pass", "nowhere", "Automatic", port, MessageKind::Warning,
+            QStringLiteral("The test failed: the initial directory \"nowhere\" is missing on the "
+                           "server (550 ")},
+        {"pass", "site", "Automatic", refusing, MessageKind::Warning,
+            QStringLiteral("The test failed: no connection to 127.0.0.1 on port %1 (Connection "
+                           "refused).")
+                .arg(refusing)},
+        {"pass", "site", "Automatic", QStringLiteral("2l"), MessageKind::Error,
+            QStringLiteral("'2l' is not a valid integer value")},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.says.toStdString());
+        dialogs->answerDialog([&](QDialog &d) {
+            type(d, "txtHostName", QStringLiteral("127.0.0.1"));
+            type(d, "txtUserName", QStringLiteral("user"));
+            type(d, "txtPassword", QLatin1String(row.password));
+            type(d, "txtInitialDir", QLatin1String(row.directory));
+            type(d, "txtPort", row.port);
+            auto *mode = child<QComboBox>(d, "cbTransferMode");
+            mode->setCurrentIndex(mode->findText(QLatin1String(row.mode)));
+            dialogs->answerMessage(MessageAnswer::Ok);
+            click(d, "btnTest");
+            // The dialog stays, every field usable again.
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_TRUE(child<QLineEdit>(d, "txtHostName")->isEnabled());
+            click(d, "btnCancel");
+        });
+        ui().btnUploadNew->click();
+        ASSERT_FALSE(dialogs->messages().isEmpty());
+        const ScriptedDialogs::Message &shown = dialogs->messages().constLast();
+        EXPECT_EQ(shown.kind, row.kind);
+        EXPECT_TRUE(shown.text.contains(row.says)) << shown.text.toStdString();
+    }
+    ::close(closed);
+    // Nothing was saved, nothing listed.
+    EXPECT_FALSE(QFile::exists(ProfileStore::remoteIniPath(window->applicationDirectory())));
+    EXPECT_EQ(ui().cbSites->count(), 0);
+}
+
+// A server that never answers keeps the test waiting; Cancel stops it at once and closes the
+// dialog without a message.
+TEST_F(UploadTest, CancelStopsAProfileTestThatHangs)
+{
+    ScriptedFtpServer silent;
+    silent.greeting.clear();
+    silent.start();
+    bool rejected = false;
+    dialogs->answerDialog([&](QDialog &d) {
+        type(d, "txtHostName", QStringLiteral("127.0.0.1"));
+        type(d, "txtUserName", QStringLiteral("user"));
+        type(d, "txtPort", QString::number(silent.port()));
+        QObject::connect(&d, &QDialog::rejected, &d, [&] { rejected = true; });
+        QTimer::singleShot(100, &d, [&] {
+            EXPECT_FALSE(child<QPushButton>(d, "btnOK")->isEnabled());
+            click(d, "btnCancel");
+        });
+        click(d, "btnTest");
+    });
+    ui().btnUploadNew->click();
+    EXPECT_TRUE(rejected);
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    silent.join();
 }

@@ -36,7 +36,7 @@ const QString TransferCut = QStringLiteral("! Transfer cut: data connection rese
 QString kindName(TFtpRequest kind)
 {
     static const char *const names[] = {"None", "Connect", "ChangeDir", "PrintDir", "SetType",
-        "Put", "Quit", "Open", "User", "Pass", "Port"};
+        "Put", "Quit", "Open", "User", "Pass", "Port", "List"};
     return QLatin1String(names[static_cast<int>(kind)]);
 }
 
@@ -137,7 +137,7 @@ TEST_F(FtpClient, LogsInWorksAndQuitsThroughEveryState)
     EXPECT_EQ(states,
         std::vector<S>({S::LookingUpHost, S::WaitingForBanner, S::Connected, S::ReadyBetweenSteps,
             S::WaitingForReply, S::ReadyBetweenSteps, S::WaitingForReply, S::ReadyBetweenSteps,
-            S::Ready}));
+            S::WaitingForReply, S::ReadyBetweenSteps, S::Ready}));
     EXPECT_TRUE(ftp.PrintDir());
     EXPECT_EQ(ftp.DirResult(), QStringLiteral("/home/\"q\""));
     EXPECT_TRUE(ftp.SetType());
@@ -148,7 +148,7 @@ TEST_F(FtpClient, LogsInWorksAndQuitsThroughEveryState)
     EXPECT_FALSE(ftp.IsConnected());
     server.join();
     EXPECT_EQ(server.commands(),
-        QList<QByteArray>({"USER user", "PASS secret", "PWD", "TYPE I", "QUIT"}));
+        QList<QByteArray>({"USER user", "PASS secret", "FEAT", "PWD", "TYPE I", "QUIT"}));
     EXPECT_EQ(done,
         QStringList({QStringLiteral("Connect 0"), QStringLiteral("PrintDir 0"),
             QStringLiteral("SetType 0"), QStringLiteral("Quit 0")}));
@@ -201,16 +201,17 @@ TEST_P(ConnectOutcome, EndsTheConnectRequestOnce)
 }
 
 const QList<QByteArray> Login {"USER user", "PASS secret"};
+const QList<QByteArray> LoginAndFeat {"USER user", "PASS secret", "FEAT"};
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectOutcome,
     ::testing::Values(
         ConnectCase {"MultiLineGreeting", "220-Welcome\r\n220-to the\r\n220 server\r\n", {}, {},
-            false, "user", "secret", 0, "", Login, true},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
         ConnectCase {"GreetingWithLooseLinesAndAnOverLongLine",
             "220-Hi\r\nno code\r\n 220 indented\r\n220 " + QByteArray(9000, 'x') + "\r\n", {}, {},
-            false, "user", "secret", 0, "", Login, true},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
         ConnectCase {"UserAnswered230SkipsPass", "220 Hi\r\n", "230 No password needed\r\n", {},
-            false, "user", "", 0, "", {"USER user"}, true},
+            false, "user", "", 0, "", {"USER user", "FEAT"}, true},
         ConnectCase {"PassRefused", "220 Hi\r\n", {}, "530 Login incorrect.\r\n", false, "user",
             "secret", 530, "530 Login incorrect.", Login, true},
         ConnectCase {"GreetingOtherThan220", "421 Too many users\r\n", {}, {}, false, "user",
@@ -427,6 +428,7 @@ class PutSize : public FtpClient, public ::testing::WithParamInterface<int> {};
 TEST_P(PutSize, StoresTheFileAndReportsProgressPerKilobyte)
 {
     const QByteArray content = patternBytes(0, GetParam());
+    ftp.SetTransferMode(TFtpTransferMode::Active);
     connect();
     ASSERT_TRUE(put(file(QStringLiteral("f.bin"), content))) << ftp.ErrorMessage().toStdString();
     EXPECT_EQ(done, QStringList {QStringLiteral("Put 0")});
@@ -444,9 +446,9 @@ TEST_P(PutSize, StoresTheFileAndReportsProgressPerKilobyte)
     ASSERT_TRUE(server.hasStored("f.bin"));
     EXPECT_TRUE(server.stored("f.bin") == content);
     QList<QByteArray> commands = server.commands();
-    ASSERT_EQ(commands.size(), 5);
-    EXPECT_TRUE(commands[2].startsWith("PORT 127,0,0,1,")) << commands[2].toStdString();
-    EXPECT_EQ(commands[3], "STOR f.bin");
+    ASSERT_EQ(commands.size(), 6);
+    EXPECT_TRUE(commands[3].startsWith("PORT 127,0,0,1,")) << commands[3].toStdString();
+    EXPECT_EQ(commands[4], "STOR f.bin");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -784,8 +786,8 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, DeletedDuringPut,
 
 TEST_F(FtpClient, PutAfterTheServerClosedIsRefusedWithoutEvent)
 {
-    server.on("PASS", [](Session &session, const QByteArray &) {
-        session.reply("230 Logged in\r\n");
+    server.on("FEAT", [](Session &session, const QByteArray &) {
+        session.reply("211 No features\r\n");
         session.end();
     });
     int closed = 0;

@@ -121,6 +121,40 @@ TEST_F(ProfileStoreTest, ReadsAProfileOfTheWindowsVersion)
         QStringList({"", "", "", "", "21"}));
 }
 
+TEST_F(ProfileStoreTest, TransferModeDefaultsToAutoAndRoundTrips)
+{
+    // Older files have no key; a value this version does not know reads as the default.
+    const struct {
+        const char *stored;
+        TFtpTransferMode read;
+    } rows[] = {
+        {nullptr, TFtpTransferMode::Auto},
+        {"Passive", TFtpTransferMode::Passive},
+        {" active ", TFtpTransferMode::Active},
+        {"AUTO", TFtpTransferMode::Auto},
+        {"EPSV", TFtpTransferMode::Auto},
+        {"", TFtpTransferMode::Auto},
+    };
+    for (const auto &row : rows) {
+        QByteArray file = "[P]\nHostName=h\n";
+        if (row.stored != nullptr)
+            file += QByteArray("TransferMode=") + row.stored + "\n";
+        put(file);
+        EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).transferMode, row.read)
+            << (row.stored ? row.stored : "(none)");
+    }
+    for (const TFtpTransferMode mode :
+        {TFtpTransferMode::Passive, TFtpTransferMode::Active, TFtpTransferMode::Auto}) {
+        TConnectInfo info = fields("h", "21");
+        info.transferMode = mode;
+        ASSERT_EQ(
+            ProfileStore::saveProfile(path(), {QStringLiteral("P")}, QStringLiteral("P"), info)
+                .failure,
+            ProfileStore::SaveOutcome::Failure::None);
+        EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).transferMode, mode);
+    }
+}
+
 using Failure = ProfileStore::SaveOutcome::Failure;
 
 TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
@@ -133,7 +167,7 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_TRUE(saved.appended);
     EXPECT_EQ(bytes(),
         "[Profiles]\nName0=Untitled\n\n[Untitled]\nHostName=\nInitialDir=\nUserName=\n"
-        "Password=\nPort=21\n");
+        "Password=\nPort=21\nTransferMode=Auto\n");
 
     // A bad port: everything before it is written, so the name is listed.
     saved = ProfileStore::saveProfile(path(), {QStringLiteral("Untitled")}, QStringLiteral("Home"),
@@ -154,7 +188,8 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_EQ(saved.failure, Failure::None);
     EXPECT_EQ(saved.index, 1);
     EXPECT_FALSE(saved.appended);
-    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\n")) << bytes().toStdString();
+    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\nTransferMode=Auto\n"))
+        << bytes().toStdString();
 }
 
 TEST_F(ProfileStoreTest, RenamingMakesANewProfileAndCaseOnlyDoesNot)

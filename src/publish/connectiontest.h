@@ -1,0 +1,34 @@
+#pragma once
+
+#include "connectinfo.h"
+
+#include <QString>
+
+class TFtpClient;
+
+// The outcome of trying a server profile: how far the test came, and why it stopped there.
+struct ConnectionTestResult {
+    enum class Step {
+        None,           // every step worked
+        HostLookup,     // the host name was not found
+        Connect,        // no connection to the server's port
+        Greeting,       // the server turned the connection away
+        Login,          // the user name or the password was refused
+        Directory,      // the initial directory could not be entered
+        DataConnection, // no data connection could be made in the chosen mode
+        Listing,        // the data connection was made, but the listing failed
+    };
+    Step failedAt = Step::None;
+    // The request's error number: an FTP reply code or a socket error number.
+    int error = 0;
+    // The server's reply line, or the client's own text for a socket error.
+    QString detail;
+    // Whether the data connection (when one was made) was passive.
+    bool passive = false;
+};
+
+// Tries a profile without saving it, on the given client: logs in, changes to the initial
+// directory (when one is given), lists it over one data connection in the profile's transfer
+// mode, and quits. Every call blocks while the event loop runs; Abort() on the client from an
+// event stops the test at the step that runs (the caller knows it asked for that).
+ConnectionTestResult testConnection(TFtpClient &client, const TConnectInfo &profile);

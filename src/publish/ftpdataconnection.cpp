@@ -1,0 +1,222 @@
+#include "ftpdataconnection.h"
+
+#include "esocketexception.h"
+#include "socketerrors.h"
+#include "socketnames.h"
+#include "tasyncsocket.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int TimedOut = 10060; // WSAETIMEDOUT
+
+void detach(TAsyncSocket *socket)
+{
+    socket->OnSessionConnected = nullptr;
+    socket->OnSessionAvailable = nullptr;
+    socket->OnSessionClosed = nullptr;
+    socket->OnDataAvailable = nullptr;
+    socket->OnDataSent = nullptr;
+}
+
+} // namespace
+
+FtpDataConnection::FtpDataConnection(QObject *owner)
+    : QObject(owner)
+    , m_listener(new TAsyncSocket(this))
+    , m_data(new TAsyncSocket(this))
+    , m_connectLimit(new QTimer(this))
+{
+    m_connectLimit->setSingleShot(true);
+    QObject::connect(m_connectLimit, &QTimer::timeout, this, [this] {
+        if (m_connecting)
+            run([this] { passiveFailed(TimedOut); });
+    });
+}
+
+FtpDataConnection::~FtpDataConnection()
+{
+    release();
+}
+
+void FtpDataConnection::release()
+{
+    guard = nullptr;
+    onDisplay = nullptr;
+    onConnected = nullptr;
+    onConnectFailed = nullptr;
+    onDataAvailable = nullptr;
+    onDataSent = nullptr;
+    onClosed = nullptr;
+    m_connecting = false;
+    m_connectLimit->stop();
+    detach(m_listener);
+    detach(m_data);
+    // A transfer still running is cut, not ended as if the file were whole. Nobody is left to
+    // hear of a failing close; the socket is gone either way.
+    try {
+        if (m_data->State() != wsClosed)
+            m_data->CloseWithReset();
+    } catch (const ESocketException &) {}
+}
+
+bool FtpDataConnection::isConnected() const
+{
+    return !m_connecting && m_data->State() == wsConnected;
+}
+
+quint16 FtpDataConnection::listen(const in_addr &peer)
+{
+    m_peer = peer;
+    m_listener->SetProto(QStringLiteral("tcp"));
+    m_listener->SetAddr(QStringLiteral("0.0.0.0"));
+    m_listener->SetPort(QStringLiteral("0"));
+    m_listener->SetLingerOnOff(wsLingerOff);
+    m_listener->SetLingerTimeout(0);
+    m_listener->OnSessionAvailable
+        = [this](TCustomAsyncSocket *, quint16) { run([this] { sessionAvailable(); }); };
+    m_listener->Listen();
+    sockaddr_in listening {};
+    int length = sizeof listening;
+    if (m_listener->GetSockName(listening, length) != 0)
+        throw ESocketException(QStringLiteral("500 %1 (Winsock error #%2)")
+                                   .arg(SocketErrors::description(m_listener->LastError()))
+                                   .arg(m_listener->LastError()),
+            m_listener->LastError());
+    return ntohs(listening.sin_port);
+}
+
+void FtpDataConnection::sessionAvailable()
+{
+    const int handle = m_listener->Accept();
+    if (handle < 0)
+        return;
+    detach(m_data);
+    m_data->SetLingerOnOff(wsLingerOff);
+    m_data->SetLingerTimeout(0);
+    m_data->Dup(handle);
+    // Anyone who can reach the listening port could otherwise take the file.
+    sockaddr_in peer {};
+    int length = sizeof peer;
+    if (m_data->GetPeerName(peer, length) != 0 || peer.sin_addr.s_addr != m_peer.s_addr) {
+        display(QStringLiteral("! Data connection from %1 refused")
+                    .arg(SocketNames::dotted(peer.sin_addr)));
+        m_data->Close();
+        return;
+    }
+    m_listener->Close();
+    attach();
+}
+
+void FtpDataConnection::connectTo(const in_addr &address, quint16 port, int limitMs)
+{
+    closeAll();
+    m_data->SetProto(QStringLiteral("tcp"));
+    m_data->SetAddr(SocketNames::dotted(address));
+    m_data->SetPort(QString::number(port));
+    m_data->SetLingerOnOff(wsLingerOff);
+    m_data->SetLingerTimeout(0);
+    m_data->OnSessionConnected = [this](TCustomAsyncSocket *, quint16 error) {
+        run([this, error] { passiveConnected(error); });
+    };
+    m_data->Connect();
+    m_connecting = true;
+    // Its own limit, well inside a blocking call's, so that another way can still be tried.
+    m_connectLimit->start(std::max(limitMs, 1));
+}
+
+void FtpDataConnection::passiveConnected(quint16 error)
+{
+    if (!m_connecting)
+        return;
+    if (error != 0) {
+        passiveFailed(error);
+        return;
+    }
+    m_connecting = false;
+    m_connectLimit->stop();
+    m_data->OnSessionConnected = nullptr;
+    attach();
+    if (onConnected)
+        onConnected();
+}
+
+void FtpDataConnection::passiveFailed(int error)
+{
+    m_connecting = false;
+    m_connectLimit->stop();
+    detach(m_data);
+    if (m_data->State() != wsClosed)
+        m_data->Close();
+    if (onConnectFailed)
+        onConnectFailed(error);
+}
+
+void FtpDataConnection::attach()
+{
+    m_data->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
+        run([this, error] {
+            if (onClosed)
+                onClosed(error);
+        });
+    };
+    m_data->OnDataAvailable = [this](TCustomAsyncSocket *, quint16) {
+        run([this] {
+            if (onDataAvailable)
+                onDataAvailable();
+        });
+    };
+    m_data->OnDataSent = [this](TCustomAsyncSocket *, quint16 error) {
+        run([this, error] {
+            if (onDataSent)
+                onDataSent(error);
+        });
+    };
+    // The file goes in pieces of a kilobyte; the socket joins them into batches.
+    m_data->SetCorked(true);
+}
+
+void FtpDataConnection::closeListener()
+{
+    if (m_listener->State() != wsClosed)
+        m_listener->Close();
+}
+
+void FtpDataConnection::closeAll()
+{
+    detach(m_listener);
+    detach(m_data);
+    m_connecting = false;
+    m_connectLimit->stop();
+    closeListener();
+    cut();
+}
+
+void FtpDataConnection::cut()
+{
+    // A data connection still open here carries a file not sent to its end. RFC 959, section
+    // 3.4: in stream mode its close would end the file, and the server would keep the part
+    // sent in place of the old file; a reset tells it that the transfer failed.
+    if (m_data->State() == wsClosed)
+        return;
+    if (m_data->State() == wsConnected)
+        display(QStringLiteral("! Transfer cut: data connection reset"));
+    m_data->CloseWithReset();
+}
+
+void FtpDataConnection::run(const std::function<void()> &handler)
+{
+    if (guard)
+        guard(handler);
+    else
+        handler();
+}
+
+void FtpDataConnection::display(const QString &line)
+{
+    if (onDisplay)
+        onDisplay(line);
+}
