@@ -1,28 +1,52 @@
-// Figures for uploading by FTP on 127.0.0.1: one large file sent to a pyftpdlib server
-// (Debian's python3-pyftpdlib) by `zephyro-cli upload` and by `curl -T` in active mode, as
-// zephyro-cli sends, in one run. Prints the throughput of each (best of the runs), their
-// ratio and each client's peak memory (the child's maximum resident size from wait4). The
-// file arrives byte for byte or the figure is not printed. zephyro-cli also sends a file a
-// tenth of the size, to show that its memory does not grow with the file.
-// Usage: bench_ftp [megabytes=200] [runs=2]
+// Figures for uploading by FTP on 127.0.0.1, to several real servers, in active and passive
+// mode: `zephyro-cli upload` against `curl -T` in the same run, for each file size. Prints each
+// client's throughput (best of the runs), the ratio zephyro-cli / curl and each client's peak
+// memory (the child's maximum resident size from wait4). A file that does not arrive byte for
+// byte is reported as differing and its figure is not printed.
+//
+// Then, for each server, the client component uploads the largest file inside this process
+// while a timer ticks every 5 ms. The longest gap between two ticks, less the 5 ms, is the
+// longest time the event loop was kept from running; on a busy machine that includes time the
+// process was not scheduled at all, so the most processor time the thread used between two
+// ticks is printed beside it: that is the longest the event handlers ran.
+//
+// Servers: pyftpdlib (python3-pyftpdlib), pure-ftpd (with a virtual user in a temporary
+// database) and vsftpd (anonymous uploads into a temporary folder, written as the system's
+// account daemon). Each is started here in the
+// foreground on 127.0.0.1 with a temporary configuration and root, and stopped at the end; one
+// that is not installed is named and skipped. pure-ftpd and vsftpd must be started as root.
+// Debian lets only one of pure-ftpd and vsftpd be installed at a time: bench/ftp/setup.sh
+// installs what this needs.
+//
+// Usage: bench_ftp [--runs N] [--cli PATH] [megabytes...]   (default: 2 runs, 20 200 1000)
+#include "tftpclient.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <crypt.h>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <netinet/in.h>
-#include <optional>
+#include <pwd.h>
 #include <spawn.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,9 +54,10 @@ extern char **environ;
 
 namespace {
 
-const char User[] = "bench";
-const char Password[] = "bench-secret";
 constexpr qint64 Piece = 1024 * 1024;
+constexpr int TickMs = 5;
+// The uid that pure-ftpd's virtual user and vsftpd's anonymous user write as.
+constexpr uid_t NobodyId = 65534;
 
 char patternAt(qint64 position)
 {
@@ -96,8 +121,206 @@ bool accepts(quint16 port)
     return ok;
 }
 
+// A server started for the bench; missing says why it is skipped.
+struct Server {
+    QString name;
+    QString missing;
+    QString root;      // the folder the uploads land in
+    QString directory; // the folder to change to after login, empty for none
+    QString user;
+    QString password;
+    quint16 port = 0;
+    std::unique_ptr<QProcess> process;
+
+    void stop()
+    {
+        if (process == nullptr)
+            return;
+        process->terminate();
+        if (!process->waitForFinished(3000)) {
+            process->kill();
+            process->waitForFinished();
+        }
+        process.reset();
+    }
+};
+
+// Starts the server on server.port, which "{port}" in the arguments stands for.
+bool startProcess(Server &server, const QString &program, const QStringList &arguments)
+{
+    QStringList withPort;
+    for (const QString &argument : arguments)
+        withPort << QString(argument).replace(
+            QStringLiteral("{port}"), QString::number(server.port));
+    server.process = std::make_unique<QProcess>();
+    server.process->setStandardOutputFile(QProcess::nullDevice());
+    server.process->setStandardErrorFile(QProcess::nullDevice());
+    server.process->start(program, withPort);
+    for (int wait = 0; wait < 200 && !accepts(server.port); ++wait) {
+        if (server.process->state() == QProcess::NotRunning)
+            break;
+        QThread::msleep(50);
+    }
+    if (accepts(server.port))
+        return true;
+    server.stop();
+    server.missing = QStringLiteral("did not start");
+    return false;
+}
+
+// A folder the server's unprivileged user may write, inside a root it may not.
+bool makeRoot(Server &server, const QString &base, bool writableRoot, uid_t owner = NobodyId)
+{
+    const QString top = base + QLatin1Char('/') + server.name;
+    if (!QDir().mkpath(top + QStringLiteral("/up")))
+        return false;
+    ::chmod(QFile::encodeName(base).constData(), 0755);
+    ::chmod(QFile::encodeName(top).constData(), 0755);
+    const QString writable = writableRoot ? top : top + QStringLiteral("/up");
+    if (::chown(QFile::encodeName(writable).constData(), owner, owner) != 0)
+        return false;
+    server.root = writable;
+    return true;
+}
+
+void startPyftpdlib(Server &server, const QString &base)
+{
+    server.name = QStringLiteral("pyftpdlib");
+    QString python;
+    for (const QString &candidate :
+        {QStringLiteral("/usr/bin/python3"), QStandardPaths::findExecutable("python3")}) {
+        if (!candidate.isEmpty()
+            && QProcess::execute(
+                   candidate, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")})
+                == 0) {
+            python = candidate;
+            break;
+        }
+    }
+    if (python.isEmpty()) {
+        server.missing = QStringLiteral("not installed (Debian's python3-pyftpdlib)");
+        return;
+    }
+    if (!makeRoot(server, base, true)) {
+        server.missing = QStringLiteral("no temporary root");
+        return;
+    }
+    server.user = QStringLiteral("bench");
+    server.password = QStringLiteral("bench-secret");
+    server.port = freePort();
+    startProcess(server, python,
+        {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QStringLiteral("{port}"),
+            QStringLiteral("-w"), QStringLiteral("-d"), server.root, QStringLiteral("-u"),
+            server.user, QStringLiteral("-P"), server.password});
+}
+
+void startPureFtpd(Server &server, const QString &base)
+{
+    server.name = QStringLiteral("pure-ftpd");
+    QString program = QStandardPaths::findExecutable(QStringLiteral("pure-ftpd"));
+    if (program.isEmpty())
+        program = QStandardPaths::findExecutable(
+            QStringLiteral("pure-ftpd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    const QString pw = QStandardPaths::findExecutable(QStringLiteral("pure-pw"));
+    if (program.isEmpty() || pw.isEmpty()) {
+        server.missing = QStringLiteral("not installed (Debian's pure-ftpd)");
+        return;
+    }
+    if (::geteuid() != 0) {
+        server.missing = QStringLiteral("needs root");
+        return;
+    }
+    if (!makeRoot(server, base, true)) {
+        server.missing = QStringLiteral("no temporary root");
+        return;
+    }
+    server.user = QStringLiteral("bench");
+    server.password = QStringLiteral("bench-secret");
+    // A virtual user in a database of its own: nothing of the system's is changed. Its password
+    // is hashed with SHA-512 crypt, not pure-pw's default, which makes every login take seconds.
+    const QString passwd = base + QStringLiteral("/pureftpd.passwd");
+    const QString database = base + QStringLiteral("/pureftpd.pdb");
+    const char *hash = ::crypt(server.password.toUtf8().constData(), "$6$zephyrobench$");
+    QFile users(passwd);
+    if (hash == nullptr || hash[0] != '$' || !users.open(QIODevice::WriteOnly)) {
+        server.missing = QStringLiteral("cannot write the user database");
+        return;
+    }
+    users.write(QStringLiteral("%1:%2:%3:%3::%4/./::::::::::::\n")
+                    .arg(server.user, QLatin1String(hash))
+                    .arg(NobodyId)
+                    .arg(server.root)
+                    .toUtf8());
+    users.close();
+    if (QProcess::execute(pw, {QStringLiteral("mkdb"), database, QStringLiteral("-f"), passwd})
+        != 0) {
+        server.missing = QStringLiteral("pure-pw could not make the user database");
+        return;
+    }
+    server.port = freePort();
+    startProcess(server, program,
+        {QStringLiteral("-S"), QStringLiteral("127.0.0.1,{port}"), QStringLiteral("-l"),
+            QStringLiteral("puredb:") + database, QStringLiteral("-E"), QStringLiteral("-H"),
+            QStringLiteral("-4"), QStringLiteral("-f"), QStringLiteral("none")});
+}
+
+void startVsftpd(Server &server, const QString &base)
+{
+    server.name = QStringLiteral("vsftpd");
+    QString program = QStandardPaths::findExecutable(QStringLiteral("vsftpd"));
+    if (program.isEmpty())
+        program = QStandardPaths::findExecutable(
+            QStringLiteral("vsftpd"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    if (program.isEmpty()) {
+        server.missing = QStringLiteral("not installed (Debian's vsftpd)");
+        return;
+    }
+    if (::geteuid() != 0) {
+        server.missing = QStringLiteral("needs root");
+        return;
+    }
+    // The anonymous user must have a home folder, which nobody has not: daemon's is taken.
+    const passwd *account = ::getpwnam("daemon");
+    if (account == nullptr) {
+        server.missing = QStringLiteral("no system account daemon to write as");
+        return;
+    }
+    // vsftpd refuses a root its anonymous user may write: uploads go into up/.
+    if (!makeRoot(server, base, false, account->pw_uid)) {
+        server.missing = QStringLiteral("no temporary root");
+        return;
+    }
+    const QString empty = base + QStringLiteral("/vsftpd-empty");
+    QDir().mkpath(empty);
+    ::chmod(QFile::encodeName(empty).constData(), 0755);
+    server.user = QStringLiteral("anonymous");
+    server.password = QStringLiteral("bench@example.org");
+    server.directory = QStringLiteral("up");
+    server.port = freePort();
+    const QString config = base + QStringLiteral("/vsftpd.conf");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) {
+        server.missing = QStringLiteral("no temporary configuration");
+        return;
+    }
+    const QString text = QStringLiteral(
+        "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+        "background=NO\nanonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\n"
+        "anon_upload_enable=YES\nno_anon_password=YES\nanon_root=%2\nftp_username=daemon\n"
+        "anon_umask=022\nsecure_chroot_dir=%3\nseccomp_sandbox=NO\nisolate=NO\n"
+        "isolate_network=NO\nconnect_from_port_20=NO\npasv_enable=YES\nport_enable=YES\n"
+        "xferlog_enable=NO\nsyslog_enable=NO\nvsftpd_log_file=/dev/null\ntcp_wrappers=NO\n")
+                             .arg(server.port)
+                             .arg(QFileInfo(server.root).path(), empty);
+    file.write(text.toUtf8());
+    file.close();
+    startProcess(server, program, {config});
+}
+
 struct Run {
     bool ok = false;
+    bool differs = false;
     double seconds = 0;
     long peakKb = 0;
 };
@@ -119,6 +342,7 @@ Run runClient(const std::vector<std::string> &arguments, const std::vector<std::
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     Run run;
     pid_t pid = 0;
@@ -137,14 +361,27 @@ Run runClient(const std::vector<std::string> &arguments, const std::vector<std::
     return run;
 }
 
+// The run checked against the file the server stored, which is removed again.
+Run checked(Run run, const QString &sent, const QString &stored)
+{
+    if (run.ok && !sameFiles(sent, stored)) {
+        run.ok = false;
+        run.differs = true;
+    }
+    QFile::remove(stored);
+    return run;
+}
+
 struct Best {
+    bool ok = false;
+    bool differs = false;
     double seconds = 0;
     long peakKb = 0;
-    bool ok = false;
 };
 
 void keepBest(Best &best, const Run &run)
 {
+    best.differs = best.differs || run.differs;
     if (!run.ok)
         return;
     if (!best.ok || run.seconds < best.seconds)
@@ -153,14 +390,81 @@ void keepBest(Best &best, const Run &run)
     best.ok = true;
 }
 
-void print(const char *name, const Best &best, qint64 bytes)
+std::string figure(const Best &best, qint64 bytes)
 {
-    if (!best.ok) {
-        std::printf("%-20s failed\n", name);
-        return;
+    char text[64];
+    if (best.differs)
+        std::snprintf(text, sizeof text, "%-22s", "file differs");
+    else if (!best.ok)
+        std::snprintf(text, sizeof text, "%-22s", "failed");
+    else
+        std::snprintf(text, sizeof text, "%7.1f MB/s %6.1f MB ",
+            static_cast<double>(bytes) / 1e6 / best.seconds,
+            static_cast<double>(best.peakKb) / 1024);
+    return text;
+}
+
+qint64 threadCpuNs()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64 {now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+struct Stall {
+    bool ok = false;
+    double gapMs = 0; // the longest time between two ticks
+    double cpuMs = 0; // the most processor time used between two ticks
+};
+
+// Uploads the file with the client component in this process while a timer ticks every
+// TickMs.
+Stall measureStall(const Server &server, const QString &file, TFtpTransferMode mode)
+{
+    TFtpClient ftp;
+    ftp.SetTransferMode(mode);
+    ftp.SetTimeout(30);
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port));
+    ftp.SetUserName(server.user);
+    ftp.SetPassWord(server.password);
+    ftp.SetHostDirName(server.directory);
+    ftp.SetBinary(true);
+    ftp.SetLocalFileName(file);
+    ftp.SetHostFileName(QStringLiteral("stall.bin"));
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    qint64 lastCpu = 0;
+    qint64 mostCpu = 0;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(TickMs);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const qint64 cpu = threadCpuNs();
+        longest = std::max(longest, now - last);
+        mostCpu = std::max(mostCpu, cpu - lastCpu);
+        last = now;
+        lastCpu = cpu;
+    });
+    bool ok = ftp.Connect() && (server.directory.isEmpty() || ftp.ChangeDir()) && ftp.SetType();
+    if (ok) {
+        clock.start();
+        lastCpu = threadCpuNs();
+        tick.start();
+        ok = ftp.Put();
+        tick.stop();
     }
-    std::printf("%-20s %7.2f s  %8.1f MB/s  peak memory %6.1f MB\n", name, best.seconds,
-        static_cast<double>(bytes) / 1e6 / best.seconds, static_cast<double>(best.peakKb) / 1024);
+    if (ftp.IsConnected())
+        ftp.Quit();
+    const QString stored = server.root + QStringLiteral("/stall.bin");
+    Stall stall;
+    stall.ok = ok && sameFiles(file, stored);
+    QFile::remove(stored);
+    stall.gapMs = static_cast<double>(longest) / 1e6;
+    stall.cpuMs = static_cast<double>(mostCpu) / 1e6;
+    return stall;
 }
 
 } // namespace
@@ -168,104 +472,123 @@ void print(const char *name, const Best &best, qint64 bytes)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const qint64 megabytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 2;
-    const qint64 size = megabytes * 1024 * 1024;
-
-    QString python;
-    for (const QString &candidate :
-        {QStringLiteral("/usr/bin/python3"), QStandardPaths::findExecutable("python3")}) {
-        if (!candidate.isEmpty()
-            && QProcess::execute(
-                   candidate, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")})
-                == 0) {
-            python = candidate;
-            break;
+    int runs = 2;
+    std::string cli = ZEPHYRO_CLI;
+    std::vector<qint64> sizes;
+    const QStringList arguments = app.arguments().mid(1);
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--runs") && i + 1 < arguments.size()) {
+            runs = std::max(1, arguments[++i].toInt());
+        } else if (argument == QLatin1String("--cli") && i + 1 < arguments.size()) {
+            cli = arguments[++i].toStdString();
+        } else if (argument.toInt() > 0) {
+            sizes.push_back(argument.toInt());
+        } else {
+            std::printf("usage: bench_ftp [--runs N] [--cli PATH] [megabytes...]\n"
+                        "servers: python3-pyftpdlib, pure-ftpd or vsftpd (bench/ftp/setup.sh)\n");
+            return 2;
         }
     }
-    if (python.isEmpty()) {
-        std::printf("pyftpdlib is missing: install Debian's python3-pyftpdlib\n");
-        return 1;
-    }
+    if (sizes.empty())
+        sizes = {20, 200, 1000};
+
     QTemporaryDir work;
-    if (!work.isValid() || !QDir(work.path()).mkdir(QStringLiteral("root"))) {
+    if (!work.isValid()) {
         std::printf("no temporary folder\n");
         return 1;
     }
-    const QString root = work.filePath(QStringLiteral("root"));
-    const quint16 port = freePort();
-    QProcess server;
-    server.setStandardOutputFile(QProcess::nullDevice());
-    server.setStandardErrorFile(QProcess::nullDevice());
-    server.start(python,
-        {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-            QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QString::number(port),
-            QStringLiteral("-w"), QStringLiteral("-d"), root, QStringLiteral("-u"),
-            QLatin1String(User), QStringLiteral("-P"), QLatin1String(Password)});
-    for (int wait = 0; wait < 300 && !accepts(port); ++wait)
-        QThread::msleep(50);
-    if (!accepts(port)) {
-        std::printf("pyftpdlib did not start\n");
-        return 1;
+    std::vector<QString> files;
+    for (const qint64 megabytes : sizes) {
+        files.push_back(work.filePath(QStringLiteral("file%1.bin").arg(megabytes)));
+        if (!writeFile(files.back(), megabytes * 1024 * 1024)) {
+            std::printf("cannot write the test files\n");
+            return 1;
+        }
     }
-
-    const QString big = work.filePath(QStringLiteral("big.bin"));
-    const QString small = work.filePath(QStringLiteral("small.bin"));
-    if (!writeFile(big, size) || !writeFile(small, size / 10)) {
-        std::printf("cannot write the test files\n");
-        return 1;
-    }
-    const std::string portText = std::to_string(port);
-    const auto zephyro = [&](const QString &file) {
-        const Run run = runClient({ZEPHYRO_CLI, "upload", "--host", "127.0.0.1", "--port", portText,
-                                      "--user", User, file.toStdString()},
-            {std::string("ZEPHYRO_PASSWORD=") + Password});
-        const QString stored = root + QLatin1Char('/') + QFileInfo(file).fileName();
-        Run checked = run;
-        checked.ok = run.ok && sameFiles(file, stored);
-        QFile::remove(stored);
-        return checked;
-    };
     const QString curl = QStandardPaths::findExecutable(QStringLiteral("curl"));
-    const auto curlRun = [&] {
-        const Run run
-            = runClient({curl.toStdString(), "-s", "-S", "--ftp-port", "127.0.0.1", "--user",
-                            std::string(User) + ":" + Password, "-T", big.toStdString(),
-                            "ftp://127.0.0.1:" + portText + "/curl.bin"},
-                {});
-        const QString stored = root + QStringLiteral("/curl.bin");
-        Run checked = run;
-        checked.ok = run.ok && sameFiles(big, stored);
-        QFile::remove(stored);
-        return checked;
-    };
-
-    Best ours;
-    Best theirs;
-    for (int run = 0; run < runs; ++run) {
-        keepBest(ours, zephyro(big));
-        if (!curl.isEmpty())
-            keepBest(theirs, curlRun());
-    }
-    Best smaller;
-    keepBest(smaller, zephyro(small));
-
-    std::printf("upload of %lld MB to pyftpdlib on 127.0.0.1, active mode, best of %d runs\n"
-                "(times include starting the client, logging in and quitting)\n",
-        static_cast<long long>(megabytes), runs);
-    print("zephyro-cli upload", ours, size);
     if (curl.isEmpty())
-        std::printf("%-20s not installed\n", "curl -T");
-    else
-        print("curl -T", theirs, size);
-    if (ours.ok && theirs.ok)
-        std::printf("throughput zephyro-cli / curl: %.2f\n", theirs.seconds / ours.seconds);
-    if (smaller.ok)
-        std::printf(
-            "zephyro-cli peak memory with a %lld MB file: %.1f MB (with %lld MB: %.1f MB)\n",
-            static_cast<long long>(megabytes / 10), static_cast<double>(smaller.peakKb) / 1024,
-            static_cast<long long>(megabytes), static_cast<double>(ours.peakKb) / 1024);
-    server.kill();
-    server.waitForFinished();
+        std::printf("curl is missing: install Debian's curl; only zephyro-cli is measured\n");
+    // An older zephyro-cli, given with --cli, has no transfer mode option and sends actively.
+    QProcess help;
+    help.start(QString::fromStdString(cli), {QStringLiteral("--help")});
+    help.waitForFinished();
+    const bool hasMode = help.readAll().contains("--mode");
+
+    std::printf("uploads on 127.0.0.1, best of %d runs; times include starting the client, "
+                "logging in and quitting\n"
+                "zephyro-cli: %s\n",
+        runs, cli.c_str());
+    const QString base = work.filePath(QStringLiteral("servers"));
+    QDir().mkpath(base);
+    for (const auto start : {startPyftpdlib, startPureFtpd, startVsftpd}) {
+        Server server;
+        start(server, base);
+        if (!server.missing.isEmpty()) {
+            std::printf("\n%s: skipped, %s\n", qPrintable(server.name), qPrintable(server.missing));
+            continue;
+        }
+        std::printf("\n%s\n%-8s %6s  %-22s %-22s %s\n", qPrintable(server.name), "mode", "size",
+            "zephyro-cli", "curl -T", "zephyro/curl");
+        const std::string url = "ftp://127.0.0.1:" + std::to_string(server.port) + "/"
+            + (server.directory.isEmpty() ? "" : server.directory.toStdString() + "/");
+        for (const char *mode : {"active", "passive"}) {
+            const bool passive = std::string(mode) == "passive";
+            for (std::size_t s = 0; s < sizes.size(); ++s) {
+                const QString &file = files[s];
+                Best ours;
+                Best theirs;
+                for (int run = 0; run < runs; ++run) {
+                    if (hasMode || !passive) {
+                        std::vector<std::string> command {cli, "upload", "--host", "127.0.0.1",
+                            "--port", std::to_string(server.port), "--user",
+                            server.user.toStdString()};
+                        if (!server.directory.isEmpty())
+                            command.insert(
+                                command.end(), {"--dir", server.directory.toStdString()});
+                        if (hasMode)
+                            command.insert(command.end(), {"--mode", mode});
+                        command.push_back(file.toStdString());
+                        keepBest(ours,
+                            checked(runClient(command,
+                                        {"ZEPHYRO_PASSWORD=" + server.password.toStdString()}),
+                                file, server.root + QLatin1Char('/') + QFileInfo(file).fileName()));
+                    }
+                    if (curl.isEmpty())
+                        continue;
+                    std::vector<std::string> command {curl.toStdString(), "-s", "-S", "--user",
+                        (server.user + QLatin1Char(':') + server.password).toStdString()};
+                    if (!passive)
+                        command.insert(command.end(), {"--ftp-port", "127.0.0.1"});
+                    command.insert(command.end(), {"-T", file.toStdString(), url + "curl.bin"});
+                    keepBest(theirs,
+                        checked(runClient(command, {}), file,
+                            server.root + QStringLiteral("/curl.bin")));
+                }
+                const qint64 bytes = sizes[s] * 1024 * 1024;
+                std::printf("%-8s %3lld MB  %s %s ", mode, static_cast<long long>(sizes[s]),
+                    figure(ours, bytes).c_str(),
+                    curl.isEmpty() ? "not installed         " : figure(theirs, bytes).c_str());
+                if (ours.ok && theirs.ok)
+                    std::printf("%.2f", theirs.seconds / ours.seconds);
+                if (passive && !hasMode)
+                    std::printf("(this zephyro-cli has no --mode)");
+                std::printf("\n");
+                std::fflush(stdout);
+            }
+        }
+        for (const TFtpTransferMode mode : {TFtpTransferMode::Active, TFtpTransferMode::Passive}) {
+            const char *name = mode == TFtpTransferMode::Active ? "active" : "passive";
+            const Stall stall = measureStall(server, files.back(), mode);
+            if (!stall.ok)
+                std::printf("longest event-loop stall: %s upload failed\n", name);
+            else
+                std::printf("longest event-loop stall: %.1f ms (%s, %lld MB, in this process; most "
+                            "processor time between two %d ms ticks %.1f ms)\n",
+                    std::max(0.0, stall.gapMs - TickMs), name, static_cast<long long>(sizes.back()),
+                    TickMs, stall.cpuMs);
+        }
+        server.stop();
+    }
     return 0;
 }

@@ -191,6 +191,8 @@ void FtpDataConnection::attach()
                 onDataSent(error);
         });
     };
+    // The file goes in pieces of a kilobyte; the socket joins them into batches.
+    m_data->SetCorked(true);
 }
 
 void FtpDataConnection::closeListener()

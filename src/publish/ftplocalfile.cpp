@@ -2,7 +2,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -64,6 +66,11 @@ bool FtpLocalFile::open(const QString &path, TFtpShareMode mode)
         return false;
     }
     m_handle = handle;
+    m_ahead = std::make_unique<char[]>(ReadAheadSize);
+    m_aheadStart = 0;
+    m_aheadEnd = 0;
+    // The file is read once from start to end: the system may read ahead further still.
+    ::posix_fadvise(handle, 0, 0, POSIX_FADV_SEQUENTIAL);
     return true;
 }
 
@@ -71,6 +78,23 @@ qint64 FtpLocalFile::read(char *buffer, qint64 size)
 {
     if (m_handle < 0 || size < 0)
         return -1;
+    if (m_aheadStart == m_aheadEnd) {
+        if (size >= ReadAheadSize)
+            return readFile(buffer, size);
+        const qint64 n = readFile(m_ahead.get(), ReadAheadSize);
+        if (n <= 0)
+            return n;
+        m_aheadStart = 0;
+        m_aheadEnd = n;
+    }
+    const qint64 n = std::min(size, m_aheadEnd - m_aheadStart);
+    std::memcpy(buffer, m_ahead.get() + m_aheadStart, static_cast<std::size_t>(n));
+    m_aheadStart += n;
+    return n;
+}
+
+qint64 FtpLocalFile::readFile(char *buffer, qint64 size)
+{
     ssize_t n = 0;
     do {
         n = ::read(m_handle, buffer, static_cast<size_t>(size));
@@ -85,4 +109,7 @@ void FtpLocalFile::close()
     // Closing the last descriptor of the open file releases its flock.
     ::close(m_handle);
     m_handle = -1;
+    m_ahead.reset();
+    m_aheadStart = 0;
+    m_aheadEnd = 0;
 }

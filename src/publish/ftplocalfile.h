@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 
+#include <memory>
+
 // How a local file is shared with other programs while it is being sent.
 enum TFtpShareMode {
     ftpShareCompat,
@@ -30,10 +32,19 @@ public:
     bool open(const QString &path, TFtpShareMode mode);
     bool isOpen() const { return m_handle >= 0; }
     // Reads up to size bytes; returns the count, 0 at the end of the file, -1 on a failure.
+    // Small reads are served from a block read ahead, so a file read a kilobyte at a time
+    // costs one system call per block; larger ones go to the file directly.
     qint64 read(char *buffer, qint64 size);
     // Releases the lock and the file; nothing when it is not open.
     void close();
 
+    static constexpr qint64 ReadAheadSize = 64 * 1024;
+
 private:
+    qint64 readFile(char *buffer, qint64 size);
+
     int m_handle = -1;
+    std::unique_ptr<char[]> m_ahead; // ReadAheadSize bytes while open
+    qint64 m_aheadStart = 0;         // the first unread byte in m_ahead
+    qint64 m_aheadEnd = 0;
 };

@@ -378,7 +378,7 @@ void TCustomAsyncSocket::Dup(int newHandle)
     changeState(wsConnected);
     // The taken connection can be written to: reported once, as for a connect.
     if (current())
-        post(SocketMessage::FdWrite, SocketErrors::NoError);
+        postWrite();
 }
 
 void TCustomAsyncSocket::Close()
@@ -402,20 +402,27 @@ int TCustomAsyncSocket::Send(const void *data, int count)
     m_allSent = false;
     const char *bytes = static_cast<const char *>(data);
     int left = count;
+    const int blockSize = m_corked ? CorkBatch : TBuffer::DefaultSize;
     while (left > 0) {
         if (m_sendQueue.empty() || m_sendQueue.back()->isFull())
-            m_sendQueue.push_back(std::make_unique<TBuffer>());
+            m_sendQueue.push_back(std::make_unique<TBuffer>(blockSize));
         const int written = m_sendQueue.back()->write(bytes, left);
         bytes += written;
         left -= written;
+        m_bufferedCount += written;
     }
     const int handle = m_handle;
     const quint64 serial = m_serial;
-    tryToSend();
+    // A corked socket waits for a whole batch, and none goes out while the system has no room.
+    if (!m_corked)
+        tryToSend();
+    else if (m_bufferedCount >= CorkBatch && !m_writeArmed)
+        tryToSend(true);
     // OnDataSent always follows a send from the event loop, even when the system took
-    // everything at once.
-    if (m_allSent && m_handle == handle && m_serial == serial && handle >= 0)
-        post(SocketMessage::FdWrite, SocketErrors::NoError);
+    // everything at once; for a corked socket that notification also sends the rest.
+    if (m_handle == handle && m_serial == serial && handle >= 0
+        && (m_allSent || (m_corked && !m_writeArmed)))
+        postWrite();
     return count > 0 ? count : 0;
 }
 
@@ -479,6 +486,22 @@ int TCustomAsyncSocket::GetPeerName(sockaddr_in &name, int &nameLength)
     return 0;
 }
 
+void TCustomAsyncSocket::SetCorked(bool corked)
+{
+    if (m_corked == corked)
+        return;
+    m_corked = corked;
+    // Nothing may wait for a batch that is not coming.
+    if (!corked && m_state == wsConnected && m_bufferedCount > 0 && !m_writeArmed)
+        tryToSend();
+}
+
+bool TCustomAsyncSocket::CanSendAtOnce() const
+{
+    return m_handle >= 0 && m_state == wsConnected && !m_writeArmed
+        && m_bufferedCount < (m_corked ? CorkBatch : 1);
+}
+
 void TCustomAsyncSocket::SetLingerOption()
 {
     if (m_lingerOnOff == wsLingerNoSet)
@@ -526,6 +549,8 @@ void TCustomAsyncSocket::handleNotification(const SocketMessage &message)
         m_readBusy = false;
     else if (message.source() == SocketMessage::Source::WriteNotifier)
         m_writeBusy = false;
+    else if ((message.notifications() & SocketMessage::FdWrite) != 0)
+        m_writePosted = false;
 
     // Any event handler may close the socket, open another, or throw; after each one the
     // message is handled further only while it is still about the socket it came for.
@@ -709,6 +734,15 @@ void TCustomAsyncSocket::updateNotifiers()
         m_writeNotifier->setEnabled(write);
 }
 
+void TCustomAsyncSocket::postWrite()
+{
+    // One notification serves any number of sends, and one from the write notifier as well.
+    if (m_writePosted || m_writeBusy)
+        return;
+    m_writePosted = true;
+    post(SocketMessage::FdWrite, SocketErrors::NoError);
+}
+
 void TCustomAsyncSocket::post(unsigned notifications, int error, SocketMessage::Source source)
 {
     QCoreApplication::postEvent(
@@ -735,10 +769,12 @@ void TCustomAsyncSocket::takeHandle(int handle)
     m_readPaused = false;
     m_acceptPaused = false;
     m_writeArmed = false;
+    m_writePosted = false;
     m_closeSeen = false;
     m_peerError = 0;
     m_closeInvoked = false;
     m_sendQueue.clear();
+    m_bufferedCount = 0;
     m_allSent = true;
     m_readNotifier->setSocket(handle);
     m_writeNotifier->setSocket(handle);
@@ -754,6 +790,8 @@ int TCustomAsyncSocket::releaseHandle()
     const int handle = std::exchange(m_handle, -1);
     ++m_serial;
     m_sendQueue.clear();
+    m_bufferedCount = 0;
+    m_writePosted = false;
     m_allSent = true;
     return handle;
 }
@@ -806,6 +844,7 @@ void TCustomAsyncSocket::resetSettings()
     m_socketType = SOCK_STREAM;
     m_lingerOnOff = wsLingerOn;
     m_lingerTimeout = 0;
+    m_corked = false;
 }
 
 void TCustomAsyncSocket::receiveLoop(quint16 error, bool bounded)
@@ -840,7 +879,7 @@ void TCustomAsyncSocket::receiveLoop(quint16 error, bool bounded)
     }
 }
 
-void TCustomAsyncSocket::tryToSend()
+void TCustomAsyncSocket::tryToSend(bool moreFollows)
 {
     while (!m_sendQueue.empty() && m_handle >= 0) {
         TBuffer &first = *m_sendQueue.front();
@@ -852,7 +891,11 @@ void TCustomAsyncSocket::tryToSend()
             m_sendQueue.pop_front();
             continue;
         }
-        const int flags = MSG_NOSIGNAL | (m_sendFlags == wsSendUrgent ? MSG_OOB : 0);
+        // A batch still being filled waits for the rest.
+        if (moreFollows && m_sendQueue.size() == 1 && !first.isFull())
+            break;
+        const int flags = MSG_NOSIGNAL | (m_sendFlags == wsSendUrgent ? MSG_OOB : 0)
+            | (moreFollows ? MSG_MORE : 0);
         ssize_t sent = 0;
         do {
             sent = ::send(m_handle, bytes, static_cast<size_t>(length), flags);
@@ -877,6 +920,7 @@ void TCustomAsyncSocket::tryToSend()
             }
         }
         first.remove(static_cast<int>(sent));
+        m_bufferedCount -= sent;
         if (sent < length) {
             m_writeArmed = true;
             updateNotifiers();

@@ -57,7 +57,8 @@ using TNotifyEvent = std::function<void(TCustomAsyncSocket *sender)>;
 // data-available event in which nothing was received, the next one comes only after a call
 // of Receive; after a session-available event without Accept, the next one only after Accept.
 // Write is reported once when connected and again only after a send could not take
-// everything. So an idle socket costs no processor time.
+// everything; the write notifications of several sends are joined, one waiting at a time. So
+// an idle socket costs no processor time.
 //
 // Failures and refusals are reported through OnError when it is set, otherwise by throwing
 // ESocketException. An exception leaving an event raised from the event loop is handed to
@@ -138,7 +139,8 @@ public:
     void CloseWithReset();
 
     // Queues the bytes and hands the system what it takes; never blocks. Always followed by
-    // OnDataSent, from the event loop, once the queue is empty. Returns count (0 for none).
+    // OnDataSent, from the event loop, once the queue is empty; sends made before it comes
+    // share it. Returns count (0 for none).
     int Send(const void *data, int count);
     int SendStr(const QByteArray &text);
     // Returns the count read, 0 when the peer has closed the connection, or -1 with the
@@ -152,6 +154,21 @@ public:
     int GetPeerName(sockaddr_in &name, int &nameLength);
     // Applies LingerOnOff and LingerTimeout to the open socket.
     void SetLingerOption();
+
+    // A corked socket collects small sends and hands them to the system a batch (CorkBatch
+    // bytes) at a time, telling it that more follows (MSG_MORE), so a stream written in small
+    // pieces costs one system call per batch and goes out in full segments. What is left
+    // below a batch goes out from the event loop, before OnDataSent, or when uncorked.
+    // Uncorking hands the system everything queued at once. Close returns it to uncorked.
+    static constexpr int CorkBatch = 64 * 1024;
+    bool Corked() const { return m_corked; }
+    void SetCorked(bool corked);
+    // Bytes queued and not yet taken by the system.
+    qint64 BufferedCount() const { return m_bufferedCount; }
+    // True while a send would be taken without waiting for the peer: connected, the system
+    // has refused nothing since the queue last emptied, and less than a batch is queued. A
+    // writer that sends only while this holds keeps at most about CorkBatch bytes queued.
+    bool CanSendAtOnce() const;
 
     TSessionConnected OnSessionConnected;
     TSessionAvailable OnSessionAvailable;
@@ -180,7 +197,9 @@ private:
     void internalClose(bool raiseClosed, quint16 error, bool reset = false);
     void resetSettings();
     void receiveLoop(quint16 error, bool bounded);
-    void tryToSend();
+    void tryToSend(bool moreFollows = false);
+    // Posts the write notification that follows a send, unless one is already on its way.
+    void postWrite();
     // Socket options; each returns 0 or the socket error number, reporting nothing.
     int applyLinger();
     int setLinger(bool on, int seconds);
@@ -210,7 +229,9 @@ private:
     int m_socketType = 0;
 
     std::deque<std::unique_ptr<TBuffer>> m_sendQueue;
+    qint64 m_bufferedCount = 0;
     bool m_allSent = true;
+    bool m_corked = false;
     bool m_closeInvoked = false; // OnSessionClosed raised for this connection
 
     std::shared_ptr<HostLookup> m_dnsLookup;
@@ -233,6 +254,7 @@ private:
     bool m_readPaused = false;   // until Receive is called
     bool m_acceptPaused = false; // until Accept is called
     bool m_writeArmed = false;   // a send could not take everything
+    bool m_writePosted = false;  // a write notification posted by a send or Dup is waiting
     bool m_closeSeen = false;
     int m_peerError = 0; // a reset seen by the read notification, returned by Receive
 };

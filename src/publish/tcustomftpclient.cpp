@@ -7,6 +7,7 @@
 #include "ftptexts.h"
 #include "messagepump.h"
 #include "passivereply.h"
+#include "sendbudget.h"
 #include "socketerrors.h"
 #include "socketnames.h"
 #include "tasyncsocket.h"
@@ -454,6 +455,7 @@ void TCustomFtpClient::startTransfer(TFtpRequest kind, Command command)
     m_byteCount = 0;
     m_restartPosition = 0;
     m_serverReady = false;
+    m_sendStarted = false;
     m_fileExhausted = false;
     m_finalReplyAccepted = false;
     m_dataClosed = false;
@@ -899,47 +901,71 @@ void TCustomFtpClient::startSending(quint64 transfer)
     if (transfer != m_transfer)
         return;
     m_transferClock.start();
+    m_sendStarted = true;
     dataSent(0);
 }
 
 void TCustomFtpClient::dataSent(quint16 error)
 {
+    // The next piece follows in this handler while the data connection takes the pieces at
+    // once, within a budget; otherwise the next OnDataSent goes on.
+    const QPointer<TCustomFtpClient> self(this);
+    SendBudget budget;
+    while (sendPiece(error) && !self.isNull() && budget.spend(PieceSize) && data()->CanSendAtOnce())
+        error = 0;
+}
+
+bool TCustomFtpClient::sendPiece(quint16 error)
+{
     if (!m_file.isOpen())
-        return;
+        return false;
+    // Sending waits for both the server's 125 or 150 (which starts it) and its data
+    // connection; each progress value is reported once, for the piece that can be sent.
+    if (error == 0 && (!m_sendStarted || data()->State() != wsConnected))
+        return false;
+    if (error == 0 && m_fileExhausted) {
+        // RFC 959, section 3.4: in stream mode the end of the file is the close, once the
+        // last bytes have gone.
+        if (data()->BufferedCount() == 0)
+            data()->Close();
+        return false;
+    }
     bool abort = false;
     const QPointer<TCustomFtpClient> self(this);
     TriggerProgress(m_byteCount + m_restartPosition, abort);
     if (self.isNull() || !m_file.isOpen())
-        return;
+        return false;
     if (abort) {
         Display(QStringLiteral("! Abort requested"));
         stopTransfer(TransferFailed, QStringLiteral("426 Transfer aborted by application"));
-        return;
+        return false;
     }
     if (error != 0) {
         Display(QStringLiteral("! Error #%1 sending data").arg(error));
         stopTransfer(error, socketErrorLine(error));
-        return;
+        return false;
     }
-    // Sending waits for both the server's 125 or 150 and its data connection.
     if (!m_serverReady || m_fileExhausted || data()->State() != wsConnected)
-        return;
+        return false;
     char piece[PieceSize];
     const qint64 read = m_file.read(piece, PieceSize);
     if (read < 0) {
         Display(QStringLiteral("! Error reading file"));
         stopTransfer(
             TransferFailed, QStringLiteral("426 Error reading local file ") + m_localFileName);
-        return;
+        return false;
     }
     if (read == 0) {
-        // RFC 959, section 3.4: in stream mode the end of the file is the close.
         m_fileExhausted = true;
-        data()->Close();
-        return;
+        // What waits for a full batch goes now; the close follows once it has gone.
+        data()->SetCorked(false);
+        if (data()->State() == wsConnected && data()->BufferedCount() == 0)
+            data()->Close();
+        return false;
     }
     m_byteCount += read;
     data()->Send(piece, static_cast<int>(read));
+    return true;
 }
 
 void TCustomFtpClient::stopTransfer(int error, const QString &message)

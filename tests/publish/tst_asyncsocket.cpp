@@ -395,6 +395,96 @@ TEST(AsyncSocket, SendsQueueWhatAPeerThatDoesNotReadCannotTake)
     socket.Close();
 }
 
+struct SharedNotification {
+    const char *name;
+    bool corked;
+    int pieces;
+    int pieceSize;
+};
+
+class SendsShareOneDataSent : public ::testing::TestWithParam<SharedNotification> {};
+
+// Sends made before the write notification comes are reported together, once; a corked socket
+// also sends from there what waits for a full batch.
+TEST_P(SendsShareOneDataSent, AndEveryByteArrives)
+{
+    const SharedNotification row = GetParam();
+    QByteArray received;
+    LoopbackPeer peer;
+    peer.serve([&received](int connection) {
+        received = LoopbackPeer::receiveUntilClosed(connection);
+        return connection;
+    });
+    TAsyncSocket socket;
+    SocketLog log(socket);
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
+    log.lines.clear();
+    socket.SetCorked(row.corked);
+
+    const QByteArray sent = patternBytes(0, qint64 {row.pieces} * row.pieceSize);
+    for (int i = 0; i < row.pieces; ++i)
+        socket.Send(sent.constData() + qint64 {i} * row.pieceSize, row.pieceSize);
+    EXPECT_TRUE(log.lines.isEmpty());
+    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0")));
+    QTest::qWait(100);
+    EXPECT_EQ(log.lines, QStringList({QStringLiteral("sent 0")}));
+    EXPECT_EQ(socket.BufferedCount(), 0);
+
+    socket.Close();
+    peer.join();
+    EXPECT_TRUE(received == sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(AsyncSocket, SendsShareOneDataSent,
+    ::testing::Values(SharedNotification {"Uncorked", false, 3, 5},
+        SharedNotification {"CorkedBelowABatch", true, 3, 5},
+        SharedNotification {"CorkedAcrossBatches", true, 5, 30000}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AsyncSocket, ACorkedSocketQueuesAtMostABatchForAPeerThatDoesNotRead)
+{
+    constexpr int PieceSize = 1024;
+    constexpr qint64 Limit = 64 * 1024 * 1024;
+    std::atomic<bool> release {false};
+    std::atomic<qint64> expected {0};
+    QByteArray received;
+    LoopbackPeer peer;
+    peer.serve([&](int connection) {
+        holdUntil(release)(connection);
+        LoopbackPeer::receiveExactly(connection, expected, received);
+        return connection;
+    });
+    TAsyncSocket socket;
+    SocketLog log(socket);
+    ASSERT_TRUE(connectForSending(socket, log, peer.port()));
+    log.lines.clear();
+    socket.SetCorked(true);
+
+    // A writer that goes on only while the socket takes its pieces at once.
+    const QByteArray all = patternBytes(0, Limit);
+    qint64 sent = 0;
+    qint64 mostQueued = 0;
+    while (socket.CanSendAtOnce() && sent < Limit) {
+        socket.Send(all.constData() + sent, PieceSize);
+        sent += PieceSize;
+        mostQueued = std::max(mostQueued, socket.BufferedCount());
+    }
+    EXPECT_LT(sent, Limit);
+    QTest::qWait(100);
+    EXPECT_FALSE(socket.CanSendAtOnce());
+    mostQueued = std::max(mostQueued, socket.BufferedCount());
+    EXPECT_LE(mostQueued, TCustomAsyncSocket::CorkBatch + PieceSize);
+    EXPECT_TRUE(log.lines.isEmpty()) << log.lines.join(u',').toStdString();
+
+    expected = sent;
+    release = true;
+    ASSERT_TRUE(log.waitFor(QStringLiteral("sent 0"), 3 * TimeoutMs));
+    EXPECT_TRUE(socket.CanSendAtOnce());
+    peer.join();
+    EXPECT_TRUE(received == all.left(sent));
+    socket.Close();
+}
+
 TEST(AsyncSocket, ListenAcceptAndDupCarryAConnection)
 {
     TAsyncSocket server;
