@@ -7,7 +7,9 @@ TEST(MessageTable, HoldsEveryMessageInEnglish)
     const MessageTable table;
     const QList<int> expected = {1090, 1091, 1092, 1093, 1094, 1095, 1096, 1097, 1098, 1099, 1100,
         1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1118, 1119, 1120,
-        1121, 1122, 1123, 1124, 1128, 1137, 1138, 1142};
+        1121, 1122, 1123, 1124, 1128, 1137, 1138, 1142,
+        // The server profile dialog's transfer modes and connection test.
+        1409, 1410, 1411, 1412, 1413, 1414, 1415, 1416, 1417, 1418, 1419, 1420};
     EXPECT_EQ(table.numbers(), expected);
     for (int number : expected)
         EXPECT_FALSE(table.text(number).isEmpty()) << number;
