@@ -2,9 +2,11 @@
 
 #include "esocketexception.h"
 #include "ftptexts.h"
+#include "sendbudget.h"
 #include "socketnames.h"
 #include "tasyncsocket.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -14,6 +16,11 @@
 namespace {
 
 constexpr int TimedOut = 10060; // WSAETIMEDOUT
+constexpr int TransferFailed = 426;
+// A file is read and sent in pieces of this size, as the progress events show them.
+constexpr int PieceSize = 1024;
+// What the server sends on the data connection is read in pieces of this size.
+constexpr int DiscardSize = 2048;
 
 void detach(TAsyncSocket *socket)
 {
@@ -50,9 +57,10 @@ void FtpDataConnection::release()
     onDisplay = nullptr;
     onConnected = nullptr;
     onConnectFailed = nullptr;
-    onDataAvailable = nullptr;
-    onDataSent = nullptr;
+    onProgress = nullptr;
+    onSendFailed = nullptr;
     onClosed = nullptr;
+    m_file.close();
     m_connecting = false;
     m_connectLimit->stop();
     detach(m_listener);
@@ -179,20 +187,114 @@ void FtpDataConnection::attach()
                 onClosed(error);
         });
     };
-    m_data->OnDataAvailable = [this](TCustomAsyncSocket *, quint16) {
-        run([this] {
-            if (onDataAvailable)
-                onDataAvailable();
-        });
-    };
+    m_data->OnDataAvailable
+        = [this](TCustomAsyncSocket *, quint16) { run([this] { received(); }); };
     m_data->OnDataSent = [this](TCustomAsyncSocket *, quint16 error) {
-        run([this, error] {
-            if (onDataSent)
-                onDataSent(error);
-        });
+        run([this, error] { sendPieces(error); });
     };
     // The file goes in pieces of a kilobyte; the socket joins them into batches.
     m_data->SetCorked(true);
+}
+
+void FtpDataConnection::beginTransfer(bool receiving)
+{
+    m_file.close();
+    m_byteCount = 0;
+    m_receiving = receiving;
+    m_sendStarted = false;
+    // A listing sends nothing: the server's close ends it.
+    m_exhausted = receiving;
+}
+
+bool FtpDataConnection::openFile(const QString &path, TFtpShareMode mode)
+{
+    m_filePath = path;
+    return m_file.open(path, mode);
+}
+
+void FtpDataConnection::startSending()
+{
+    m_sendStarted = true;
+    sendPieces(0);
+}
+
+void FtpDataConnection::received()
+{
+    char discarded[DiscardSize];
+    const int count = m_data->Receive(discarded, DiscardSize);
+    if (count > 0 && m_receiving)
+        m_byteCount += count;
+}
+
+void FtpDataConnection::sendPieces(quint16 error)
+{
+    // The next piece follows in this handler while the connection takes the pieces at once,
+    // within a budget; otherwise the next data-sent event goes on.
+    const QPointer<FtpDataConnection> self(this);
+    SendBudget budget;
+    while (sendPiece(error) && !self.isNull() && budget.spend(PieceSize) && m_data->CanSendAtOnce())
+        error = 0;
+}
+
+bool FtpDataConnection::sendPiece(quint16 error)
+{
+    if (!m_file.isOpen())
+        return false;
+    // Sending waits for both the server's 125 or 150 (which starts it) and the connection;
+    // each progress value is reported once, for the piece that can be sent.
+    if (error == 0 && (!m_sendStarted || m_data->State() != wsConnected))
+        return false;
+    if (error == 0 && m_exhausted) {
+        // RFC 959, section 3.4: in stream mode the end of the file is the close, once the
+        // last bytes have gone.
+        if (m_data->BufferedCount() == 0)
+            m_data->Close();
+        return false;
+    }
+    bool abort = false;
+    const QPointer<FtpDataConnection> self(this);
+    if (onProgress)
+        onProgress(m_byteCount, abort);
+    if (self.isNull() || !m_file.isOpen())
+        return false;
+    if (abort) {
+        sendFailed(TransferFailed, QStringLiteral("! Abort requested"),
+            QStringLiteral("426 Transfer aborted by application"));
+        return false;
+    }
+    if (error != 0) {
+        sendFailed(error, QStringLiteral("! Error #%1 sending data").arg(error),
+            FtpTexts::socketErrorLine(error));
+        return false;
+    }
+    // The progress handler may have ended the transfer some other way.
+    if (m_exhausted || m_data->State() != wsConnected)
+        return false;
+    char piece[PieceSize];
+    const qint64 read = m_file.read(piece, PieceSize);
+    if (read < 0) {
+        sendFailed(TransferFailed, QStringLiteral("! Error reading file"),
+            QStringLiteral("426 Error reading local file ") + m_filePath);
+        return false;
+    }
+    if (read == 0) {
+        m_exhausted = true;
+        // What waits for a full batch goes now; the close follows once it has gone.
+        m_data->SetCorked(false);
+        if (m_data->State() == wsConnected && m_data->BufferedCount() == 0)
+            m_data->Close();
+        return false;
+    }
+    m_byteCount += read;
+    m_data->Send(piece, static_cast<int>(read));
+    return true;
+}
+
+void FtpDataConnection::sendFailed(int error, const QString &display, const QString &message)
+{
+    this->display(display);
+    if (onSendFailed)
+        onSendFailed(error, message);
 }
 
 void FtpDataConnection::closeListener()

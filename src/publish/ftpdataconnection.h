@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ftplocalfile.h"
+
 #include <QObject>
 #include <QString>
 
@@ -44,12 +46,28 @@ public:
     // Forgets every handler and cuts what is open, for the owner's destructor.
     void release();
 
+    // The file side of a transfer. A store's file is read ahead and sent in pieces of a
+    // kilobyte, each reported to onProgress first, for as long as the connection takes them at
+    // once within a budget; the rest follows on the connection's next data-sent event. A
+    // listing's bytes are counted and dropped.
+    void beginTransfer(bool receiving);
+    bool openFile(const QString &path, TFtpShareMode mode);
+    void closeFile() { m_file.close(); }
+    // The server is ready (125 or 150): sending starts.
+    void startSending();
+    // Nothing (more) to send: a listing, or the whole file has been read.
+    bool exhausted() const { return m_exhausted; }
+    // Bytes sent by a store, received by a listing.
+    qint64 byteCount() const { return m_byteCount; }
+
     std::function<void(const std::function<void()> &handler)> guard;
     std::function<void(const QString &line)> onDisplay;
     std::function<void()> onConnected;              // a passive connection is up
     std::function<void(int error)> onConnectFailed; // a passive connection is not
-    std::function<void()> onDataAvailable;
-    std::function<void(quint16 error)> onDataSent;
+    // Before each piece; may delete the owner.
+    std::function<void(qint64 count, bool &abort)> onProgress;
+    // Sending stopped on this side: the error number and its line.
+    std::function<void(int error, const QString &message)> onSendFailed;
     std::function<void(quint16 error)> onClosed;
 
 private:
@@ -57,6 +75,11 @@ private:
     void passiveConnected(quint16 error);
     void passiveFailed(int error);
     void attach();
+    void received();
+    void sendPieces(quint16 error);
+    // Sends the next piece; false when none was sent, the transfer has ended or this is gone.
+    bool sendPiece(quint16 error);
+    void sendFailed(int error, const QString &display, const QString &message);
     void run(const std::function<void()> &handler);
     void display(const QString &line);
 
@@ -65,4 +88,11 @@ private:
     QTimer *m_connectLimit;
     bool m_connecting = false;
     in_addr m_peer {};
+
+    FtpLocalFile m_file;
+    QString m_filePath;
+    qint64 m_byteCount = 0;
+    bool m_receiving = false;
+    bool m_sendStarted = false; // the server's 125 or 150 has been handled
+    bool m_exhausted = false;
 };

@@ -7,7 +7,6 @@
 #include "ftptexts.h"
 #include "messagepump.h"
 #include "passivereply.h"
-#include "sendbudget.h"
 #include "socketerrors.h"
 #include "socketnames.h"
 #include "tasyncsocket.h"
@@ -18,13 +17,6 @@
 #include <arpa/inet.h>
 
 namespace {
-
-// A file is read and sent in pieces of this size, each once the previous one has been
-// handed to the network, so one piece at most waits in memory.
-constexpr int PieceSize = 1024;
-// What the server sends on the data connection of a store is read and dropped in pieces of
-// this size.
-constexpr int DiscardSize = 2048;
 
 // The result of a request that fails in the client itself, without a reply code or a socket
 // error number: a step of a chained request refused, a reply without a valid reply code.
@@ -84,8 +76,10 @@ TCustomFtpClient::TCustomFtpClient(QObject *owner)
     };
     m_dataLink->onConnectFailed
         = [this](int error) { passiveFailed(error, FtpTexts::dataConnectionLine(error)); };
-    m_dataLink->onDataAvailable = [this] { dataAvailable(); };
-    m_dataLink->onDataSent = [this](quint16 error) { dataSent(error); };
+    m_dataLink->onProgress
+        = [this](qint64 count, bool &abort) { TriggerProgress(count + m_restartPosition, abort); };
+    m_dataLink->onSendFailed
+        = [this](int error, const QString &message) { stopTransfer(error, message); };
     m_dataLink->onClosed = [this](quint16 error) { dataSessionClosed(error); };
 }
 
@@ -452,11 +446,8 @@ void TCustomFtpClient::startTransfer(TFtpRequest kind, Command command)
     beginRequest(kind);
     m_command = command;
     ++m_transfer;
-    m_byteCount = 0;
+    m_dataLink->beginTransfer(command == Command::List);
     m_restartPosition = 0;
-    m_serverReady = false;
-    m_sendStarted = false;
-    m_fileExhausted = false;
     m_finalReplyAccepted = false;
     m_dataClosed = false;
     m_dataCloseError = 0;
@@ -470,8 +461,6 @@ void TCustomFtpClient::listStep()
     if (!m_connected)
         throw FtpException(QStringLiteral("NLST: not connected"));
     startTransfer(TFtpRequest::List, Command::List);
-    // Nothing is sent: the server's close of the data connection ends the listing.
-    m_fileExhausted = true;
     sendAwaited(ReplyHandler::TransferFirst, QStringLiteral("NLST"));
 }
 
@@ -490,7 +479,7 @@ void TCustomFtpClient::storeStep()
     QString refusal;
     if (cancel)
         refusal = QStringLiteral("426 Transmit cancelled by application");
-    else if (!m_file.open(m_localFileName, m_shareMode))
+    else if (!m_dataLink->openFile(m_localFileName, m_shareMode))
         refusal = QStringLiteral("426 Unable to open local file ") + m_localFileName;
     if (!refusal.isEmpty()) {
         m_errorMessage = refusal;
@@ -527,7 +516,7 @@ void TCustomFtpClient::finishRequest(int error)
     m_nextReply = ReplyHandler::Ignore;
     m_awaitingReply = false;
     setState(TFtpState::Ready);
-    m_file.close();
+    m_dataLink->closeFile();
     m_dataLink->closeAll();
     m_window->postRequestDone(m_requestSerial, m_request, static_cast<quint16>(error));
     RequestEnded(m_requestSerial, error);
@@ -589,7 +578,7 @@ void TCustomFtpClient::Abort()
     m_control->CancelDnsLookup();
     closeControl();
     m_dataLink->closeAll();
-    m_file.close();
+    m_dataLink->closeFile();
     m_connected = false;
     setState(TFtpState::Ready);
 }
@@ -813,7 +802,6 @@ void TCustomFtpClient::transferFirstReply(const FtpReplyLine &reply)
     // RFC 959, section 5.4: STOR and NLST are answered 125 or 150 before the transfer, then
     // 226 or 250 after it; anything else refuses them.
     if (reply.code == 125 || reply.code == 150) {
-        m_serverReady = true;
         m_nextReply = ReplyHandler::TransferFinal;
         m_window->postStartSending(m_transfer);
         return;
@@ -843,11 +831,12 @@ void TCustomFtpClient::transferFailed(int code, int result)
 {
     m_awaitingReply = false;
     setErrorIfNone(m_lastResponse);
-    m_file.close();
+    m_dataLink->closeFile();
     m_dataLink->closeAll();
     // RFC 959, section 5.4: 425, no data connection; 421 or 426 before any data flowed
     // mostly mean the same.
-    if (code == 425 || ((code == 421 || code == 426) && m_byteCount == 0 && m_transferError == 0))
+    if (code == 425
+        || ((code == 421 || code == 426) && m_dataLink->byteCount() == 0 && m_transferError == 0))
         m_dataConnectionFailed = true;
     Display(m_command == Command::List ? QStringLiteral("! NLST Failed")
                                        : QStringLiteral("! STOR Failed"));
@@ -888,84 +877,12 @@ void TCustomFtpClient::closeControl()
 
 // --- The data connection -------------------------------------------------------------------
 
-void TCustomFtpClient::dataAvailable()
-{
-    char discarded[DiscardSize];
-    const int received = data()->Receive(discarded, DiscardSize);
-    if (received > 0 && m_command == Command::List)
-        m_byteCount += received;
-}
-
 void TCustomFtpClient::startSending(quint64 transfer)
 {
     if (transfer != m_transfer)
         return;
     m_transferClock.start();
-    m_sendStarted = true;
-    dataSent(0);
-}
-
-void TCustomFtpClient::dataSent(quint16 error)
-{
-    // The next piece follows in this handler while the data connection takes the pieces at
-    // once, within a budget; otherwise the next OnDataSent goes on.
-    const QPointer<TCustomFtpClient> self(this);
-    SendBudget budget;
-    while (sendPiece(error) && !self.isNull() && budget.spend(PieceSize) && data()->CanSendAtOnce())
-        error = 0;
-}
-
-bool TCustomFtpClient::sendPiece(quint16 error)
-{
-    if (!m_file.isOpen())
-        return false;
-    // Sending waits for both the server's 125 or 150 (which starts it) and its data
-    // connection; each progress value is reported once, for the piece that can be sent.
-    if (error == 0 && (!m_sendStarted || data()->State() != wsConnected))
-        return false;
-    if (error == 0 && m_fileExhausted) {
-        // RFC 959, section 3.4: in stream mode the end of the file is the close, once the
-        // last bytes have gone.
-        if (data()->BufferedCount() == 0)
-            data()->Close();
-        return false;
-    }
-    bool abort = false;
-    const QPointer<TCustomFtpClient> self(this);
-    TriggerProgress(m_byteCount + m_restartPosition, abort);
-    if (self.isNull() || !m_file.isOpen())
-        return false;
-    if (abort) {
-        Display(QStringLiteral("! Abort requested"));
-        stopTransfer(TransferFailed, QStringLiteral("426 Transfer aborted by application"));
-        return false;
-    }
-    if (error != 0) {
-        Display(QStringLiteral("! Error #%1 sending data").arg(error));
-        stopTransfer(error, socketErrorLine(error));
-        return false;
-    }
-    if (!m_serverReady || m_fileExhausted || data()->State() != wsConnected)
-        return false;
-    char piece[PieceSize];
-    const qint64 read = m_file.read(piece, PieceSize);
-    if (read < 0) {
-        Display(QStringLiteral("! Error reading file"));
-        stopTransfer(
-            TransferFailed, QStringLiteral("426 Error reading local file ") + m_localFileName);
-        return false;
-    }
-    if (read == 0) {
-        m_fileExhausted = true;
-        // What waits for a full batch goes now; the close follows once it has gone.
-        data()->SetCorked(false);
-        if (data()->State() == wsConnected && data()->BufferedCount() == 0)
-            data()->Close();
-        return false;
-    }
-    m_byteCount += read;
-    data()->Send(piece, static_cast<int>(read));
-    return true;
+    m_dataLink->startSending();
 }
 
 void TCustomFtpClient::stopTransfer(int error, const QString &message)
@@ -974,7 +891,7 @@ void TCustomFtpClient::stopTransfer(int error, const QString &message)
         m_transferError = error;
         m_transferMessage = message;
     }
-    m_file.close();
+    m_dataLink->closeFile();
     m_dataLink->closeListener();
     if (m_dataClosed)
         return;
@@ -988,13 +905,13 @@ void TCustomFtpClient::stopTransfer(int error, const QString &message)
 
 void TCustomFtpClient::dataSessionClosed(quint16 error)
 {
-    m_file.close();
+    m_dataLink->closeFile();
     if (m_dataClosed)
         return;
     m_dataClosed = true;
     m_dataCloseError = error;
     // A server that closes before it has the whole file has not stored it, whatever it says.
-    if (!m_fileExhausted && m_transferError == 0) {
+    if (!m_dataLink->exhausted() && m_transferError == 0) {
         m_transferError = TransferFailed;
         m_transferMessage = QStringLiteral("426 Connection closed; transfer aborted.");
     }
@@ -1006,16 +923,15 @@ void TCustomFtpClient::finishTransfer()
     if (!m_finalReplyAccepted || !m_dataClosed)
         return;
     const qint64 elapsed = m_transferClock.isValid() ? m_transferClock.elapsed() : 0;
-    QString statistics = QStringLiteral("! %1 bytes received/sent in %2 seconds")
-                             .arg(m_byteCount)
-                             .arg(elapsed / 1000);
+    const qint64 count = m_dataLink->byteCount();
+    QString statistics
+        = QStringLiteral("! %1 bytes received/sent in %2 seconds").arg(count).arg(elapsed / 1000);
     if (elapsed != 0) {
-        const qint64 perSecond
-            = m_byteCount < 32768 ? m_byteCount * 1000 / elapsed : m_byteCount / elapsed * 1000;
+        const qint64 perSecond = count < 32768 ? count * 1000 / elapsed : count / elapsed * 1000;
         statistics += QStringLiteral(" (%1 Bytes/sec)").arg(perSecond);
     }
     Display(statistics);
-    m_bytesStored = m_byteCount + m_restartPosition;
+    m_bytesStored = count + m_restartPosition;
     m_restartPosition = 0;
     int result = m_transferError;
     if (result != 0) {

@@ -257,11 +257,6 @@ private:
     void transferFailed(int code, int result);
 
     // The data connection.
-    void dataAvailable();
-    void dataSent(quint16 error);
-    // Sends the next piece of the file; false when none was sent, the transfer has ended or
-    // the component is gone.
-    bool sendPiece(quint16 error);
     void dataSessionClosed(quint16 error);
     TAsyncSocket *data() const { return m_dataLink->socket(); }
     void startSending(quint64 transfer);
@@ -319,14 +314,9 @@ private:
     bool m_userAnswered331 = false;
 
     // The transfer of the store step.
-    FtpLocalFile m_file;
     quint64 m_transfer = 0; // tells a stale start-sending message from the current one
-    qint64 m_byteCount = 0;
     qint64 m_restartPosition = 0;
     qint64 m_bytesStored = 0; // by the last finished transfer, for SIZE
-    bool m_serverReady = false;
-    bool m_sendStarted = false; // the server's 125 or 150 has been handled
-    bool m_fileExhausted = false;
     bool m_finalReplyAccepted = false;
     bool m_dataClosed = false;
     int m_dataCloseError = 0;

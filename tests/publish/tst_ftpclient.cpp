@@ -915,7 +915,7 @@ TEST_P(TransferModes, MakeTheDataConnectionTheWayTheModeAndServerAllow)
     ftp.SetPassiveConnectTimeout(500);
     const QByteArray content = patternBytes(0, 70000);
     connect();
-    for (const QString name : {QStringLiteral("one.bin"), QStringLiteral("two.bin")}) {
+    for (const QString &name : {QStringLiteral("one.bin"), QStringLiteral("two.bin")}) {
         EXPECT_EQ(put(file(name, content)), row.error == 0) << ftp.ErrorMessage().toStdString();
         EXPECT_EQ(ftp.DataConnectionFailed(), row.dataConnectionFailed);
     }
