@@ -7,23 +7,13 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+# shellcheck source=scripts/debian-packages.sh
+. "$top/scripts/debian-packages.sh"
 
 # dpkg-dev (dpkg-shlibdeps) and file work out the libraries the package depends on.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev
           libgif-dev dpkg-dev file)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 rm -rf build/package

@@ -9,9 +9,8 @@ shift || true
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+# shellcheck source=scripts/debian-packages.sh
+. "$top/scripts/debian-packages.sh"
 
 # libqt6sql6-sqlite is Qt's SQLite driver, which reads Firefox's bookmarks.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite
@@ -28,16 +27,7 @@ test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyf
     ;;
 esac
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    as_root apt-get update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 if [ "$mode" = run ]; then

@@ -15,17 +15,11 @@ pure-ftpd | vsftpd) ;;
     ;;
 esac
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
+# shellcheck source=scripts/debian-packages.sh
+. "$(dirname "$0")/../../scripts/debian-packages.sh"
 
 packages=(python3-pyftpdlib curl "$server")
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
+mapfile -t missing < <(missing_packages "${packages[@]}")
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 # policy-rc.d answering 101 keeps invoke-rc.d from starting the new services.
