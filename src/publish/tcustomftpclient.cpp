@@ -98,6 +98,11 @@ bool TCustomFtpClient::IsConnected() const
     return m_control->State() != wsClosed;
 }
 
+bool TCustomFtpClient::IsSecure() const
+{
+    return false;
+}
+
 // --- Starting requests ---------------------------------------------------------------------
 
 void TCustomFtpClient::ConnectAsync()
