@@ -208,7 +208,10 @@ private:
         Store,
         List,
         Size,
-        Quit
+        Quit,
+        Auth,
+        Pbsz,
+        Prot,
     };
     // Steps of chained requests, in the order they run.
     enum Step : unsigned {
@@ -221,6 +224,8 @@ private:
         StoreStep = 0x40,
         ListStep = 0x80,
         SizeStep = 0x100,
+        PbszStep = 0x200, // after login, on a protected control connection only
+        ProtStep = 0x400,
     };
     // Who judges the next reply line.
     enum class ReplyHandler { Ignore, Banner, Standard, TransferFirst, TransferFinal };
@@ -261,6 +266,12 @@ private:
     void controlSessionConnected(quint16 error);
     void controlDataAvailable();
     void controlSessionClosed(quint16 error);
+    // TLS on the control connection (RFC 4217): AUTH TLS answered, the handshake ended, and
+    // whether the certificate may be used.
+    void authReply(const FtpReplyLine &reply);
+    void controlTlsDone(quint16 error);
+    bool certificateAccepted();
+    void refuseConnection(int error, const QString &message);
     void closeControl();
     void dispatchReply(const FtpReplyLine &reply);
     void bannerReply(const FtpReplyLine &reply);
@@ -324,6 +335,7 @@ private:
     // Learnt on the control connection: FEAT offered SIZE; passive mode failed (Auto).
     bool m_sizeOffered = false;
     bool m_activeFallback = false;
+    bool m_dataProtected = false; // PROT P accepted: data connections run TLS
 
     // Chained requests.
     bool m_chained = false;
