@@ -153,6 +153,7 @@ struct CertificateCase {
     bool changed;
     bool connects;
     const char *reason; // shown in the question, and in the refusal
+    const char *host = "127.0.0.1";
 };
 
 class FtpsCertificate : public Ftps, public ::testing::WithParamInterface<CertificateCase> {};
@@ -169,6 +170,7 @@ TEST_P(FtpsCertificate, IsUsedAskedAboutOrRefusedBeforeTheLogin)
         ftp.SetTrustedFingerprint(
             Fingerprints::format(certificates.sha256(Kind::OtherSelfSigned)).toLower());
     ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
+    ftp.SetHostName(QLatin1String(row.host));
     answer = row.answer;
     server.start();
 
@@ -177,7 +179,7 @@ TEST_P(FtpsCertificate, IsUsedAskedAboutOrRefusedBeforeTheLogin)
     if (row.asked) {
         const TlsCertificateInfo &info = asked.first();
         EXPECT_EQ(askedChanged.first(), row.changed);
-        EXPECT_EQ(info.host, QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(info.host, QLatin1String(row.host));
         EXPECT_FALSE(info.systemTrusted);
         EXPECT_EQ(info.reason, QLatin1String(row.reason));
         EXPECT_EQ(info.sha256, certificates.sha256(row.served));
@@ -209,6 +211,10 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsCertificate,
             true, true, false, "self-signed certificate"},
         CertificateCase {"WrongHostName", Kind::WrongName, true, Known::Nothing, false, true, false,
             false, "host name does not match"},
+        CertificateCase {"WrongHostNameByName", Kind::WrongName, true, Known::Nothing, false, true,
+            false, false, "host name does not match", "localhost"},
+        CertificateCase {"SystemTrustedByName", Kind::Good, true, Known::Nothing, false, false,
+            false, true, "", "localhost"},
         CertificateCase {"Expired", Kind::Expired, true, Known::Nothing, false, true, false, false,
             "certificate has expired"},
         CertificateCase {"IssuerUnknown", Kind::Good, false, Known::Nothing, false, true, false,
