@@ -333,6 +333,7 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FingerprintText,
         FingerprintCase {"LowerCaseWithoutColons",
             " a0a1a2a3a4a5a6a7a8a9aaabacadaeafb0b1b2b3b4b5b6b7b8b9babbbcbdbebf ", true},
         FingerprintCase {"TooShort", "A0:A1:A2", false},
+        FingerprintCase {"TooShortWithoutColons", "a0a1a2a3", false},
         FingerprintCase {
             "NotHex", "G0a1a2a3a4a5a6a7a8a9aaabacadaeafb0b1b2b3b4b5b6b7b8b9babbbcbdbebf", false},
         FingerprintCase {"ColonMisplaced",
