@@ -103,6 +103,20 @@ TEST_P(FtpsUpload, StoresTheFileOverTlsResumingTheSessionAndEndsWithACloseNotify
     server.implicitTls = row.security == TFtpSecurity::Implicit;
     server.requireReuse = true;
     server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    if (row.mode == TFtpTransferMode::Passive) {
+        // Not even the TLS hello may come before the server's 150.
+        server.on("STOR", [](Session &session, const QByteArray &name) {
+            const int data = session.openData();
+            session.replyReady(data, "150 Opening data connection\r\n");
+            const int secured = session.secureData(data);
+            if (secured < 0) {
+                session.reply("425 Cannot open data connection\r\n");
+                return;
+            }
+            session.store(name, session.receiveData(secured));
+            session.reply("226 Transfer complete\r\n");
+        });
+    }
     ftp.SetSecurity(row.security);
     ftp.SetTransferMode(row.mode);
     server.start();
@@ -127,6 +141,7 @@ TEST_P(FtpsUpload, StoresTheFileOverTlsResumingTheSessionAndEndsWithACloseNotify
     EXPECT_EQ(server.plainCommands(),
         row.security == TFtpSecurity::Implicit ? QList<QByteArray> {}
                                                : QList<QByteArray> {"AUTH TLS"});
+    EXPECT_FALSE(server.dataBeforeReady());
     EXPECT_TRUE(sent(server, "PBSZ 0"));
     EXPECT_TRUE(sent(server, "PROT P"));
 }
