@@ -12,7 +12,7 @@ cd "$top"
 
 # dpkg-dev (dpkg-shlibdeps) and file work out the libraries the package depends on.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev
-          libgif-dev dpkg-dev file)
+          libgif-dev libssl-dev dpkg-dev file)
 install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
