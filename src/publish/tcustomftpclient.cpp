@@ -961,11 +961,16 @@ bool TCustomFtpClient::certificateAccepted()
     if (trusted && *trusted == info.sha256)
         return true;
     bool trust = false;
+    TriggerCertificate(info, !m_trustedFingerprint.trimmed().isEmpty(), trust);
+    return trust;
+}
+
+void TCustomFtpClient::TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust)
+{
     // A copy, since the handler may run an event loop in which the program changes it.
     const auto handler = OnCertificate;
     if (handler)
-        handler(this, info, !m_trustedFingerprint.trimmed().isEmpty(), trust);
-    return trust;
+        handler(this, info, changed, trust);
 }
 
 void TCustomFtpClient::refuseConnection(int error, const QString &message)

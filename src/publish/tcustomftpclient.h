@@ -184,6 +184,8 @@ protected:
     }
     virtual void RequestDoneRaised(quint64 serial) { Q_UNUSED(serial) }
     virtual void TriggerProgress(qint64 count, bool &abort);
+    // Raises OnCertificate; the user may take a while to decide.
+    virtual void TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust);
     // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout".
     void AbortTimedOut();
 

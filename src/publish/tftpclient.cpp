@@ -151,3 +151,15 @@ void TFtpClient::TriggerProgress(qint64 count, bool &abort)
     if (wait != nullptr)
         startClock(*wait);
 }
+
+void TFtpClient::TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust)
+{
+    const QPointer<TFtpClient> self(this);
+    TCustomFtpClient::TriggerCertificate(info, changed, trust);
+    if (self.isNull())
+        return;
+    // The time the user took to answer does not count against the request.
+    Wait *wait = waitOf(CurrentRequest());
+    if (wait != nullptr)
+        startClock(*wait);
+}

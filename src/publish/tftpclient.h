@@ -26,9 +26,11 @@ public:
 
     // The limit of each blocking wait in seconds; 0 or less waits without a limit. Each
     // progress event starts the time again, so it bounds the time without progress; so does
-    // a change made while a wait runs (by a handler), which applies from then on. When it
-    // runs out, the connection is aborted, ErrorMessage becomes "426 Timeout" and the
-    // request-done event (426 for chained requests) follows at the next processing of events.
+    // a change made while a wait runs (by a handler), which applies from then on, and so does
+    // the answer to the certificate question (OnCertificate), which may take the user longer
+    // than any limit. When it runs out, the connection is aborted, ErrorMessage becomes "426
+    // Timeout" and the request-done event (426 for chained requests) follows at the next
+    // processing of events.
     int Timeout() const { return m_timeout; }
     void SetTimeout(int seconds) { m_timeout = seconds; }
     // Kept for programs that set it. Either way a wait runs the calling thread's own event
@@ -53,6 +55,7 @@ protected:
     void RequestEnded(quint64 serial, int error) override;
     void RequestDoneRaised(quint64 serial) override;
     void TriggerProgress(qint64 count, bool &abort) override;
+    void TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust) override;
 
 private:
     // One blocking call in progress; calls nest when a handler makes one.

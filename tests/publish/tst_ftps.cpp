@@ -4,8 +4,10 @@
 #include "tftpclient.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -235,6 +237,25 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsCertificate,
         CertificateCase {"IssuerUnknown", Kind::Good, false, Known::Nothing, false, true, false,
             false, "issuer is not trusted"}),
     [](const ::testing::TestParamInfo<CertificateCase> &info) { return info.param.name; });
+
+// The user may take longer to answer than the blocking call's limit; the answer still counts.
+TEST_F(Ftps, AnAnswerSlowerThanTheTimeoutStillConnects)
+{
+    server.certificateFile = certificates.file(Kind::SelfSigned);
+    ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
+    ftp.SetTimeout(1);
+    ftp.OnCertificate = [](TCustomFtpClient *, const TlsCertificateInfo &, bool, bool &trust) {
+        // As a modal dialog would: an event loop of its own until the user answers.
+        QEventLoop answering;
+        QTimer::singleShot(1500, &answering, &QEventLoop::quit);
+        answering.exec();
+        trust = true;
+    };
+    server.start();
+    EXPECT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(sent(server, "USER"));
+    EXPECT_TRUE(ftp.Quit());
+}
 
 // --- A server without TLS ------------------------------------------------------------------
 
