@@ -107,6 +107,89 @@ TEST_F(CommandLineUpload, TheModeChoosesHowDataConnectionsAreMade)
         QStringLiteral("Unknown transfer mode \"fast\": use auto, passive or active."));
 }
 
+// pyftpdlib without TLS: AUTH TLS is refused, which each choice takes its own way.
+TEST_F(CommandLineUpload, SecurityDecidesWhetherAServerWithoutTlsIsUsed)
+{
+    const QString page = file(QStringLiteral("page.html"), 500);
+    const struct {
+        const char *security; // nullptr: not given
+        bool asks;            // AUTH TLS is sent
+        int status;
+        const char *connected; // the status line after connecting, nullptr: none
+    } rows[] = {
+        {nullptr, true, 0, "Connected (not encrypted: the server does not offer TLS)"},
+        {"if-available", true, 0, "Connected (not encrypted: the server does not offer TLS)"},
+        {"none", false, 0, "Connected"},
+        {"None", false, 0, "Connected"},
+        {"required", true, 1, nullptr},
+        {"ExplicitRequired", true, 1, nullptr},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.security ? row.security : "(none)");
+        QFile::remove(server.root() + QStringLiteral("/page.html"));
+        QStringList options {QStringLiteral("--verbose")};
+        if (row.security != nullptr)
+            options << QStringLiteral("--security") << QLatin1String(row.security);
+        EXPECT_EQ(upload(options, {page}), row.status) << err.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("> AUTH TLS\n")), row.asks) << out.toStdString();
+        const QStringList lines = out.split(u'\n');
+        if (row.connected != nullptr) {
+            EXPECT_TRUE(lines.contains(QLatin1String(row.connected))) << out.toStdString();
+            EXPECT_TRUE(read(server.root() + QStringLiteral("/page.html")) == read(page));
+        } else {
+            // Refused before the password was sent.
+            EXPECT_FALSE(out.contains(QStringLiteral("> PASS"))) << out.toStdString();
+            EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/page.html")));
+        }
+    }
+}
+
+struct OptionRow {
+    const char *name;
+    QStringList arguments;
+    const char *error; // the whole message, or how the usage text begins
+};
+
+void PrintTo(const OptionRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineSecurityOption : public ::testing::TestWithParam<OptionRow> {};
+
+// Without a host every accepted option ends in the usage text; a refused one names itself.
+TEST_P(CommandLineSecurityOption, AcceptsTheChoicesAndFingerprintsOnly)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    EXPECT_NE(runCommandLine(QStringList {QStringLiteral("upload")} + GetParam().arguments,
+                  QString(), outStream, errStream),
+        0);
+    EXPECT_TRUE(err.startsWith(QLatin1String(GetParam().error))) << err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineSecurityOption,
+    ::testing::Values(OptionRow {"IfAvailable", {"--security", "if-available"}, "Usage:"},
+        OptionRow {"Required", {"--security", "REQUIRED"}, "Usage:"},
+        OptionRow {"Implicit", {"--security", "implicit"}, "Usage:"},
+        OptionRow {"None", {"--security", "none"}, "Usage:"},
+        OptionRow {"ProfilesName", {"--security", "ExplicitIfAvailable"}, "Usage:"},
+        OptionRow {"Unknown", {"--security", "tls"},
+            "Unknown security \"tls\": use if-available, required, implicit or none.\n"},
+        OptionRow {"NoValue", {"--security"}, "Option \"--security\" needs a value.\n"},
+        OptionRow {"FingerprintWithColons",
+            {"--trust-fingerprint", QStringList(32, QStringLiteral("a0")).join(u':')}, "Usage:"},
+        OptionRow {"FingerprintBare", {"--trust-fingerprint", QStringLiteral("A0").repeated(32)},
+            "Usage:"},
+        OptionRow {"FingerprintCutShort", {"--trust-fingerprint", "A0:B1"},
+            "\"A0:B1\" is no SHA-256 fingerprint: give its 64 hex digits, with or without "
+            "colons.\n"},
+        OptionRow {"FingerprintNoValue", {"--trust-fingerprint"},
+            "Option \"--trust-fingerprint\" needs a value.\n"}),
+    [](const ::testing::TestParamInfo<OptionRow> &info) { return info.param.name; });
+
 struct Failure {
     const char *name;
     QStringList options;
