@@ -29,6 +29,7 @@ void detach(TAsyncSocket *socket)
     socket->OnSessionClosed = nullptr;
     socket->OnDataAvailable = nullptr;
     socket->OnDataSent = nullptr;
+    socket->OnTlsDone = nullptr;
 }
 
 } // namespace
@@ -194,6 +195,30 @@ void FtpDataConnection::attach()
     };
     // The file goes in pieces of a kilobyte; the socket joins them into batches.
     m_data->SetCorked(true);
+    if (!m_tlsHost.isEmpty()) {
+        m_data->OnTlsDone = [this](TCustomAsyncSocket *, quint16 error) {
+            run([this, error] { tlsDone(error); });
+        };
+        m_data->StartTls(m_tlsHost, m_tlsSession);
+    }
+}
+
+void FtpDataConnection::tlsDone(quint16 error)
+{
+    if (error == 0)
+        return;
+    const QString reason = m_data->TlsError();
+    sendFailed(error, QStringLiteral("! Data connection: %1").arg(reason),
+        QStringLiteral("426 Data connection: %1").arg(reason));
+}
+
+void FtpDataConnection::closeWhenSent()
+{
+    // A handshake still running is waited for, so that the server gets the close notify that
+    // tells it the file is complete.
+    if (m_data->State() == wsConnected && m_data->BufferedCount() == 0
+        && (!m_data->TlsStarted() || m_data->TlsRunning()))
+        m_data->Close();
 }
 
 void FtpDataConnection::beginTransfer(bool receiving)
@@ -247,8 +272,7 @@ bool FtpDataConnection::sendPiece(quint16 error)
     if (error == 0 && m_exhausted) {
         // RFC 959, section 3.4: in stream mode the end of the file is the close, once the
         // last bytes have gone.
-        if (m_data->BufferedCount() == 0)
-            m_data->Close();
+        closeWhenSent();
         return false;
     }
     bool abort = false;
@@ -281,8 +305,7 @@ bool FtpDataConnection::sendPiece(quint16 error)
         m_exhausted = true;
         // What waits for a full batch goes now; the close follows once it has gone.
         m_data->SetCorked(false);
-        if (m_data->State() == wsConnected && m_data->BufferedCount() == 0)
-            m_data->Close();
+        closeWhenSent();
         return false;
     }
     m_byteCount += read;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ftplocalfile.h"
+#include "tlsengine.h"
 
 #include <QObject>
 #include <QString>
@@ -34,6 +35,14 @@ public:
     // latter with 10060 when limitMs pass first. Throws ESocketException when the system
     // refuses the attempt at once.
     void connectTo(const in_addr &address, quint16 port, int limitMs);
+
+    // Connections made from now on run TLS as its client, resuming session (RFC 4217,
+    // section 10.2); an empty host name turns it off.
+    void setTls(const QString &hostName, const TlsSession &session)
+    {
+        m_tlsHost = hostName;
+        m_tlsSession = session;
+    }
 
     TAsyncSocket *socket() const { return m_data; }
     bool isConnected() const;
@@ -75,6 +84,9 @@ private:
     void passiveConnected(quint16 error);
     void passiveFailed(int error);
     void attach();
+    void tlsDone(quint16 error);
+    // Closes once everything has gone, TLS with its close notify.
+    void closeWhenSent();
     void received();
     void sendPieces(quint16 error);
     // Sends the next piece; false when none was sent, the transfer has ended or this is gone.
@@ -88,6 +100,8 @@ private:
     QTimer *m_connectLimit;
     bool m_connecting = false;
     in_addr m_peer {};
+    QString m_tlsHost;
+    TlsSession m_tlsSession;
 
     FtpLocalFile m_file;
     QString m_filePath;

@@ -400,16 +400,13 @@ int TCustomAsyncSocket::Send(const void *data, int count)
     if (data == nullptr)
         count = 0;
     m_allSent = false;
-    const char *bytes = static_cast<const char *>(data);
-    int left = count;
-    const int blockSize = m_corked ? CorkBatch : TBuffer::DefaultSize;
-    while (left > 0) {
-        if (m_sendQueue.empty() || m_sendQueue.back()->isFull())
-            m_sendQueue.push_back(std::make_unique<TBuffer>(blockSize));
-        const int written = m_sendQueue.back()->write(bytes, left);
-        bytes += written;
-        left -= written;
-        m_bufferedCount += written;
+    if (m_tls != nullptr) {
+        // Encrypted on the way out, a whole batch per SSL_write when corked.
+        if (count > 0)
+            m_tlsPlain.append(static_cast<const char *>(data), count);
+        m_bufferedCount += qMax(count, 0);
+    } else {
+        queueRaw(static_cast<const char *>(data), count);
     }
     const int handle = m_handle;
     const quint64 serial = m_serial;
@@ -424,6 +421,20 @@ int TCustomAsyncSocket::Send(const void *data, int count)
         && (m_allSent || (m_corked && !m_writeArmed)))
         postWrite();
     return count > 0 ? count : 0;
+}
+
+void TCustomAsyncSocket::queueRaw(const char *bytes, int count)
+{
+    int left = count;
+    const int blockSize = m_corked ? CorkBatch : TBuffer::DefaultSize;
+    while (left > 0) {
+        if (m_sendQueue.empty() || m_sendQueue.back()->isFull())
+            m_sendQueue.push_back(std::make_unique<TBuffer>(blockSize));
+        const int written = m_sendQueue.back()->write(bytes, left);
+        bytes += written;
+        left -= written;
+        m_bufferedCount += written;
+    }
 }
 
 int TCustomAsyncSocket::SendStr(const QByteArray &text)
@@ -444,6 +455,8 @@ int TCustomAsyncSocket::Receive(void *buffer, int size)
         m_readPaused = false;
         updateNotifiers();
     }
+    if (m_tls != nullptr)
+        return tlsReceive(buffer, size);
     ssize_t received = 0;
     do {
         received = ::recv(m_handle, buffer, static_cast<size_t>(size), 0);
@@ -499,7 +512,7 @@ void TCustomAsyncSocket::SetCorked(bool corked)
 bool TCustomAsyncSocket::CanSendAtOnce() const
 {
     return m_handle >= 0 && m_state == wsConnected && !m_writeArmed
-        && m_bufferedCount < (m_corked ? CorkBatch : 1);
+        && (m_tls == nullptr || m_tls->running()) && m_bufferedCount < (m_corked ? CorkBatch : 1);
 }
 
 void TCustomAsyncSocket::SetLingerOption()
@@ -585,8 +598,12 @@ void TCustomAsyncSocket::handleNotification(const SocketMessage &message)
         }
     }
     if ((notifications & SocketMessage::FdRead) != 0) {
-        m_readPaused = true;
-        receiveLoop(error, true);
+        if (m_tls != nullptr && m_tls->handshaking()) {
+            tlsHandshakeStep();
+        } else {
+            m_readPaused = true;
+            receiveLoop(error, true);
+        }
         if (!current())
             return;
     }
@@ -594,7 +611,9 @@ void TCustomAsyncSocket::handleNotification(const SocketMessage &message)
         tryToSend();
         if (!current())
             return;
-        if (m_allSent && OnDataSent) {
+        // The program's bytes wait for the handshake; it learns of room once it has ended.
+        const bool handshaking = m_tls != nullptr && m_tls->handshaking();
+        if (m_allSent && OnDataSent && !handshaking) {
             OnDataSent(this, error);
             if (!current())
                 return;
@@ -609,6 +628,17 @@ void TCustomAsyncSocket::handleNotification(const SocketMessage &message)
         }
     }
     if ((notifications & SocketMessage::FdClose) != 0 && m_state != wsConnecting) {
+        if (m_tls != nullptr && m_tls->handshaking()) {
+            // What came with the end is taken first: it may finish the handshake.
+            tlsHandshakeStep();
+            if (!current())
+                return;
+            if (m_tls != nullptr && m_tls->handshaking()) {
+                tlsFailed(QStringLiteral("Connection closed during the TLS handshake"));
+                if (!current())
+                    return;
+            }
+        }
         // Whatever is still unread is delivered before the session is reported closed.
         receiveLoop(error, false);
         if (!current())
@@ -773,6 +803,9 @@ void TCustomAsyncSocket::takeHandle(int handle)
     m_closeSeen = false;
     m_peerError = 0;
     m_closeInvoked = false;
+    m_tls.reset();
+    m_tlsPlain.clear();
+    m_tlsDoneRaised = false;
     m_sendQueue.clear();
     m_bufferedCount = 0;
     m_allSent = true;
@@ -789,6 +822,8 @@ int TCustomAsyncSocket::releaseHandle()
     m_writeNotifier->setSocket(-1);
     const int handle = std::exchange(m_handle, -1);
     ++m_serial;
+    m_tls.reset();
+    m_tlsPlain.clear();
     m_sendQueue.clear();
     m_bufferedCount = 0;
     m_writePosted = false;
@@ -806,6 +841,8 @@ void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error, bool res
     // shutdown would send the normal end first, which the peer may read before the reset.
     // Otherwise this ends the connection in both directions even if another process shares
     // the descriptor.
+    if (!reset)
+        sendCloseNotify();
     if (!reset || setLinger(true, 0) != SocketErrors::NoError)
         ::shutdown(m_handle, SHUT_RDWR);
     // close() never answers "would block" here, and on Linux EINTR still releases the
@@ -874,13 +911,14 @@ void TCustomAsyncSocket::receiveLoop(quint16 error, bool bounded)
             m_lastError = SocketErrors::fromErrno(errno);
             return;
         }
-        if (waiting <= 0)
+        if (waiting <= 0 && !tlsInputWaiting())
             return;
     }
 }
 
 void TCustomAsyncSocket::tryToSend(bool moreFollows)
 {
+    encryptPending(!moreFollows);
     while (!m_sendQueue.empty() && m_handle >= 0) {
         TBuffer &first = *m_sendQueue.front();
         int length = 0;
@@ -927,7 +965,7 @@ void TCustomAsyncSocket::tryToSend(bool moreFollows)
             return;
         }
     }
-    m_allSent = m_sendQueue.empty() || m_sendQueue.front()->isEmpty();
+    m_allSent = (m_sendQueue.empty() || m_sendQueue.front()->isEmpty()) && m_tlsPlain.isEmpty();
     if (m_allSent && m_writeArmed) {
         // Everything went out before the write notification came: nothing is left to wait for.
         m_writeArmed = false;
@@ -960,4 +998,195 @@ void TCustomAsyncSocket::raiseException(const QString &text, int error)
         return;
     }
     throw ESocketException(text, error);
+}
+
+void TCustomAsyncSocket::StartTls(const QString &hostName, const TlsSession &resumeFrom)
+{
+    if (m_state != wsConnected || m_handle < 0) {
+        socketError(SocketErrors::NotConnected, QStringLiteral("StartTls"));
+        return;
+    }
+    if (m_tls != nullptr) {
+        raiseException(QStringLiteral("StartTls: TLS already started"));
+        return;
+    }
+    m_tls = std::make_unique<TlsEngine>();
+    m_tlsError.clear();
+    m_tlsDoneRaised = false;
+    const bool started = m_tls->start(hostName, resumeFrom);
+    queueTlsOutput();
+    const int handle = m_handle;
+    const quint64 serial = m_serial;
+    if (!started) {
+        // Reported from the event loop, like every other end of a handshake.
+        const QString text = m_tls->errorText();
+        QMetaObject::invokeMethod(
+            this,
+            [this, handle, serial, text] {
+                if (m_handle == handle && m_serial == serial)
+                    tlsFailed(text);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    tryToSend();
+}
+
+TlsCertificateInfo TCustomAsyncSocket::TlsCertificate() const
+{
+    return m_tls != nullptr ? m_tls->certificate() : TlsCertificateInfo {};
+}
+
+TlsSession TCustomAsyncSocket::TlsSessionHandle() const
+{
+    return m_tls != nullptr ? m_tls->session() : nullptr;
+}
+
+void TCustomAsyncSocket::queueTlsOutput()
+{
+    if (m_tls == nullptr || !m_tls->hasOutput())
+        return;
+    const QByteArray bytes = m_tls->takeOutput();
+    queueRaw(bytes.constData(), static_cast<int>(bytes.size()));
+    m_allSent = false;
+}
+
+void TCustomAsyncSocket::encryptPending(bool all)
+{
+    if (m_tls == nullptr || !m_tls->running() || m_tlsPlain.isEmpty())
+        return;
+    qsizetype done = 0;
+    const qsizetype size = m_tlsPlain.size();
+    while (size - done >= CorkBatch || (all && done < size)) {
+        const int piece = static_cast<int>(qMin<qsizetype>(CorkBatch, size - done));
+        if (!m_tls->write(m_tlsPlain.constData() + done, piece))
+            break;
+        done += piece;
+    }
+    m_tlsPlain.remove(0, done);
+    m_bufferedCount -= done;
+    queueTlsOutput();
+}
+
+void TCustomAsyncSocket::tlsHandshakeStep()
+{
+    // Everything waiting is handed to OpenSSL; the notification comes again for more.
+    char chunk[16 * 1024];
+    for (;;) {
+        ssize_t received = 0;
+        do {
+            received = ::recv(m_handle, chunk, sizeof chunk, 0);
+        } while (received < 0 && errno == EINTR);
+        if (received <= 0)
+            break;
+        m_tls->feed(chunk, static_cast<int>(received));
+    }
+    const TlsEngine::Result result = m_tls->handshake();
+    queueTlsOutput();
+    const QPointer<TCustomAsyncSocket> self(this);
+    const int handle = m_handle;
+    const quint64 serial = m_serial;
+    const auto current = [&] { return !self.isNull() && m_handle == handle && m_serial == serial; };
+    if (result == TlsEngine::Result::Failed) {
+        tlsFailed(m_tls->errorText());
+        return;
+    }
+    tryToSend();
+    if (!current() || result != TlsEngine::Result::Done)
+        return;
+    raiseTlsDone(SocketErrors::NoError);
+    if (!current())
+        return;
+    // The program may send now, and read what came right behind the handshake.
+    postWrite();
+    if (tlsInputWaiting()) {
+        m_readPaused = true;
+        receiveLoop(SocketErrors::NoError, true);
+    }
+}
+
+void TCustomAsyncSocket::tlsFailed(const QString &text)
+{
+    m_tlsError = text;
+    raiseTlsDone(TlsHandshakeFailed);
+}
+
+void TCustomAsyncSocket::raiseTlsDone(quint16 error)
+{
+    if (m_tlsDoneRaised)
+        return;
+    m_tlsDoneRaised = true;
+    if (OnTlsDone)
+        OnTlsDone(this, error);
+}
+
+int TCustomAsyncSocket::tlsReceive(void *buffer, int size)
+{
+    if (!m_tls->running()) {
+        m_lastError = m_tls->handshaking() ? SocketErrors::WouldBlock : TlsHandshakeFailed;
+        return -1;
+    }
+    char chunk[16 * 1024];
+    for (;;) {
+        int count = 0;
+        const TlsEngine::Result result = m_tls->read(static_cast<char *>(buffer), size, count);
+        // Reading may answer the peer (a key update).
+        if (m_tls->hasOutput()) {
+            queueTlsOutput();
+            postWrite();
+        }
+        switch (result) {
+        case TlsEngine::Result::Done:
+            m_readCount += count;
+            return count;
+        case TlsEngine::Result::Closed:
+            return 0;
+        case TlsEngine::Result::Failed:
+            m_tlsError = m_tls->errorText();
+            m_lastError = TlsHandshakeFailed;
+            return -1;
+        case TlsEngine::Result::WantMore:
+            break;
+        }
+        ssize_t received = 0;
+        do {
+            received = ::recv(m_handle, chunk, sizeof chunk, 0);
+        } while (received < 0 && errno == EINTR);
+        if (received > 0) {
+            m_tls->feed(chunk, static_cast<int>(received));
+            continue;
+        }
+        const int error = received < 0 ? SocketErrors::fromErrno(errno) : SocketErrors::NoError;
+        if (m_peerError != 0 && (received == 0 || error != SocketErrors::WouldBlock)) {
+            m_lastError = m_peerError;
+            return -1;
+        }
+        if (received == 0)
+            return 0;
+        m_lastError = error;
+        return -1;
+    }
+}
+
+void TCustomAsyncSocket::sendCloseNotify()
+{
+    if (m_tls == nullptr || !m_tls->running() || m_handle < 0)
+        return;
+    encryptPending(true);
+    m_tls->shutdown();
+    queueTlsOutput();
+    // The last bytes go out as far as the system takes them; nothing is reported from here.
+    for (const auto &buffer : m_sendQueue) {
+        int length = 0;
+        const char *bytes = buffer->peek(length);
+        while (length > 0) {
+            const ssize_t sent = ::send(m_handle, bytes, static_cast<size_t>(length), MSG_NOSIGNAL);
+            if (sent < 0 && errno == EINTR)
+                continue;
+            if (sent <= 0)
+                return;
+            bytes += sent;
+            length -= static_cast<int>(sent);
+        }
+    }
 }

@@ -2,6 +2,7 @@
 
 #include "socketmessage.h"
 #include "tbuffer.h"
+#include "tlsengine.h"
 
 #include <QObject>
 #include <QString>
@@ -48,6 +49,7 @@ using TDnsLookupDone = std::function<void(TCustomAsyncSocket *sender, quint16 er
 using TChangeState
     = std::function<void(TCustomAsyncSocket *sender, TSocketState oldState, TSocketState newState)>;
 using TNotifyEvent = std::function<void(TCustomAsyncSocket *sender)>;
+using TTlsDone = std::function<void(TCustomAsyncSocket *sender, quint16 error)>;
 
 // A non-blocking IPv4 TCP socket driven by the event loop of the thread that created it.
 // Socket readiness seen by QSocketNotifier is turned into WinSock's notifications (connect,
@@ -170,6 +172,23 @@ public:
     // writer that sends only while this holds keeps at most about CorkBatch bytes queued.
     bool CanSendAtOnce() const;
 
+    // TLS on a connected socket, as its client: once started, Send encrypts, Receive
+    // decrypts and Close sends a close notify before the TCP close; the notifications keep
+    // their meaning for the bytes of the application. The handshake ends with OnTlsDone, from
+    // the event loop: 0, or TlsHandshakeFailed with the reason in TlsError(). A certificate
+    // that is not trusted does not fail it; TlsCertificate() tells. resumeFrom, when given, is
+    // offered for resumption. Data sent before the handshake ends waits for it.
+    static constexpr int TlsHandshakeFailed = 10053; // WSAECONNABORTED
+    void StartTls(const QString &hostName, const TlsSession &resumeFrom = nullptr);
+    // TLS started (the handshake may still run), and TLS running after its handshake.
+    bool TlsStarted() const { return m_tls != nullptr; }
+    bool TlsRunning() const { return m_tls != nullptr && m_tls->running(); }
+    QString TlsError() const { return m_tlsError; }
+    TlsCertificateInfo TlsCertificate() const;
+    // The session, for the next connection to resume; empty without one.
+    TlsSession TlsSessionHandle() const;
+    bool TlsSessionReused() const { return m_tls != nullptr && m_tls->sessionReused(); }
+
     TSessionConnected OnSessionConnected;
     TSessionAvailable OnSessionAvailable;
     TSessionClosed OnSessionClosed;
@@ -178,6 +197,7 @@ public:
     TDnsLookupDone OnDnsLookupDone;
     TChangeState OnChangeState;
     TNotifyEvent OnError;
+    TTlsDone OnTlsDone;
 
 private:
     friend class SocketWindow;
@@ -204,6 +224,18 @@ private:
     int applyLinger();
     int setLinger(bool on, int seconds);
     int setOption(int option, int value);
+
+    // TLS: the bytes OpenSSL made go to the send queue; plain bytes are encrypted, all of
+    // them or whole batches only.
+    void queueRaw(const char *bytes, int count);
+    void queueTlsOutput();
+    void encryptPending(bool all);
+    void tlsHandshakeStep();
+    void tlsFailed(const QString &text);
+    void raiseTlsDone(quint16 error);
+    int tlsReceive(void *buffer, int size);
+    void sendCloseNotify();
+    bool tlsInputWaiting() const { return m_tls != nullptr && m_tls->hasPendingInput(); }
 
     void socketError(int error, const QString &sockFunc);
     void raiseException(const QString &text, int error = 0);
@@ -257,4 +289,9 @@ private:
     bool m_writePosted = false;  // a write notification posted by a send or Dup is waiting
     bool m_closeSeen = false;
     int m_peerError = 0; // a reset seen by the read notification, returned by Receive
+
+    std::unique_ptr<TlsEngine> m_tls;
+    QByteArray m_tlsPlain; // sent by the program, not yet encrypted
+    QString m_tlsError;
+    bool m_tlsDoneRaised = false;
 };

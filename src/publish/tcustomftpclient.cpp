@@ -63,6 +63,9 @@ TCustomFtpClient::TCustomFtpClient(QObject *owner)
     m_control->OnSessionClosed = [this](TCustomAsyncSocket *, quint16 error) {
         guarded([this, error] { controlSessionClosed(error); });
     };
+    m_control->OnTlsDone = [this](TCustomAsyncSocket *, quint16 error) {
+        guarded([this, error] { controlTlsDone(error); });
+    };
     m_window->onRequestDone = [this](quint64 serial, TFtpRequest kind, quint16 error) {
         raiseRequestDone(kind, error, serial);
     };
@@ -90,6 +93,7 @@ TCustomFtpClient::~TCustomFtpClient()
     m_control->OnSessionConnected = nullptr;
     m_control->OnDataAvailable = nullptr;
     m_control->OnSessionClosed = nullptr;
+    m_control->OnTlsDone = nullptr;
     m_dataLink->release();
 }
 
@@ -98,11 +102,17 @@ bool TCustomFtpClient::IsConnected() const
     return m_control->State() != wsClosed;
 }
 
+bool TCustomFtpClient::IsSecure() const
+{
+    return m_control->TlsRunning();
+}
+
 // --- Starting requests ---------------------------------------------------------------------
 
 void TCustomFtpClient::ConnectAsync()
 {
-    startChain(TFtpRequest::Connect, OpenStep | UserStep | PassStep | FeatStep);
+    startChain(TFtpRequest::Connect,
+        OpenStep | UserStep | PassStep | PbszStep | ProtStep | FeatStep);
 }
 
 void TCustomFtpClient::ChangeDirAsync()
@@ -201,12 +211,13 @@ void TCustomFtpClient::continueChain(int stepResult)
         // RFC 959, section 5.4: 331 asks for a password, 230 logs in without one.
         m_userAnswered331 = m_statusCode == 331;
     }
-    for (const Step step : {OpenStep, UserStep, PassStep, FeatStep, PortStep, DataStep, StoreStep,
-             ListStep, SizeStep}) {
+    for (const Step step : {OpenStep, UserStep, PassStep, PbszStep, ProtStep, FeatStep, PortStep,
+             DataStep, StoreStep, ListStep, SizeStep}) {
         if ((m_steps & step) == 0)
             continue;
         m_steps &= ~static_cast<unsigned>(step);
         if ((step == PassStep && !m_userAnswered331)
+            || ((step == PbszStep || step == ProtStep) && !IsSecure())
             || (step == SizeStep && !(m_sizeOffered && m_binary)))
             continue;
         m_step = step;
@@ -246,6 +257,13 @@ void TCustomFtpClient::runStep(Step step)
         return;
     case FeatStep:
         startCommand(TFtpRequest::Connect, Command::Feat, QStringLiteral("FEAT"));
+        return;
+    case PbszStep:
+        // RFC 4217, section 9: PBSZ 0 before PROT; PROT P protects every data connection.
+        startCommand(TFtpRequest::Connect, Command::Pbsz, QStringLiteral("PBSZ 0"));
+        return;
+    case ProtStep:
+        startCommand(TFtpRequest::Connect, Command::Prot, QStringLiteral("PROT P"));
         return;
     case PortStep:
     case DataStep:
@@ -333,6 +351,7 @@ void TCustomFtpClient::openStep()
     m_lookupRefusal.clear();
     m_sizeOffered = false;
     m_activeFallback = false;
+    m_dataProtected = false;
     setState(TFtpState::LookingUpHost);
     try {
         m_control->DnsLookup(m_hostName);
@@ -351,6 +370,8 @@ void TCustomFtpClient::dataStep(bool activeOnly)
 {
     checkCanStart();
     beginRequest(TFtpRequest::Port);
+    m_dataLink->setTls(m_dataProtected ? m_hostName.trimmed() : QString(),
+        m_dataProtected ? m_control->TlsSessionHandle() : nullptr);
     if (activeOnly || m_transferMode == TFtpTransferMode::Active
         || (m_transferMode == TFtpTransferMode::Auto && m_activeFallback))
         sendPort();
@@ -629,9 +650,12 @@ void TCustomFtpClient::controlSessionConnected(quint16 error)
         openFailed(error);
         return;
     }
-    // RFC 959, section 5.4: the server speaks first; its greeting is awaited.
+    // RFC 959, section 5.4: the server speaks first; its greeting is awaited. Implicit FTPS
+    // speaks TLS from the first byte, so the greeting comes through it.
     m_connected = true;
     m_awaitingReply = true;
+    if (m_security == TFtpSecurity::Implicit)
+        m_control->StartTls(m_hostName.trimmed());
 }
 
 void TCustomFtpClient::controlDataAvailable()
@@ -700,6 +724,13 @@ void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
     setState(TFtpState::Connected);
     if (OnSessionConnected)
         OnSessionConnected(this, 0);
+    if (m_security == TFtpSecurity::ExplicitIfAvailable
+        || m_security == TFtpSecurity::ExplicitRequired) {
+        // RFC 4217, section 4: TLS before anything of the login is sent.
+        m_command = Command::Auth;
+        sendAwaited(ReplyHandler::Standard, QStringLiteral("AUTH TLS"));
+        return;
+    }
     endRequest(0);
 }
 
@@ -717,6 +748,9 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     case Command::Epsv:
     case Command::Pasv:
         passiveReply(reply);
+        return;
+    case Command::Auth:
+        authReply(reply);
         return;
     case Command::Size:
         sizeReply(reply);
@@ -747,6 +781,13 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
         break;
     case Command::Quit:
         success = code == 221;
+        break;
+    case Command::Pbsz:
+        success = code == 200;
+        break;
+    case Command::Prot:
+        success = code == 200;
+        m_dataProtected = success;
         break;
     default:
         break;
@@ -867,6 +908,74 @@ void TCustomFtpClient::controlSessionClosed(quint16 error)
         Display(QStringLiteral("! ") + message);
     }
     endRequest(m_requestResult);
+}
+
+void TCustomFtpClient::authReply(const FtpReplyLine &reply)
+{
+    if (reply.code == 234) {
+        // Replies wait for the handshake, whose end goes on with the request.
+        m_nextReply = ReplyHandler::Ignore;
+        m_awaitingReply = true;
+        m_control->StartTls(m_hostName.trimmed());
+        return;
+    }
+    if (m_security == TFtpSecurity::ExplicitRequired) {
+        refuseConnection(failureResult(reply.code),
+            QStringLiteral("Server refused AUTH TLS: %1").arg(m_lastResponse));
+        return;
+    }
+    Display(QStringLiteral("! Server refused AUTH TLS; continuing without encryption"));
+    endRequest(0);
+}
+
+void TCustomFtpClient::controlTlsDone(quint16 error)
+{
+    if (error != 0) {
+        refuseConnection(error, m_control->TlsError());
+        return;
+    }
+    const QPointer<TCustomFtpClient> self(this);
+    const bool accepted = certificateAccepted();
+    if (self.isNull() || !m_connected)
+        return;
+    if (!accepted) {
+        const QString reason = m_control->TlsCertificate().reason;
+        refuseConnection(m_control->TlsHandshakeFailed,
+            QStringLiteral("Certificate not trusted: %1").arg(reason));
+        return;
+    }
+    Display(QStringLiteral("! TLS started"));
+    // Implicit FTPS still awaits the greeting; explicit goes on with the login.
+    if (m_state == TFtpState::WaitingForBanner)
+        return;
+    m_awaitingReply = false;
+    endRequest(0);
+}
+
+bool TCustomFtpClient::certificateAccepted()
+{
+    const TlsCertificateInfo info = m_control->TlsCertificate();
+    if (info.systemTrusted)
+        return true;
+    const std::optional<QByteArray> trusted = Fingerprints::parse(m_trustedFingerprint);
+    if (trusted && *trusted == info.sha256)
+        return true;
+    bool trust = false;
+    // A copy, since the handler may run an event loop in which the program changes it.
+    const auto handler = OnCertificate;
+    if (handler)
+        handler(this, info, !m_trustedFingerprint.trimmed().isEmpty(), trust);
+    return trust;
+}
+
+void TCustomFtpClient::refuseConnection(int error, const QString &message)
+{
+    // Nothing more goes to this server: the close ends the request with the reason.
+    setErrorIfNone(message);
+    Display(QStringLiteral("! ") + message);
+    m_requestResult = error;
+    m_awaitingReply = false;
+    closeControl();
 }
 
 void TCustomFtpClient::closeControl()

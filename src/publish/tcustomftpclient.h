@@ -3,6 +3,7 @@
 #include "ftpdataconnection.h"
 #include "ftplocalfile.h"
 #include "ftpreplyreader.h"
+#include "tlstypes.h"
 #include "transfermode.h"
 
 #include <QElapsedTimer>
@@ -102,6 +103,14 @@ public:
     // blocking call's Timeout so that Auto can still try active mode.
     int PassiveConnectTimeout() const { return m_passiveConnectTimeout; }
     void SetPassiveConnectTimeout(int ms) { m_passiveConnectTimeout = ms; }
+    // TLS on the control and data connections; ExplicitIfAvailable by default.
+    TFtpSecurity Security() const { return m_security; }
+    void SetSecurity(TFtpSecurity value) { m_security = value; }
+    // The SHA-256 fingerprint of a certificate the user has trusted, as the profile stores it.
+    QString TrustedFingerprint() const { return m_trustedFingerprint; }
+    void SetTrustedFingerprint(const QString &value) { m_trustedFingerprint = value; }
+    // True while the control connection runs TLS.
+    bool IsSecure() const;
 
     // The first failing reply line of the current request, or the component's own text.
     // Chained requests clear it when they start; single commands keep what was there.
@@ -155,6 +164,14 @@ public:
     TFtpSessionEvent OnSessionClosed;
     TFtpNotify OnStateChange;
     TFtpReadyToTransmit OnReadyToTransmit;
+    // Raised once per connection, from the event loop and before USER is sent, when the
+    // server's certificate is not trusted by the system and its SHA-256 differs from
+    // TrustedFingerprint; changed tells that a TrustedFingerprint was set. Setting trust goes
+    // on (the program then stores the fingerprint); otherwise the request fails with
+    // "Certificate not trusted: <reason>". The handler may run a modal dialog.
+    std::function<void(
+        TCustomFtpClient *sender, const TlsCertificateInfo &info, bool changed, bool &trust)>
+        OnCertificate;
 
 protected:
     // Hooks for the blocking forms. A request started by the program gets a serial number
@@ -191,7 +208,10 @@ private:
         Store,
         List,
         Size,
-        Quit
+        Quit,
+        Auth,
+        Pbsz,
+        Prot,
     };
     // Steps of chained requests, in the order they run.
     enum Step : unsigned {
@@ -204,6 +224,8 @@ private:
         StoreStep = 0x40,
         ListStep = 0x80,
         SizeStep = 0x100,
+        PbszStep = 0x200, // after login, on a protected control connection only
+        ProtStep = 0x400,
     };
     // Who judges the next reply line.
     enum class ReplyHandler { Ignore, Banner, Standard, TransferFirst, TransferFinal };
@@ -244,6 +266,12 @@ private:
     void controlSessionConnected(quint16 error);
     void controlDataAvailable();
     void controlSessionClosed(quint16 error);
+    // TLS on the control connection (RFC 4217): AUTH TLS answered, the handshake ended, and
+    // whether the certificate may be used.
+    void authReply(const FtpReplyLine &reply);
+    void controlTlsDone(quint16 error);
+    bool certificateAccepted();
+    void refuseConnection(int error, const QString &message);
     void closeControl();
     void dispatchReply(const FtpReplyLine &reply);
     void bannerReply(const FtpReplyLine &reply);
@@ -282,6 +310,8 @@ private:
     bool m_displayFlag = false;
     TFtpTransferMode m_transferMode = TFtpTransferMode::Auto;
     int m_passiveConnectTimeout = 10000;
+    TFtpSecurity m_security = TFtpSecurity::ExplicitIfAvailable;
+    QString m_trustedFingerprint;
 
     QString m_errorMessage;
     QString m_lastResponse;
@@ -305,6 +335,7 @@ private:
     // Learnt on the control connection: FEAT offered SIZE; passive mode failed (Auto).
     bool m_sizeOffered = false;
     bool m_activeFallback = false;
+    bool m_dataProtected = false; // PROT P accepted: data connections run TLS
 
     // Chained requests.
     bool m_chained = false;
