@@ -414,7 +414,7 @@ private:
     bool m_allDone = true;
 };
 
-// The names of --security, and the profile's names as well.
+// The names of --security; the profile's names as well, "None" being both.
 std::optional<TFtpSecurity> securityOption(const QString &value)
 {
     const QString name = value.trimmed().toLower();
@@ -424,8 +424,6 @@ std::optional<TFtpSecurity> securityOption(const QString &value)
         return TFtpSecurity::ExplicitRequired;
     if (name == QLatin1String("implicit"))
         return TFtpSecurity::Implicit;
-    if (name == QLatin1String("none"))
-        return TFtpSecurity::None;
     return FtpSecurities::parse(value);
 }
 
