@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -114,8 +115,10 @@ TEST(CertificateDialog, ShowsTheFactsAndSaysWhenTheCertificateChanged)
         EXPECT_EQ(warning->isVisible(), changed);
         EXPECT_TRUE(warning->text().contains(QLatin1String("CHANGED")));
         // Enter does not trust by accident.
-        EXPECT_TRUE(dialog.findChild<QPushButton *>(QStringLiteral("btnCancel"))->isDefault());
-        EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("btnTrust"))->isDefault());
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+        dialog.show();
         dialog.findChild<QPushButton *>(QStringLiteral("btnTrust"))->click();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
