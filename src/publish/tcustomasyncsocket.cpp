@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -28,6 +29,49 @@ namespace {
 constexpr int MaxReceiveRounds = 256;
 
 constexpr int ListenBacklog = 5;
+
+// How long a TLS connection closed here waits for the peer's end before it is let go.
+constexpr int LingerMs = 5000;
+
+// Closes a TLS connection after its close notify went out: its end of the stream is sent,
+// and what the peer still sends (a session ticket written after the handshake, say) is read
+// and dropped until the peer closes too. Closing at once with such bytes unread, or with them
+// still on the way, would reset the connection and could cost the peer the end of the file.
+class LingeringClose final : public QObject {
+public:
+    LingeringClose(int handle, QObject *owner)
+        : QObject(owner)
+        , m_handle(handle)
+        , m_notifier(new QSocketNotifier(handle, QSocketNotifier::Read, this))
+    {
+        ::shutdown(handle, SHUT_WR);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
+        QTimer::singleShot(LingerMs, this, [this] { finish(); });
+    }
+    ~LingeringClose() override
+    {
+        m_notifier->setEnabled(false);
+        ::close(m_handle);
+    }
+
+private:
+    void drain()
+    {
+        char unread[4096];
+        ssize_t received = 0;
+        while ((received = ::recv(m_handle, unread, sizeof unread, MSG_DONTWAIT)) > 0) {}
+        if (received == 0 || (errno != EAGAIN && errno != EINTR))
+            finish();
+    }
+    void finish()
+    {
+        m_notifier->setEnabled(false);
+        deleteLater();
+    }
+
+    int m_handle;
+    QSocketNotifier *m_notifier;
+};
 
 const QString TcpName = QStringLiteral("tcp");
 
@@ -837,19 +881,24 @@ void TCustomAsyncSocket::internalClose(bool raiseClosed, quint16 error, bool res
         changeState(wsClosed);
         return;
     }
-    // Linger on with 0 makes close() reset the connection (RFC 793, section 3.8, ABORT). A
-    // shutdown would send the normal end first, which the peer may read before the reset.
-    // Otherwise this ends the connection in both directions even if another process shares
-    // the descriptor.
-    if (!reset)
+    if (!reset && m_tls != nullptr && m_tls->running() && QCoreApplication::instance() != nullptr) {
+        // TLS ends with a close notify (RFC 8446, section 6.1), and the descriptor stays
+        // open a while for the peer's end.
         sendCloseNotify();
-    if (!reset || setLinger(true, 0) != SocketErrors::NoError)
-        ::shutdown(m_handle, SHUT_RDWR);
-    // close() never answers "would block" here, and on Linux EINTR still releases the
-    // descriptor (POSIX leaves that open), so retrying could close a reused number.
-    if (::close(releaseHandle()) != 0 && errno != EINTR) {
-        socketError(SocketErrors::fromErrno(errno), QStringLiteral("Disconnect (closesocket)"));
-        return;
+        new LingeringClose(releaseHandle(), QCoreApplication::instance());
+    } else {
+        // Linger on with 0 makes close() reset the connection (RFC 793, section 3.8, ABORT).
+        // A shutdown would send the normal end first, which the peer may read before the
+        // reset. Otherwise this ends the connection in both directions even if another
+        // process shares the descriptor.
+        if (!reset || setLinger(true, 0) != SocketErrors::NoError)
+            ::shutdown(m_handle, SHUT_RDWR);
+        // close() never answers "would block" here, and on Linux EINTR still releases the
+        // descriptor (POSIX leaves that open), so retrying could close a reused number.
+        if (::close(releaseHandle()) != 0 && errno != EINTR) {
+            socketError(SocketErrors::fromErrno(errno), QStringLiteral("Disconnect (closesocket)"));
+            return;
+        }
     }
     // Settings return to their defaults before the events, so a handler may already assign
     // Addr and Port and connect again.

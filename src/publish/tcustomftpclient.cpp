@@ -111,8 +111,8 @@ bool TCustomFtpClient::IsSecure() const
 
 void TCustomFtpClient::ConnectAsync()
 {
-    startChain(TFtpRequest::Connect,
-        OpenStep | UserStep | PassStep | PbszStep | ProtStep | FeatStep);
+    startChain(
+        TFtpRequest::Connect, OpenStep | UserStep | PassStep | PbszStep | ProtStep | FeatStep);
 }
 
 void TCustomFtpClient::ChangeDirAsync()

@@ -2,7 +2,12 @@
 
 #include "loopbackpeer.h"
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
 #include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -24,7 +29,7 @@ sockaddr_in addressOf(const QByteArray &dotted, quint16 port)
 }
 
 // Reads one command line; false when the client closed or went quiet past the deadline.
-bool readLine(int connection, QByteArray &pending, QByteArray &line)
+bool readLine(ScriptedFtpServer::Session &session, QByteArray &pending, QByteArray &line)
 {
     for (;;) {
         const qsizetype end = pending.indexOf("\r\n");
@@ -34,7 +39,7 @@ bool readLine(int connection, QByteArray &pending, QByteArray &line)
             return true;
         }
         char buffer[4096];
-        const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+        const int n = session.readSome(buffer, sizeof buffer);
         if (n <= 0)
             return false;
         pending.append(buffer, n);
@@ -71,6 +76,20 @@ ScriptedFtpServer::ScriptedFtpServer(const char *address)
         session.closePassive();
         session.reply("200 PORT command successful\r\n");
     });
+    on("AUTH", [this](Session &session, const QByteArray &) {
+        if (certificateFile.isEmpty()) {
+            session.reply("502 Command not implemented\r\n");
+            return;
+        }
+        session.reply("234 Proceed with negotiation.\r\n");
+        if (!session.startTls())
+            session.end();
+    });
+    on("PBSZ", "200 PBSZ=0\r\n");
+    on("PROT", [](Session &session, const QByteArray &argument) {
+        session.protectedData = argument.trimmed().toUpper() == "P";
+        session.reply("200 Protection level set\r\n");
+    });
     on("STOR", &ScriptedFtpServer::storeFile);
     on("NLST", &ScriptedFtpServer::listNames);
     on("QUIT", [](Session &session, const QByteArray &) {
@@ -84,6 +103,8 @@ ScriptedFtpServer::~ScriptedFtpServer()
     join();
     if (m_listener >= 0)
         ::close(m_listener);
+    if (m_tlsContext != nullptr)
+        SSL_CTX_free(m_tlsContext);
 }
 
 void ScriptedFtpServer::on(const QByteArray &verb, const QByteArray &reply)
@@ -94,6 +115,16 @@ void ScriptedFtpServer::on(const QByteArray &verb, const QByteArray &reply)
 void ScriptedFtpServer::start()
 {
     join();
+    if (!certificateFile.isEmpty() && m_tlsContext == nullptr) {
+        // OpenSSL writes to its socket with write(): a client gone must not kill the test.
+        ::signal(SIGPIPE, SIG_IGN);
+        m_tlsContext = SSL_CTX_new(TLS_server_method());
+        const QByteArray file = certificateFile.toLocal8Bit();
+        SSL_CTX_use_certificate_chain_file(m_tlsContext, file.constData());
+        SSL_CTX_use_PrivateKey_file(m_tlsContext, file.constData(), SSL_FILETYPE_PEM);
+        static const unsigned char context[] = "scripted";
+        SSL_CTX_set_session_id_context(m_tlsContext, context, sizeof context - 1);
+    }
     m_thread = std::thread([this] { serve(); });
 }
 
@@ -109,13 +140,22 @@ void ScriptedFtpServer::serve()
     session.control = LoopbackPeer::acceptWithin(m_listener);
     if (session.control < 0)
         return;
+    timeval limit {};
+    limit.tv_sec = LoopbackPeer::TimeoutMs / 1000;
+    ::setsockopt(session.control, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    if (implicitTls && !session.startTls()) {
+        ::close(session.control);
+        return;
+    }
     session.reply(greeting);
     QByteArray pending;
     QByteArray line;
-    while (!hangUp && !session.m_ended && readLine(session.control, pending, line)) {
+    while (!hangUp && !session.m_ended && readLine(session, pending, line)) {
         {
             const std::lock_guard lock(m_mutex);
             m_commands << line;
+            if (session.m_controlTls == nullptr)
+                m_plainCommands << line;
         }
         const qsizetype space = line.indexOf(' ');
         const QByteArray verb = (space < 0 ? line : line.left(space)).toUpper();
@@ -127,7 +167,54 @@ void ScriptedFtpServer::serve()
             (*handler)(session, argument);
     }
     session.closePassive();
+    if (session.m_controlTls != nullptr) {
+        SSL_shutdown(session.m_controlTls);
+        SSL_free(session.m_controlTls);
+    }
     ::close(session.control);
+}
+
+QList<QByteArray> ScriptedFtpServer::plainCommands() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_plainCommands;
+}
+
+QList<bool> ScriptedFtpServer::dataReused() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_dataReused;
+}
+
+bool ScriptedFtpServer::Session::startTls()
+{
+    m_controlTls = SSL_new(m_server.m_tlsContext);
+    SSL_set_fd(m_controlTls, control);
+    if (SSL_accept(m_controlTls) == 1)
+        return true;
+    ERR_clear_error();
+    SSL_free(m_controlTls);
+    m_controlTls = nullptr;
+    return false;
+}
+
+int ScriptedFtpServer::Session::readSome(char *buffer, int size)
+{
+    if (m_controlTls != nullptr)
+        return std::max(SSL_read(m_controlTls, buffer, size), 0);
+    return static_cast<int>(std::max<ssize_t>(::recv(control, buffer, size_t(size), 0), 0));
+}
+
+void ScriptedFtpServer::Session::sendData(int data, const QByteArray &bytes)
+{
+    if (SSL *tls = m_dataTls.take(data)) {
+        SSL_write(tls, bytes.constData(), int(bytes.size()));
+        SSL_shutdown(tls);
+        SSL_free(tls);
+    } else {
+        LoopbackPeer::sendAll(data, bytes);
+    }
+    ::close(data);
 }
 
 QList<QByteArray> ScriptedFtpServer::commands() const
@@ -179,7 +266,10 @@ void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
 
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)
 {
-    LoopbackPeer::sendAll(control, lines);
+    if (m_controlTls != nullptr)
+        SSL_write(m_controlTls, lines.constData(), int(lines.size()));
+    else
+        LoopbackPeer::sendAll(control, lines);
 }
 
 void ScriptedFtpServer::Session::replyReady(int data, const QByteArray &lines)
@@ -208,8 +298,7 @@ void ScriptedFtpServer::listNames(Session &session, const QByteArray &)
         session.reply("425 Cannot open data connection\r\n");
         return;
     }
-    LoopbackPeer::sendAll(data, "index.html\r\nlogo.png\r\n");
-    ::close(data);
+    session.sendData(data, "index.html\r\nlogo.png\r\n");
     session.reply("226 Transfer complete\r\n");
 }
 
@@ -246,9 +335,39 @@ void ScriptedFtpServer::Session::closePassive()
 
 int ScriptedFtpServer::Session::connectData(const char *source)
 {
+    int data = openData(source);
+    if (data < 0 || !protectedData)
+        return data;
+    // The server side of TLS on the data connection, as RFC 4217, section 7 has it.
+    SSL *tls = SSL_new(m_server.m_tlsContext);
+    SSL_set_fd(tls, data);
+    const bool accepted = SSL_accept(tls) == 1;
+    const bool reused = accepted && SSL_session_reused(tls) == 1;
+    ERR_clear_error();
+    {
+        const std::lock_guard lock(m_server.m_mutex);
+        if (accepted)
+            m_server.m_dataReused << reused;
+    }
+    if (!accepted || (m_server.requireReuse && !reused)) {
+        SSL_free(tls);
+        ::close(data);
+        return -1;
+    }
+    m_dataTls.insert(data, tls);
+    return data;
+}
+
+int ScriptedFtpServer::Session::openData(const char *source)
+{
     if (passiveListener >= 0) {
         const int data = LoopbackPeer::acceptWithin(passiveListener);
         closePassive();
+        if (data >= 0) {
+            timeval limit {};
+            limit.tv_sec = LoopbackPeer::TimeoutMs / 1000;
+            ::setsockopt(data, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        }
         return data;
     }
     const int data = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -268,8 +387,26 @@ int ScriptedFtpServer::Session::connectData(const char *source)
     return data;
 }
 
-QByteArray ScriptedFtpServer::Session::receiveData(int data) const
+QByteArray ScriptedFtpServer::Session::receiveData(int data)
 {
+    if (SSL *tls = m_dataTls.take(data)) {
+        // Only a close notify ends a file under TLS; a bare TCP close may have cut it.
+        QByteArray bytes;
+        char buffer[16384];
+        int n = 0;
+        while ((n = SSL_read(tls, buffer, sizeof buffer)) > 0)
+            bytes.append(buffer, n);
+        const int error = SSL_get_error(tls, n);
+        const bool reset = error == SSL_ERROR_SYSCALL && errno == ECONNRESET;
+        ERR_clear_error();
+        SSL_free(tls);
+        ::close(data);
+        const std::lock_guard lock(m_server.m_mutex);
+        m_server.m_dataEnds << (error == SSL_ERROR_ZERO_RETURN ? DataEnd::Closed
+                : reset                                        ? DataEnd::Reset
+                                                               : DataEnd::Failed);
+        return bytes;
+    }
     bool reset = false;
     const QByteArray bytes = LoopbackPeer::receiveUntilClosed(data, &reset);
     // After the client's close its end of stream stays readable; after a timeout nothing is.

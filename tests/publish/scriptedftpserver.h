@@ -3,11 +3,15 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QString>
 
 #include <functional>
 #include <mutex>
 #include <ostream>
 #include <thread>
+
+struct ssl_st;
+struct ssl_ctx_st;
 
 // An FTP server for one session, scripted by the test: it greets, then answers each command
 // line with the handler of its verb. Without one of its own a verb gets a plain successful
@@ -27,22 +31,30 @@ public:
         // Opens the data connection from the source address (by default the server's own)
         // to where PORT pointed, or accepts it on the passive port; -1 when that fails.
         int connectData(const char *source = nullptr);
+        int openData(const char *source);
         // Listens on the server's address for a passive data connection and returns the
         // port. Full: the port takes nobody, its queue already filled.
         quint16 listenPassive(bool full = false);
         void closePassive();
         // Reads the data connection until the client ends it, then closes it; how it ended
         // is added to dataEnds().
-        QByteArray receiveData(int data) const;
+        QByteArray receiveData(int data);
         void store(const QByteArray &name, const QByteArray &bytes);
+        // Sends bytes on a data connection and closes it (with a close notify under TLS).
+        void sendData(int data, const QByteArray &bytes);
         // Ends the session once this handler returns, closing the control connection.
         void end() { m_ended = true; }
+        // Switches the control connection to TLS (after 234); false when the handshake fails.
+        bool startTls();
+        // Reads up to size bytes of the control connection; 0 at its end.
+        int readSome(char *buffer, int size);
 
         int control = -1; // the control connection
         // From the last PORT command.
         QByteArray dataAddress;
         quint16 dataPort = 0;
         int passiveListener = -1;
+        bool protectedData = false; // PROT P: data connections run TLS
 
     private:
         friend class ScriptedFtpServer;
@@ -52,11 +64,14 @@ public:
         ScriptedFtpServer &m_server;
         bool m_ended = false;
         QList<int> m_fillers; // connections that fill a passive port's queue
+        ssl_st *m_controlTls = nullptr;
+        QHash<int, ssl_st *> m_dataTls;
     };
     using Handler = std::function<void(Session &, const QByteArray &argument)>;
 
-    // How the client ended a data connection: a close (the end of the file in stream mode),
-    // a reset (the transfer was cut), or neither before the deadline.
+    // How the client ended a data connection: a close (the end of the file in stream mode;
+    // under TLS only with a close notify before it), a reset (the transfer was cut), or
+    // neither before the deadline.
     enum class DataEnd { Closed, Reset, Failed };
     friend void PrintTo(DataEnd end, std::ostream *out)
     {
@@ -79,6 +94,18 @@ public:
     {
         m_handlers.insert(verb, std::move(handler));
     }
+
+    // TLS (RFC 4217), with certificateFile holding the certificate and its key: AUTH TLS is
+    // answered 234 and the control connection runs TLS; implicitTls runs it from the first
+    // byte. After PROT P every data connection runs TLS; with requireReuse one that does not
+    // resume the control connection's session is refused, as vsftpd's require_ssl_reuse does.
+    QString certificateFile;
+    bool implicitTls = false;
+    bool requireReuse = false;
+    // The command lines that came in plain text, for a check of the wire.
+    QList<QByteArray> plainCommands() const;
+    // For each TLS data connection, whether it resumed the control connection's session.
+    QList<bool> dataReused() const;
 
     // Serves one session on the thread; join() waits for its end.
     void start();
@@ -114,4 +141,7 @@ private:
     QHash<QByteArray, QByteArray> m_stored;
     bool m_dataBeforeReady = false;
     QList<DataEnd> m_dataEnds;
+    QList<QByteArray> m_plainCommands;
+    QList<bool> m_dataReused;
+    ssl_ctx_st *m_tlsContext = nullptr;
 };
