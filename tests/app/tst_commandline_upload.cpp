@@ -1,5 +1,6 @@
 #include "../publish/pyftpdserver.h"
 #include "../publish/scriptedftpserver.h"
+#include "../publish/testcertificates.h"
 #include "commandline.h"
 #include "profilestore.h"
 
@@ -320,6 +321,91 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineProfileRun,
         ProfileRow {"UnknownProfile", {"--profile", "Nowhere"}, nullptr,
             "No server profile \"Nowhere\" in ", false}),
     [](const ::testing::TestParamInfo<ProfileRow> &info) { return info.param.name; });
+
+struct TrustRow {
+    const char *name;
+    const char *given;     // --trust-fingerprint: "GOOD", "OTHER" or nullptr
+    bool inProfile;        // the profile keeps the good fingerprint
+    const char *described; // the first line of the description, nullptr: none printed
+};
+
+void PrintTo(const TrustRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineCertificate : public ::testing::TestWithParam<TrustRow> {};
+
+// Nobody can answer a question: a certificate the system does not trust is described and
+// refused before the login, unless its fingerprint was given or kept in the profile.
+TEST_P(CommandLineCertificate, IsRefusedUnlessItsFingerprintWasGiven)
+{
+    const TrustRow &row = GetParam();
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QByteArray sha256 = certificates.sha256(TestCertificates::SelfSigned);
+    ScriptedFtpServer server;
+    server.certificateFile = certificates.file(TestCertificates::SelfSigned);
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.start();
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"), QString(), QString(),
+        QString::number(server.port())};
+    profile.security = TFtpSecurity::ExplicitRequired;
+    if (row.inProfile)
+        profile.trustedCertificate = Fingerprints::format(sha256);
+    ASSERT_TRUE(ProfileStore::saveProfile(
+        program.filePath(QStringLiteral("Remote.ini")), {}, QStringLiteral("Site"), profile)
+                    .error.isEmpty());
+    QStringList arguments {
+        QStringLiteral("upload"), QStringLiteral("--profile"), QStringLiteral("Site")};
+    if (row.given != nullptr) {
+        const QByteArray given = qstrcmp(row.given, "GOOD") == 0
+            ? sha256
+            : certificates.sha256(TestCertificates::OtherSelfSigned);
+        // As typed from a provider's page: lower case, no colons.
+        arguments << QStringLiteral("--trust-fingerprint") << QString::fromLatin1(given.toHex());
+    }
+    QTemporaryDir local;
+    const QString page = PyFtpdServer::writeFile(local.filePath(QStringLiteral("a.html")), 100);
+    qputenv("ZEPHYRO_PASSWORD", "secret");
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = runCommandLine(
+        arguments << page, program.path() + QLatin1Char('/'), outStream, errStream);
+    server.join();
+
+    if (row.described == nullptr) {
+        EXPECT_EQ(status, 0) << err.toStdString();
+        EXPECT_TRUE(server.stored("a.html") == PyFtpdServer::contents(page));
+        return;
+    }
+    EXPECT_NE(status, 0);
+    const QString fingerprint = Fingerprints::format(sha256);
+    EXPECT_TRUE(err.startsWith(QLatin1String(row.described))) << err.toStdString();
+    for (const QString &fact : {QStringLiteral("  Host:                127.0.0.1\n"),
+             QStringLiteral("  SHA-256 fingerprint: ") + fingerprint + u'\n',
+             QStringLiteral("\n  Issued to:           CN="),
+             QStringLiteral("\n  Issued by:           CN="),
+             QStringLiteral("\n  Valid from:          2"),
+             QStringLiteral("\n  Valid until:         2"),
+             QStringLiteral("--trust-fingerprint ") + fingerprint + u'\n',
+             QStringLiteral("\nError Certificate not trusted: ")})
+        EXPECT_TRUE(err.contains(fact)) << fact.toStdString() << " in " << err.toStdString();
+    EXPECT_FALSE(server.commands().contains("USER user"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineCertificate,
+    ::testing::Values(
+        TrustRow {"NothingGiven", nullptr, false, "The server's certificate is not trusted.\n"},
+        TrustRow {"FingerprintGiven", "GOOD", false, nullptr},
+        TrustRow {"KeptInTheProfile", nullptr, true, nullptr},
+        TrustRow {"AnotherGiven", "OTHER", true,
+            "The server's certificate has CHANGED since it was trusted.\n"}),
+    [](const ::testing::TestParamInfo<TrustRow> &info) { return info.param.name; });
 
 TEST(CommandLineHostileServer, PrintsItsControlCharactersAsQuestionMarks)
 {

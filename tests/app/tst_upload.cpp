@@ -1,5 +1,7 @@
 #include "../publish/pyftpdserver.h"
 #include "../publish/scriptedftpserver.h"
+#include "../publish/testcertificates.h"
+#include "inifile.h"
 #include "profilestore.h"
 #include "tftpclient.h"
 #include "uploadstep.h"
@@ -442,5 +444,79 @@ TEST_F(UploadTest, ACertificateQuestionShowsItsFactsAndTrustKeepsItInTheProfile)
             expected.replace("TrustedCertificate=", "TrustedCertificate=" + fingerprint.toLatin1());
         EXPECT_EQ(PyFtpdServer::contents(ini), expected);
         QFile::remove(server.root() + QStringLiteral("/a.html"));
+    }
+}
+
+// A server with a certificate the system does not trust, for a profile that requires TLS: the
+// question comes before the login; Cancel fails the upload, Trust keeps the fingerprint and
+// the next upload goes on without asking; another certificate later asks again, saying that
+// it changed.
+TEST_F(UploadTest, AnUntrustedCertificateIsAskedAboutThenTrustedAndRemembered)
+{
+    using Kind = TestCertificates::Kind;
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QString ini = ProfileStore::remoteIniPath(window->applicationDirectory());
+    const QString trusted = Fingerprints::format(certificates.sha256(Kind::SelfSigned));
+    const QString page = file(QStringLiteral("index.html"), 3000);
+    addFiles({page});
+    const struct {
+        const char *name;
+        Kind served;
+        std::optional<bool> answer; // none: no question
+        bool changed;
+        QString kept; // the profile's fingerprint afterwards
+    } rows[] = {
+        {"refused", Kind::SelfSigned, false, false, QString()},
+        {"trusted", Kind::SelfSigned, true, false, trusted},
+        {"remembered", Kind::SelfSigned, std::nullopt, false, trusted},
+        {"changed", Kind::OtherSelfSigned, false, true, trusted},
+    };
+    qsizetype asked = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        statuses.clear();
+        ScriptedFtpServer tls;
+        tls.certificateFile = certificates.file(row.served);
+        tls.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        tls.start();
+        const QString port = QString::number(tls.port());
+        if (ui().cbSites->count() == 0) {
+            TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"),
+                QStringLiteral("secret"), QString(), port};
+            profile.security = TFtpSecurity::ExplicitRequired;
+            ASSERT_TRUE(ProfileStore::saveProfile(ini, {}, QStringLiteral("Test"), profile)
+                            .error.isEmpty());
+            window->upload().LoadProfiles();
+        } else {
+            ASSERT_TRUE(
+                IniFile::writeValue(ini, QStringLiteral("Test"), QStringLiteral("Port"), port));
+        }
+        if (row.answer)
+            dialogs->answerCertificate(*row.answer);
+        dialogs->answerMessage(MessageAnswer::Ok); // the warning, or the final box
+        ui().btnUpload->click();
+        tls.join();
+
+        const bool uploaded = !row.answer || *row.answer;
+        ASSERT_EQ(dialogs->certificatePrompts().size(), asked + (row.answer ? 1 : 0));
+        if (row.answer) {
+            const CertificatePrompt &prompt = dialogs->certificatePrompts()[asked++];
+            EXPECT_EQ(prompt.host, QStringLiteral("127.0.0.1"));
+            EXPECT_EQ(prompt.fingerprint, Fingerprints::format(certificates.sha256(row.served)));
+            EXPECT_EQ(prompt.changed, row.changed);
+            EXPECT_FALSE(prompt.reason.isEmpty());
+            EXPECT_TRUE(prompt.notBefore.isValid() && prompt.notBefore < prompt.notAfter);
+        }
+        const ScriptedDialogs::Message &box = dialogs->messages().constLast();
+        EXPECT_EQ(box.kind, uploaded ? MessageKind::Information : MessageKind::Warning);
+        if (!uploaded) {
+            EXPECT_TRUE(box.text.startsWith(QLatin1String("Error Certificate not trusted: ")))
+                << box.text.toStdString();
+        }
+        EXPECT_EQ(statuses.contains(QStringLiteral("Connected")), uploaded);
+        EXPECT_EQ(tls.stored("index.html") == read(page), uploaded);
+        EXPECT_EQ(ProfileStore::loadConnectInfo(ini, QStringLiteral("Test")).trustedCertificate,
+            row.kept);
     }
 }
