@@ -520,3 +520,47 @@ TEST_F(UploadTest, AnUntrustedCertificateIsAskedAboutThenTrustedAndRemembered)
             row.kept);
     }
 }
+
+// The profile dialog's Test asks about the certificate as an upload does: Cancel says the test
+// stopped there, Trust lets it go on, and OK saves the trusted fingerprint with the profile.
+TEST_F(UploadTest, TheProfileTestAsksAboutTheCertificateAndOkKeepsTheTrust)
+{
+    using Kind = TestCertificates::Kind;
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QString fingerprint = Fingerprints::format(certificates.sha256(Kind::SelfSigned));
+    for (const bool trust : {false, true}) {
+        SCOPED_TRACE(trust ? "trusted" : "refused");
+        ScriptedFtpServer tls;
+        tls.certificateFile = certificates.file(Kind::SelfSigned);
+        tls.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        tls.start();
+        dialogs->answerDialog([&](QDialog &d) {
+            type(d, "txtHostName", QStringLiteral("127.0.0.1"));
+            type(d, "txtUserName", QStringLiteral("user"));
+            type(d, "txtPassword", QStringLiteral("secret"));
+            type(d, "txtPort", QString::number(tls.port()));
+            auto *security = child<QComboBox>(d, "cbSecurity");
+            security->setCurrentIndex(static_cast<int>(TFtpSecurity::ExplicitRequired));
+            dialogs->answerCertificate(trust);
+            dialogs->answerMessage(MessageAnswer::Ok);
+            click(d, "btnTest");
+            click(d, "btnOK");
+        });
+        ui().btnUploadNew->click();
+        tls.join();
+        ASSERT_EQ(dialogs->certificatePrompts().size(), trust ? 2 : 1);
+        EXPECT_EQ(dialogs->certificatePrompts().constLast().fingerprint, fingerprint);
+        const ScriptedDialogs::Message &said = dialogs->messages().constLast();
+        EXPECT_EQ(said.kind, trust ? MessageKind::Information : MessageKind::Warning);
+        EXPECT_TRUE(said.text.startsWith(trust
+                ? QStringLiteral("The test worked")
+                : QStringLiteral("The test stopped: the server's certificate was not trusted (")))
+            << said.text.toStdString();
+        const TConnectInfo saved = ProfileStore::loadConnectInfo(
+            ProfileStore::remoteIniPath(window->applicationDirectory()),
+            QStringLiteral("Untitled"));
+        EXPECT_EQ(saved.security, TFtpSecurity::ExplicitRequired);
+        EXPECT_EQ(saved.trustedCertificate, trust ? fingerprint : QString());
+    }
+}
