@@ -319,6 +319,7 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
         QString port;
         MessageKind kind;
         QString says;
+        TFtpSecurity security = TFtpSecurity::None;
     } rows[] = {
         {"pass", "site", "Automatic", port, MessageKind::Information,
             QStringLiteral("and a data connection in passive mode.")},
@@ -337,6 +338,15 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
                 .arg(refusing)},
         {"pass", "site", "Automatic", QStringLiteral("2l"), MessageKind::Error,
             QStringLiteral("'2l' is not a valid integer value")},
+        // This server offers no TLS.
+        {"pass", "site", "Automatic", port, MessageKind::Information,
+            QStringLiteral("passive mode. Note: the connection was not encrypted, since the "
+                           "server does not offer TLS."),
+            TFtpSecurity::ExplicitIfAvailable},
+        {"pass", "site", "Automatic", port, MessageKind::Warning,
+            QStringLiteral("The test failed: the server turned the connection away (Server "
+                           "refused AUTH TLS: "),
+            TFtpSecurity::ExplicitRequired},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.says.toStdString());
@@ -348,6 +358,7 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
             type(d, "txtPort", row.port);
             auto *mode = child<QComboBox>(d, "cbTransferMode");
             mode->setCurrentIndex(mode->findText(QLatin1String(row.mode)));
+            child<QComboBox>(d, "cbSecurity")->setCurrentIndex(static_cast<int>(row.security));
             dialogs->answerMessage(MessageAnswer::Ok);
             click(d, "btnTest");
             // The dialog stays, every field usable again.
