@@ -12,15 +12,17 @@ cd "$top"
 # shellcheck source=scripts/debian-packages.sh
 . "$top/scripts/debian-packages.sh"
 
-# libqt6sql6-sqlite is Qt's SQLite driver, which reads Firefox's bookmarks.
+# libqt6sql6-sqlite is Qt's SQLite driver, which reads Firefox's bookmarks. libssl-dev is
+# OpenSSL, for FTP over TLS; ca-certificates is the system's CA store that checks servers.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libqt6sql6-sqlite
-          libjpeg62-turbo-dev libgif-dev fonts-liberation)
+          libjpeg62-turbo-dev libgif-dev fonts-liberation libssl-dev ca-certificates)
 case "$mode" in
 run) ;;
 # netbase: /etc/services, for the test that reads a service name the program does not know.
 # desktop-file-utils and appstream validate the installed desktop entry and metadata.
+# python3-openssl gives pyftpdlib its TLS handler.
 test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl
-                 netbase desktop-file-utils appstream) ;;
+                 python3-openssl netbase desktop-file-utils appstream) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2

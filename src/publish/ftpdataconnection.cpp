@@ -195,12 +195,19 @@ void FtpDataConnection::attach()
     };
     // The file goes in pieces of a kilobyte; the socket joins them into batches.
     m_data->SetCorked(true);
-    if (!m_tlsHost.isEmpty()) {
-        m_data->OnTlsDone = [this](TCustomAsyncSocket *, quint16 error) {
-            run([this, error] { tlsDone(error); });
-        };
-        m_data->StartTls(m_tlsHost, m_tlsSession);
-    }
+    startTls();
+}
+
+void FtpDataConnection::startTls()
+{
+    // Not before the server's 125 or 150: until then nothing may come from here, and servers
+    // (pyftpdlib among them) drop a data connection that speaks first.
+    if (m_tlsHost.isEmpty() || !m_sendStarted || m_data->State() != wsConnected || m_connecting
+        || m_data->TlsStarted())
+        return;
+    m_data->OnTlsDone
+        = [this](TCustomAsyncSocket *, quint16 error) { run([this, error] { tlsDone(error); }); };
+    m_data->StartTls(m_tlsHost, m_tlsSession);
 }
 
 void FtpDataConnection::tlsDone(quint16 error)
@@ -240,6 +247,7 @@ bool FtpDataConnection::openFile(const QString &path, TFtpShareMode mode)
 void FtpDataConnection::startSending()
 {
     m_sendStarted = true;
+    startTls();
     sendPieces(0);
 }
 

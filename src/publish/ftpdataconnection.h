@@ -84,6 +84,7 @@ private:
     void passiveConnected(quint16 error);
     void passiveFailed(int error);
     void attach();
+    void startTls();
     void tlsDone(quint16 error);
     // Closes once everything has gone, TLS with its close notify.
     void closeWhenSent();

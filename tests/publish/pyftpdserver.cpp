@@ -70,23 +70,54 @@ QString oneWayScript()
     return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("oneway_ftpd.py"));
 }
 
+QString tlsScript()
+{
+    return QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("tls_ftpd.py"));
+}
+
 } // namespace
 
 PyFtpdServer::PyFtpdServer(const QString &user, const QString &password, Ways ways)
 {
-    if (!m_dir.isValid() || !QDir(m_dir.path()).mkdir(QStringLiteral("root"))) {
-        m_failure = QStringLiteral("no temporary folder for the FTP server");
+    QString python;
+    if (!prepare(python))
         return;
-    }
-    const QString python = pythonWithPyftpdlib();
-    if (python.isEmpty()) {
-        m_failure = QStringLiteral("pyftpdlib is missing: install Debian's python3-pyftpdlib");
-        return;
-    }
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         if (start(python, user, password, ways))
             return;
     }
+}
+
+PyFtpdServer::PyFtpdServer(
+    const QString &user, const QString &password, Tls tls, const QString &certificateFile)
+{
+    QString python;
+    if (!prepare(python))
+        return;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        m_port = freePort();
+        QStringList arguments {tlsScript(), QStringLiteral("-p"), QString::number(m_port),
+            QStringLiteral("-d"), root(), QStringLiteral("-u"), user, QStringLiteral("-P"),
+            password, QStringLiteral("--cert"), certificateFile};
+        if (tls == Tls::Implicit)
+            arguments << QStringLiteral("--implicit");
+        if (launch(python, arguments))
+            return;
+    }
+}
+
+bool PyFtpdServer::prepare(QString &python)
+{
+    if (!m_dir.isValid() || !QDir(m_dir.path()).mkdir(QStringLiteral("root"))) {
+        m_failure = QStringLiteral("no temporary folder for the FTP server");
+        return false;
+    }
+    python = pythonWithPyftpdlib();
+    if (python.isEmpty()) {
+        m_failure = QStringLiteral("pyftpdlib is missing: install Debian's python3-pyftpdlib");
+        return false;
+    }
+    return true;
 }
 
 PyFtpdServer::~PyFtpdServer()
@@ -101,23 +132,27 @@ bool PyFtpdServer::start(
     const QString &python, const QString &user, const QString &password, Ways ways)
 {
     m_port = freePort();
+    const QStringList common {QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-d"),
+        root(), QStringLiteral("-u"), user, QStringLiteral("-P"), password};
+    if (ways == Ways::Both)
+        return launch(python,
+            QStringList {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
+                QStringLiteral("127.0.0.1"), QStringLiteral("-w")}
+                + common);
+    return launch(python,
+        QStringList {oneWayScript(), QStringLiteral("--only"),
+            ways == Ways::PassiveOnly ? QStringLiteral("passive") : QStringLiteral("active")}
+            + common);
+}
+
+bool PyFtpdServer::launch(const QString &python, const QStringList &arguments)
+{
     const QString log = m_dir.filePath(QStringLiteral("server.log"));
     m_process.setStandardOutputFile(log, QIODevice::Append);
     m_process.setStandardErrorFile(log, QIODevice::Append);
     // Killed with the test process, should that die first.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    const QStringList common {QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-d"),
-        root(), QStringLiteral("-u"), user, QStringLiteral("-P"), password};
-    if (ways == Ways::Both)
-        m_process.start(python,
-            QStringList {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
-                QStringLiteral("127.0.0.1"), QStringLiteral("-w")}
-                + common);
-    else
-        m_process.start(python,
-            QStringList {oneWayScript(), QStringLiteral("--only"),
-                ways == Ways::PassiveOnly ? QStringLiteral("passive") : QStringLiteral("active")}
-                + common);
+    m_process.start(python, arguments);
     const QDeadlineTimer deadline(StartMs);
     while (m_process.state() != QProcess::NotRunning && !deadline.hasExpired()) {
         if (accepts(m_port)) {

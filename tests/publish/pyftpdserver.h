@@ -13,6 +13,10 @@ public:
     enum class Ways { Both, PassiveOnly, ActiveOnly };
 
     PyFtpdServer(const QString &user, const QString &password, Ways ways = Ways::Both);
+    // Over TLS (tls_ftpd.py), explicit or implicit, with the certificate and key in one file.
+    enum class Tls { Explicit, Implicit };
+    PyFtpdServer(
+        const QString &user, const QString &password, Tls tls, const QString &certificateFile);
     ~PyFtpdServer();
     PyFtpdServer(const PyFtpdServer &) = delete;
     PyFtpdServer &operator=(const PyFtpdServer &) = delete;
@@ -30,6 +34,8 @@ public:
 
 private:
     bool start(const QString &python, const QString &user, const QString &password, Ways ways);
+    bool launch(const QString &python, const QStringList &arguments);
+    bool prepare(QString &python);
 
     QTemporaryDir m_dir;
     QProcess m_process;

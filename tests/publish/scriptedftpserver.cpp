@@ -335,7 +335,11 @@ void ScriptedFtpServer::Session::closePassive()
 
 int ScriptedFtpServer::Session::connectData(const char *source)
 {
-    int data = openData(source);
+    return secureData(openData(source));
+}
+
+int ScriptedFtpServer::Session::secureData(int data)
+{
     if (data < 0 || !protectedData)
         return data;
     // The server side of TLS on the data connection, as RFC 4217, section 7 has it.

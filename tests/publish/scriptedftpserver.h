@@ -31,7 +31,9 @@ public:
         // Opens the data connection from the source address (by default the server's own)
         // to where PORT pointed, or accepts it on the passive port; -1 when that fails.
         int connectData(const char *source = nullptr);
-        int openData(const char *source);
+        // The two halves of connectData(): the connection, then TLS on it after PROT P.
+        int openData(const char *source = nullptr);
+        int secureData(int data);
         // Listens on the server's address for a passive data connection and returns the
         // port. Full: the port takes nobody, its queue already filled.
         quint16 listenPassive(bool full = false);

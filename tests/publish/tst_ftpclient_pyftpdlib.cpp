@@ -1,5 +1,6 @@
 #include "loopbackpeer.h"
 #include "pyftpdserver.h"
+#include "testcertificates.h"
 #include "tftpclient.h"
 
 #include <QDir>
@@ -122,5 +123,59 @@ INSTANTIATE_TEST_SUITE_P(FtpClientAgainstPyftpdlib, FtpModesAgainstPyftpdlib,
         ModeCase {"PassiveOnAnActiveOnlyServer", PyFtpdServer::Ways::ActiveOnly,
             TFtpTransferMode::Passive, false}),
     [](const ::testing::TestParamInfo<ModeCase> &info) { return info.param.name; });
+
+struct TlsCase {
+    const char *name;
+    PyFtpdServer::Tls tls;
+    TFtpTransferMode mode;
+};
+
+class FtpsAgainstPyftpdlib : public ::testing::TestWithParam<TlsCase> {};
+
+TEST_P(FtpsAgainstPyftpdlib, UploadsByteForByteOverTls)
+{
+    const TlsCase &row = GetParam();
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"), row.tls,
+        certificates.file(TestCertificates::SelfSigned));
+    ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    const QString big = PyFtpdServer::writeFile(local.filePath(QStringLiteral("big.bin")), 1500007);
+    const QString empty = PyFtpdServer::writeFile(local.filePath(QStringLiteral("empty.bin")), 0);
+    ASSERT_FALSE(big.isEmpty() || empty.isEmpty());
+
+    TFtpClient ftp;
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port()));
+    ftp.SetUserName(QStringLiteral("user"));
+    ftp.SetPassWord(QStringLiteral("pass"));
+    ftp.SetTransferMode(row.mode);
+    ftp.SetSecurity(row.tls == PyFtpdServer::Tls::Implicit ? TFtpSecurity::Implicit
+                                                           : TFtpSecurity::ExplicitRequired);
+    ftp.SetTrustedFingerprint(
+        Fingerprints::format(certificates.sha256(TestCertificates::SelfSigned)));
+    ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.IsSecure());
+    ASSERT_TRUE(ftp.SetType());
+    for (const QString &path : {big, empty}) {
+        ftp.SetLocalFileName(path);
+        ftp.SetHostFileName(QFileInfo(path).fileName());
+        EXPECT_TRUE(ftp.Put()) << ftp.ErrorMessage().toStdString();
+        const QString stored = server.root() + u'/' + QFileInfo(path).fileName();
+        EXPECT_TRUE(PyFtpdServer::contents(stored) == PyFtpdServer::contents(path))
+            << path.toStdString();
+    }
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClientAgainstPyftpdlib, FtpsAgainstPyftpdlib,
+    ::testing::Values(
+        TlsCase {"ExplicitPassive", PyFtpdServer::Tls::Explicit, TFtpTransferMode::Passive},
+        TlsCase {"ExplicitActive", PyFtpdServer::Tls::Explicit, TFtpTransferMode::Active},
+        TlsCase {"ImplicitPassive", PyFtpdServer::Tls::Implicit, TFtpTransferMode::Passive},
+        TlsCase {"ImplicitActive", PyFtpdServer::Tls::Implicit, TFtpTransferMode::Active}),
+    [](const ::testing::TestParamInfo<TlsCase> &info) { return info.param.name; });
 
 } // namespace

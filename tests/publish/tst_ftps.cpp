@@ -103,6 +103,20 @@ TEST_P(FtpsUpload, StoresTheFileOverTlsResumingTheSessionAndEndsWithACloseNotify
     server.implicitTls = row.security == TFtpSecurity::Implicit;
     server.requireReuse = true;
     server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    if (row.mode == TFtpTransferMode::Passive) {
+        // Not even the TLS hello may come before the server's 150.
+        server.on("STOR", [](Session &session, const QByteArray &name) {
+            const int data = session.openData();
+            session.replyReady(data, "150 Opening data connection\r\n");
+            const int secured = session.secureData(data);
+            if (secured < 0) {
+                session.reply("425 Cannot open data connection\r\n");
+                return;
+            }
+            session.store(name, session.receiveData(secured));
+            session.reply("226 Transfer complete\r\n");
+        });
+    }
     ftp.SetSecurity(row.security);
     ftp.SetTransferMode(row.mode);
     server.start();
@@ -127,6 +141,7 @@ TEST_P(FtpsUpload, StoresTheFileOverTlsResumingTheSessionAndEndsWithACloseNotify
     EXPECT_EQ(server.plainCommands(),
         row.security == TFtpSecurity::Implicit ? QList<QByteArray> {}
                                                : QList<QByteArray> {"AUTH TLS"});
+    EXPECT_FALSE(server.dataBeforeReady());
     EXPECT_TRUE(sent(server, "PBSZ 0"));
     EXPECT_TRUE(sent(server, "PROT P"));
 }
@@ -153,6 +168,7 @@ struct CertificateCase {
     bool changed;
     bool connects;
     const char *reason; // shown in the question, and in the refusal
+    const char *host = "127.0.0.1";
 };
 
 class FtpsCertificate : public Ftps, public ::testing::WithParamInterface<CertificateCase> {};
@@ -169,6 +185,7 @@ TEST_P(FtpsCertificate, IsUsedAskedAboutOrRefusedBeforeTheLogin)
         ftp.SetTrustedFingerprint(
             Fingerprints::format(certificates.sha256(Kind::OtherSelfSigned)).toLower());
     ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
+    ftp.SetHostName(QLatin1String(row.host));
     answer = row.answer;
     server.start();
 
@@ -177,7 +194,7 @@ TEST_P(FtpsCertificate, IsUsedAskedAboutOrRefusedBeforeTheLogin)
     if (row.asked) {
         const TlsCertificateInfo &info = asked.first();
         EXPECT_EQ(askedChanged.first(), row.changed);
-        EXPECT_EQ(info.host, QStringLiteral("127.0.0.1"));
+        EXPECT_EQ(info.host, QLatin1String(row.host));
         EXPECT_FALSE(info.systemTrusted);
         EXPECT_EQ(info.reason, QLatin1String(row.reason));
         EXPECT_EQ(info.sha256, certificates.sha256(row.served));
@@ -209,6 +226,10 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsCertificate,
             true, true, false, "self-signed certificate"},
         CertificateCase {"WrongHostName", Kind::WrongName, true, Known::Nothing, false, true, false,
             false, "host name does not match"},
+        CertificateCase {"WrongHostNameByName", Kind::WrongName, true, Known::Nothing, false, true,
+            false, false, "host name does not match", "localhost"},
+        CertificateCase {"SystemTrustedByName", Kind::Good, true, Known::Nothing, false, false,
+            false, true, "", "localhost"},
         CertificateCase {"Expired", Kind::Expired, true, Known::Nothing, false, true, false, false,
             "certificate has expired"},
         CertificateCase {"IssuerUnknown", Kind::Good, false, Known::Nothing, false, true, false,
@@ -327,6 +348,7 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FingerprintText,
         FingerprintCase {"LowerCaseWithoutColons",
             " a0a1a2a3a4a5a6a7a8a9aaabacadaeafb0b1b2b3b4b5b6b7b8b9babbbcbdbebf ", true},
         FingerprintCase {"TooShort", "A0:A1:A2", false},
+        FingerprintCase {"TooShortWithoutColons", "a0a1a2a3", false},
         FingerprintCase {
             "NotHex", "G0a1a2a3a4a5a6a7a8a9aaabacadaeafb0b1b2b3b4b5b6b7b8b9babbbcbdbebf", false},
         FingerprintCase {"ColonMisplaced",
