@@ -32,9 +32,10 @@ const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
   zephyro-cli templates
   zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--mode MODE]
-                     [--verbose] FILE...
+                     [--security SECURITY] [--trust-fingerprint SHA256] [--verbose] FILE...
   zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
-                     [--mode MODE] [--verbose] FILE...
+                     [--mode MODE] [--security SECURITY] [--trust-fingerprint SHA256]
+                     [--verbose] FILE...
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template (see
@@ -68,6 +69,18 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
                    else active once), "passive" (the client connects to the
                    server; works behind a home router) or "active" (the server
                    connects back to the client)
+        --security SECURITY  whether the connection is encrypted (FTP over TLS):
+                   "if-available" (the default: encrypted when the server offers
+                   TLS, else in plain text, which the status says), "required"
+                   (refuses a server without TLS), "implicit" (TLS from the first
+                   byte, usually port 990) or "none"; the profile's names
+                   ("ExplicitIfAvailable", ...) are taken too
+        --trust-fingerprint SHA256  trusts the server's certificate when its
+                   SHA-256 fingerprint is this one (64 hex digits, colons
+                   allowed). A certificate the system does not trust is refused
+                   otherwise, and its host, issuer, dates, fingerprint and reason
+                   are printed so that you can decide. A certificate trusted in
+                   the window is kept in the profile and counts as given.
         --verbose  also prints every command sent and every reply received
         Prints the status and the bytes sent; a failure is printed as "Error "
         followed by the server's reply and ends with a non-zero exit status. The
@@ -143,6 +156,8 @@ struct UploadOptions {
     QString user;
     QString directory;
     TFtpTransferMode mode = TFtpTransferMode::Auto;
+    TFtpSecurity security = TFtpSecurity::ExplicitIfAvailable;
+    QString trustedFingerprint; // Fingerprints::format, or empty
     bool verbose = false;
     QStringList files;
 };
@@ -238,6 +253,15 @@ public:
         m_ftp.SetHostName(options.host);
         m_ftp.SetPort(options.port);
         m_ftp.SetTransferMode(options.mode);
+        m_ftp.SetSecurity(options.security);
+        m_ftp.SetTrustedFingerprint(options.trustedFingerprint);
+        m_ftp.OnCertificate = [this](TCustomFtpClient *, const TlsCertificateInfo &info,
+                                  bool changed, bool &trust) {
+            // The client asks only about a certificate that matches neither the system's
+            // trust nor the fingerprint given: nobody is there to answer, so it is refused.
+            describeCertificate(info, changed);
+            trust = false;
+        };
         m_ftp.SetUserName(options.user);
         m_ftp.SetPassWord(password);
         m_ftp.SetHostDirName(options.directory);
@@ -261,7 +285,9 @@ public:
             status(Msg::Disconnected);
             return finish();
         }
-        status(Msg::Connected);
+        status(m_options.security == TFtpSecurity::ExplicitIfAvailable && !m_ftp.IsSecure()
+                ? Msg::ConnectedNotEncrypted
+                : Msg::Connected);
         status(Msg::TransferringFiles);
         note(m_ftp.SetType());
         for (const QString &file : m_options.files) {
@@ -297,6 +323,26 @@ private:
         }
         if (kind == TFtpRequest::Connect)
             note(m_options.directory.isEmpty() ? m_ftp.PrintDir() : m_ftp.ChangeDir());
+    }
+
+    void describeCertificate(const TlsCertificateInfo &info, bool changed)
+    {
+        const auto date = [](const QDateTime &time) {
+            return time.isValid() ? time.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm 'UTC'"))
+                                  : QString();
+        };
+        const QString fingerprint = Fingerprints::format(info.sha256);
+        m_err << (changed ? "The server's certificate has CHANGED since it was trusted.\n"
+                          : "The server's certificate is not trusted.\n")
+              << "  Host:                " << terminalSafe(info.host) << '\n'
+              << "  Issued to:           " << terminalSafe(info.subject) << '\n'
+              << "  Issued by:           " << terminalSafe(info.issuer) << '\n'
+              << "  Valid from:          " << date(info.notBefore) << '\n'
+              << "  Valid until:         " << date(info.notAfter) << '\n'
+              << "  SHA-256 fingerprint: " << fingerprint << '\n'
+              << "  Reason:              " << terminalSafe(info.reason) << '\n'
+              << "If this is your server's certificate, run again with --trust-fingerprint "
+              << fingerprint << Qt::endl;
     }
 
     void progress(qint64 count)
@@ -368,6 +414,19 @@ private:
     bool m_allDone = true;
 };
 
+// The names of --security; the profile's names as well, "None" being both.
+std::optional<TFtpSecurity> securityOption(const QString &value)
+{
+    const QString name = value.trimmed().toLower();
+    if (name == QLatin1String("if-available"))
+        return TFtpSecurity::ExplicitIfAvailable;
+    if (name == QLatin1String("required"))
+        return TFtpSecurity::ExplicitRequired;
+    if (name == QLatin1String("implicit"))
+        return TFtpSecurity::Implicit;
+    return FtpSecurities::parse(value);
+}
+
 // The values of a saved server profile, read as the Upload step reads them before it
 // connects; false, with the reason told, when there is no such profile.
 bool readProfile(const QString &name, const QString &applicationDirectory, UploadOptions &options,
@@ -388,6 +447,8 @@ bool readProfile(const QString &name, const QString &applicationDirectory, Uploa
     options.user = info.userName;
     options.directory = info.initialDirectory;
     options.mode = info.transferMode;
+    options.security = info.security;
+    options.trustedFingerprint = info.trustedCertificate;
     password = info.password;
     return true;
 }
@@ -402,6 +463,8 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
     std::optional<QString> user;
     std::optional<QString> directory;
     std::optional<TFtpTransferMode> mode;
+    std::optional<TFtpSecurity> security;
+    std::optional<QString> fingerprint;
     bool filesOnly = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -415,7 +478,9 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
             options.verbose = true;
         } else if (argument == QLatin1String("--host") || argument == QLatin1String("--port")
             || argument == QLatin1String("--user") || argument == QLatin1String("--dir")
-            || argument == QLatin1String("--profile") || argument == QLatin1String("--mode")) {
+            || argument == QLatin1String("--profile") || argument == QLatin1String("--mode")
+            || argument == QLatin1String("--security")
+            || argument == QLatin1String("--trust-fingerprint")) {
             if (i + 1 >= arguments.size())
                 return fail(err, QStringLiteral("Option \"%1\" needs a value.").arg(argument));
             const QString value = arguments.at(++i);
@@ -429,7 +494,21 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
                 directory = value;
             else if (argument == QLatin1String("--profile"))
                 profile = value;
-            else if (!(mode = TransferModes::parse(value)))
+            else if (argument == QLatin1String("--security")) {
+                if (!(security = securityOption(value)))
+                    return fail(err,
+                        QStringLiteral("Unknown security \"%1\": use if-available, required, "
+                                       "implicit or none.")
+                            .arg(value));
+            } else if (argument == QLatin1String("--trust-fingerprint")) {
+                const std::optional<QByteArray> sha256 = Fingerprints::parse(value);
+                if (!sha256)
+                    return fail(err,
+                        QStringLiteral("\"%1\" is no SHA-256 fingerprint: give its 64 hex "
+                                       "digits, with or without colons.")
+                            .arg(value));
+                fingerprint = Fingerprints::format(*sha256);
+            } else if (!(mode = TransferModes::parse(value)))
                 return fail(err,
                     QStringLiteral("Unknown transfer mode \"%1\": use auto, passive or active.")
                         .arg(value));
@@ -449,6 +528,8 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
     options.user = user.value_or(options.user);
     options.directory = directory.value_or(options.directory);
     options.mode = mode.value_or(options.mode);
+    options.security = security.value_or(options.security);
+    options.trustedFingerprint = fingerprint.value_or(options.trustedFingerprint);
     if (options.host.isEmpty() || options.user.isEmpty() || options.files.isEmpty())
         return fail(err, QString::fromLatin1(kUsage));
 

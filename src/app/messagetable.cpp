@@ -67,6 +67,14 @@ constexpr English kEnglish[] = {
         u"The test failed: the data connection was blocked (%1). Please try another transfer "
         u"mode."},
     {1420, u"The test failed: the server could not list the initial directory (%1)."},
+    {1422, u"Encrypt if the server can (recommended)"},
+    {1423, u"Always encrypt"},
+    {1424, u"Implicit TLS (port 990)"},
+    {1425, u"Never encrypt"},
+    {1426, u"Connected (not encrypted: the server does not offer TLS)"},
+    {1427, u"Note: the connection was not encrypted, since the server does not offer TLS."},
+    {1428, u"The test stopped: the server's certificate was not trusted (%1)."},
+    {1429, u"Implicit TLS usually runs on port 990. Use port 990 instead of 21?"},
 };
 
 } // namespace

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -38,6 +40,21 @@ struct FileDialogRequest {
     QString defaultSuffix;
 };
 
+// A server certificate that the system does not trust, for the user to decide about.
+struct CertificatePrompt {
+    QString host; // the name the program connected to
+    QString subject;
+    QString issuer;
+    QDateTime notBefore;
+    QDateTime notAfter;
+    QString fingerprint; // SHA-256, as "AB:CD:...:EF"
+    QString reason;      // why the system does not trust it, readable
+    // The server showed another certificate when this one had been trusted for it.
+    bool changed = false;
+    // Translates the dialog as it is created (the window's language hook); may be empty.
+    std::function<void(QWidget *)> translate;
+};
+
 // Every modal interaction of the program goes through this service, so that tests can
 // answer it without a dialog ever blocking.
 class DialogService {
@@ -63,6 +80,9 @@ public:
         = 0;
 
     virtual ReplaceAnswer askReplace(QWidget *owner, const QString &path) = 0;
+
+    // Shows the certificate's facts and asks whether to trust it; true for Trust.
+    virtual bool trustCertificate(QWidget *owner, const CertificatePrompt &prompt) = 0;
 
     // Runs one of the program's own dialogs modally; returns its QDialog result.
     virtual int runModal(QDialog &dialog) = 0;

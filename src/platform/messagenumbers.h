@@ -37,5 +37,14 @@ enum Number : int {
     TestDirectoryMissing = 1418,
     TestDataConnectionBlocked = 1419,
     TestListingFailed = 1420,
+    // Encrypted connections: the profile dialog's choices, the status line and the test.
+    SecurityIfAvailable = 1422, // 1422..1425 in the order of TFtpSecurity
+    SecurityRequired = 1423,
+    SecurityImplicit = 1424,
+    SecurityNone = 1425,
+    ConnectedNotEncrypted = 1426,
+    TestNotEncrypted = 1427,
+    TestCertificateRefused = 1428,
+    UseImplicitPort = 1429,
 };
 }

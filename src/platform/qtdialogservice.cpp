@@ -1,5 +1,6 @@
 #include "qtdialogservice.h"
 
+#include "certificatedialog.h"
 #include "picturedialog.h"
 
 #include <QColorDialog>
@@ -164,6 +165,12 @@ ReplaceAnswer QtDialogService::askReplace(QWidget *owner, const QString &path)
     if (clicked == all)
         return ReplaceAnswer::YesToAll;
     return ReplaceAnswer::Cancel;
+}
+
+bool QtDialogService::trustCertificate(QWidget *owner, const CertificatePrompt &prompt)
+{
+    CertificateDialog dialog(prompt, owner);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 int QtDialogService::runModal(QDialog &dialog)

@@ -16,5 +16,6 @@ public:
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;
     ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
+    bool trustCertificate(QWidget *owner, const CertificatePrompt &prompt) override;
     int runModal(QDialog &dialog) override;
 };

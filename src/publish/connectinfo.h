@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tlstypes.h"
 #include "transfermode.h"
 
 #include <QString>
@@ -12,4 +13,8 @@ struct TConnectInfo {
     QString initialDirectory;
     QString port;
     TFtpTransferMode transferMode = TFtpTransferMode::Auto;
+    TFtpSecurity security = TFtpSecurity::ExplicitIfAvailable;
+    // The SHA-256 fingerprint (Fingerprints::format) of a certificate the user trusted for
+    // this server; empty when none was.
+    QString trustedCertificate {};
 };

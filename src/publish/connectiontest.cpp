@@ -33,6 +33,8 @@ public:
         client.SetPassWord(profile.password);
         client.SetHostDirName(profile.initialDirectory);
         client.SetTransferMode(profile.transferMode);
+        client.SetSecurity(profile.security);
+        client.SetTrustedFingerprint(profile.trustedCertificate);
         client.SetBinary(true);
         client.OnRequestDone
             = [this](TCustomFtpClient *, TFtpRequest, quint16 error) { m_error = error; };
@@ -70,6 +72,7 @@ public:
             return failed(m_client.DataConnectionFailed() ? Step::DataConnection : Step::Listing);
         ConnectionTestResult result;
         result.passive = m_passive;
+        result.secure = m_client.IsSecure();
         // The test has shown what it was for; a refused QUIT changes nothing.
         call(&TFtpClient::Quit);
         return result;

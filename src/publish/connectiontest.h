@@ -25,10 +25,13 @@ struct ConnectionTestResult {
     QString detail;
     // Whether the data connection (when one was made) was passive.
     bool passive = false;
+    // Whether the control connection ran TLS once logged in.
+    bool secure = false;
 };
 
 // Tries a profile without saving it, on the given client: logs in, changes to the initial
 // directory (when one is given), lists it over one data connection in the profile's transfer
-// mode, and quits. Every call blocks while the event loop runs; Abort() on the client from an
-// event stops the test at the step that runs (the caller knows it asked for that).
+// mode, with the profile's security and trusted certificate, and quits. The client's
+// OnCertificate is the caller's. Every call blocks while the event loop runs; Abort() on the
+// client from an event stops the test at the step that runs (the caller knows it asked).
 ConnectionTestResult testConnection(TFtpClient &client, const TConnectInfo &profile);

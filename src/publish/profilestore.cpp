@@ -23,6 +23,8 @@ const QString kUserName = QStringLiteral("UserName");
 const QString kPassword = QStringLiteral("Password");
 const QString kPort = QStringLiteral("Port");
 const QString kTransferMode = QStringLiteral("TransferMode");
+const QString kSecurity = QStringLiteral("Security");
+const QString kTrustedCertificate = QStringLiteral("TrustedCertificate");
 
 constexpr int kDefaultPort = 21;
 
@@ -83,6 +85,14 @@ QString unableToWrite(const QString &path)
     return QStringLiteral("Unable to write to %1").arg(path);
 }
 
+// The stored fingerprint in the one form the client compares; a value that is no
+// fingerprint (edited by hand, cut short) trusts nothing.
+QString readFingerprint(const QString &stored)
+{
+    const std::optional<QByteArray> sha256 = Fingerprints::parse(stored);
+    return sha256 ? Fingerprints::format(*sha256) : QString();
+}
+
 } // namespace
 
 namespace ProfileStore {
@@ -126,6 +136,10 @@ TConnectInfo loadConnectInfo(const QString &iniPath, const QString &name)
     info.port = QString::number(integerValue(value(kPort)).value_or(kDefaultPort));
     // Profiles of older versions have no key; an unknown value is read as the default too.
     info.transferMode = TransferModes::parse(value(kTransferMode)).value_or(TFtpTransferMode::Auto);
+    // Likewise: files without the key and values of later versions try TLS and fall back.
+    info.security
+        = FtpSecurities::parse(value(kSecurity)).value_or(TFtpSecurity::ExplicitIfAvailable);
+    info.trustedCertificate = readFingerprint(value(kTrustedCertificate));
     return info;
 }
 
@@ -192,8 +206,9 @@ SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, c
         && file->setValue(profile, kPassword, encodedPassword(fields.password))
         && (!port
             || (file->setValue(profile, kPort, QString::number(*port))
-                && file->setValue(
-                    profile, kTransferMode, TransferModes::name(fields.transferMode))));
+                && file->setValue(profile, kTransferMode, TransferModes::name(fields.transferMode))
+                && file->setValue(profile, kSecurity, FtpSecurities::name(fields.security))
+                && file->setValue(profile, kTrustedCertificate, fields.trustedCertificate)));
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
     if (!written || !file->save())
         return failed(Failure::CannotWrite, unwritable, profile);
@@ -202,6 +217,24 @@ SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, c
         outcome.error = QStringLiteral("'%1' is not a valid integer value").arg(fields.port);
     }
     return outcome;
+}
+
+QString storeTrustedCertificate(
+    const QString &iniPath, const QString &name, const QString &fingerprint)
+{
+    const QString unwritable = unableToWrite(iniPath);
+    std::optional<IniFile> file = IniFile::load(iniPath);
+    if (!file)
+        return unwritable;
+    // A profile deleted meanwhile is not made again with only this key.
+    const QString folded = IniFile::foldedName(name);
+    const QStringList sections = file->sections();
+    if (std::none_of(sections.cbegin(), sections.cend(),
+            [&folded](const QString &section) { return IniFile::foldedName(section) == folded; }))
+        return QStringLiteral("There is no server profile \"%1\" in %2.").arg(name, iniPath);
+    if (!file->setValue(name, kTrustedCertificate, fingerprint) || !file->save())
+        return unwritable;
+    return {};
 }
 
 } // namespace ProfileStore

@@ -14,7 +14,10 @@
 //   [<profile name>]  HostName, InitialDir, UserName, Port (decimal), and Password: the
 //                     password's UTF-8 bytes scrambled by StrEncrypt, then Base64Encode'd
 //                     (empty for an empty password), TransferMode ("Auto", "Passive" or
-//                     "Active"; missing in files of older versions, which read it as "Auto")
+//                     "Active"; missing in files of older versions, which read it as "Auto"),
+//                     Security (an FtpSecurities::name; missing or unknown reads as
+//                     "ExplicitIfAvailable") and TrustedCertificate (a fingerprint as
+//                     Fingerprints::format gives it; empty or missing when none is trusted)
 // Files written by the Windows version read the same; their passwords were scrambled in
 // Windows-1252, which is how bytes that are not UTF-8 are read back.
 // Nothing here shows a message: failures come back as texts for the window to show.
@@ -65,10 +68,17 @@ struct SaveOutcome {
 // Saves the profile typed in the dialog (fields.port as typed) under the name, given the
 // server list as the window shows it. The values are written in this order, in one write
 // of the file: in [Profiles] the name key of the profile's number, then in the profile's
-// section HostName, InitialDir, UserName, Password, Port and TransferMode. A name that is in the list
+// section HostName, InitialDir, UserName, Password, Port, TransferMode, Security and
+// TrustedCertificate. A name that is in the list
 // apart from letter case saves over that profile (its name key takes the new spelling); a
 // changed name is a new profile, the old one staying as it was.
 SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, const QString &name,
     const TConnectInfo &fields);
+
+// Stores the fingerprint of a certificate the user trusted (Fingerprints::format; empty
+// forgets it) in a profile that is in the file, changing nothing else. Written whole or not
+// at all; the message for the error box when it was not, else empty.
+QString storeTrustedCertificate(
+    const QString &iniPath, const QString &name, const QString &fingerprint);
 
 } // namespace ProfileStore

@@ -1,5 +1,6 @@
 #include "tfrmserverprofile.h"
 
+#include "certificatequestion.h"
 #include "connectiontest.h"
 #include "messagenumbers.h"
 #include "profilestore.h"
@@ -22,7 +23,7 @@
 namespace {
 
 constexpr int kClientWidth = 398;
-constexpr int kClientHeight = 268;
+constexpr int kClientHeight = 298;
 constexpr int kFieldLeft = 208;
 constexpr int kFieldWidth = 180;
 
@@ -41,7 +42,7 @@ TfrmServerProfile::TfrmServerProfile(WizardHost &host, QComboBox *serverList, QW
 
 void TfrmServerProfile::setupUi()
 {
-    auto *picture = ui::place(new QLabel(this), "imgProfile", QRect(8, 8, 96, 210));
+    auto *picture = ui::place(new QLabel(this), "imgProfile", QRect(8, 8, 96, 240));
     picture->setFrameShape(QFrame::Panel);
     picture->setFrameShadow(QFrame::Sunken);
     picture->setAlignment(Qt::AlignCenter);
@@ -86,24 +87,32 @@ void TfrmServerProfile::setupUi()
     cbTransferMode
         = ui::comboBox(this, "cbTransferMode", {}, false, QRect(kFieldLeft, top, 120, 21));
     lbl6->setBuddy(cbTransferMode);
+    top += 30;
+    lbl7 = ui::label(this, "lbl7", QStringLiteral("Securi&ty:"), 1421, QRect(112, top, 92, 30));
+    lbl7->setWordWrap(true);
+    lbl7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    cbSecurity
+        = ui::comboBox(this, "cbSecurity", {}, false, QRect(kFieldLeft, top, kFieldWidth, 21));
+    lbl7->setBuddy(cbSecurity);
 
-    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 226, 382, 2));
+    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 256, 382, 2));
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
-    btnTest = ui::pushButton(this, "btnTest", QStringLiteral("&Test"), 1408, QRect(8, 236, 75, 25));
+    btnTest = ui::pushButton(this, "btnTest", QStringLiteral("&Test"), 1408, QRect(8, 266, 75, 25));
     btnTest->setToolTip(QStringLiteral("Try these values without saving them"));
-    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 236, 75, 25));
+    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 266, 75, 25));
     btnOK->setToolTip(QStringLiteral("Server Profile"));
     btnOK->setDefault(true);
     btnCancel = ui::pushButton(
-        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 236, 75, 25));
+        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 266, 75, 25));
 
     QWidget *order[] = {txtProfileName, txtHostName, txtInitialDir, txtUserName, txtPassword,
-        txtPort, cbTransferMode, btnTest, btnOK, btnCancel};
+        txtPort, cbTransferMode, cbSecurity, btnTest, btnOK, btnCancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
+    connect(cbSecurity, &QComboBox::activated, this, &TfrmServerProfile::cbSecurityActivated);
     connect(btnTest, &QPushButton::clicked, this, &TfrmServerProfile::btnTestClick);
     connect(btnOK, &QPushButton::clicked, this, &TfrmServerProfile::btnOKClick);
     // Cancel writes nothing; Esc does the same.
@@ -118,6 +127,10 @@ void TfrmServerProfile::FormCreate()
     for (const int item :
         {Msg::TransferModeAuto, Msg::TransferModePassive, Msg::TransferModeActive})
         cbTransferMode->addItem(m_host.messageText(item));
+    // In the order of TFtpSecurity.
+    for (const int item :
+        {Msg::SecurityIfAvailable, Msg::SecurityRequired, Msg::SecurityImplicit, Msg::SecurityNone})
+        cbSecurity->addItem(m_host.messageText(item));
     txtProfileName->setFocus();
 }
 
@@ -130,6 +143,9 @@ void TfrmServerProfile::setProfile(const QString &name, const TConnectInfo &info
     txtPassword->setText(info.password);
     txtPort->setText(info.port);
     cbTransferMode->setCurrentIndex(static_cast<int>(info.transferMode));
+    cbSecurity->setCurrentIndex(static_cast<int>(info.security));
+    m_trustedHost = info.hostName.trimmed();
+    m_trustedCertificate = info.trustedCertificate;
 }
 
 TConnectInfo TfrmServerProfile::typedFields() const
@@ -143,6 +159,10 @@ TConnectInfo TfrmServerProfile::typedFields() const
     // The items are in the order of the modes.
     fields.transferMode
         = static_cast<TFtpTransferMode>(std::max(0, cbTransferMode->currentIndex()));
+    fields.security = static_cast<TFtpSecurity>(std::max(0, cbSecurity->currentIndex()));
+    // A certificate trusted for one server says nothing about another.
+    if (fields.hostName.trimmed().compare(m_trustedHost, Qt::CaseInsensitive) == 0)
+        fields.trustedCertificate = m_trustedCertificate;
     return fields;
 }
 
@@ -183,6 +203,20 @@ void TfrmServerProfile::btnTestClick()
     // The dialog may go while the test runs the event loop; the client on the stack stays.
     const QPointer<TfrmServerProfile> alive(this);
     TFtpClient client;
+    m_certificateRefused = false;
+    client.OnCertificate = [this, host = tried.hostName.trimmed()](TCustomFtpClient *,
+                               const TlsCertificateInfo &info, bool changed, bool &trust) {
+        const QPointer<TfrmServerProfile> asking(this);
+        trust = askToTrustCertificate(m_host, this, info, changed);
+        if (asking.isNull())
+            return;
+        if (trust) {
+            m_trustedHost = host;
+            m_trustedCertificate = Fingerprints::format(info.sha256);
+        } else {
+            m_certificateRefused = true;
+        }
+    };
     m_testClient = &client;
     m_testCancelled = false;
     setTesting(true);
@@ -204,9 +238,15 @@ QString TfrmServerProfile::testSentence(
 {
     using Step = ConnectionTestResult::Step;
     const auto text = [this](int number) { return m_host.messageText(number); };
+    if (result.failedAt != Step::None && m_certificateRefused)
+        return text(Msg::TestCertificateRefused).arg(result.detail);
     // One pass of arg(), so that a "%1" in a server's reply stays as it is.
     switch (result.failedAt) {
     case Step::None:
+        // Trying TLS and going on without it is the one outcome the user did not choose.
+        if (tried.security == TFtpSecurity::ExplicitIfAvailable && !result.secure)
+            return text(result.passive ? Msg::TestWorkedPassive : Msg::TestWorkedActive)
+                + QLatin1Char(' ') + text(Msg::TestNotEncrypted);
         return text(result.passive ? Msg::TestWorkedPassive : Msg::TestWorkedActive);
     case Step::HostLookup:
         return text(Msg::TestHostNotFound).arg(tried.hostName.trimmed());
@@ -229,13 +269,27 @@ QString TfrmServerProfile::testSentence(
 void TfrmServerProfile::setTesting(bool testing)
 {
     // Only Cancel stays: it stops the test.
-    for (QWidget *control : std::initializer_list<QWidget *> {txtProfileName, txtHostName,
-             txtInitialDir, txtUserName, txtPassword, txtPort, cbTransferMode, btnTest, btnOK})
+    for (QWidget *control :
+        std::initializer_list<QWidget *> {txtProfileName, txtHostName, txtInitialDir, txtUserName,
+            txtPassword, txtPort, cbTransferMode, cbSecurity, btnTest, btnOK})
         control->setEnabled(!testing);
     if (testing)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
+}
+
+void TfrmServerProfile::cbSecurityActivated(int index)
+{
+    // Implicit TLS servers listen on their own port; 21 would wait for a handshake that the
+    // server never starts.
+    if (static_cast<TFtpSecurity>(index) != TFtpSecurity::Implicit
+        || ProfileStore::integerValue(txtPort->text()) != 21)
+        return;
+    if (m_host.dialogs().message(this, MessageKind::Confirmation,
+            m_host.messageText(Msg::UseImplicitPort), ButtonSet::YesNo)
+        == MessageAnswer::Yes)
+        txtPort->setText(QStringLiteral("990"));
 }
 
 void TfrmServerProfile::reject()

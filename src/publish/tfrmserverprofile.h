@@ -16,7 +16,8 @@ class WizardHost;
 // on OK. Created for one use. Saving appends a new name to the server list and selects the
 // saved entry there, as the program's choice (the list's activated signal does not fire).
 // Test tries the typed values on a client of the dialog's own without saving them; Cancel
-// or Esc during a test stops it.
+// or Esc during a test stops it. A certificate trusted during a test is saved with the
+// profile on OK; one trusted before is kept while the host name stays.
 class TfrmServerProfile final : public QDialog {
     Q_OBJECT
 
@@ -41,6 +42,7 @@ private:
     TConnectInfo typedFields() const;
     QString testSentence(const ConnectionTestResult &result, const TConnectInfo &tried) const;
     void setTesting(bool testing);
+    void cbSecurityActivated(int index);
 
     WizardHost &m_host;
     QComboBox *m_serverList;
@@ -52,6 +54,7 @@ private:
     QLabel *lbl4 = nullptr;
     QLabel *lbl5 = nullptr;
     QLabel *lbl6 = nullptr;
+    QLabel *lbl7 = nullptr;
     QLineEdit *txtProfileName = nullptr;
     QLineEdit *txtHostName = nullptr;
     QLineEdit *txtInitialDir = nullptr;
@@ -59,10 +62,16 @@ private:
     QLineEdit *txtPassword = nullptr;
     QLineEdit *txtPort = nullptr;
     QComboBox *cbTransferMode = nullptr;
+    QComboBox *cbSecurity = nullptr;
     QPushButton *btnTest = nullptr;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;
 
     TFtpClient *m_testClient = nullptr; // while a test runs
     bool m_testCancelled = false;
+    // The certificate trusted for a host: from the profile, or in a test.
+    QString m_trustedHost;
+    QString m_trustedCertificate;
+    // The last test stopped at a certificate the user did not trust.
+    bool m_certificateRefused = false;
 };

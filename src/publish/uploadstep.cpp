@@ -1,5 +1,6 @@
 #include "uploadstep.h"
 
+#include "certificatequestion.h"
 #include "messagenumbers.h"
 #include "profilestore.h"
 #include "tfrmserverprofile.h"
@@ -49,6 +50,8 @@ UploadStep::UploadStep(const UploadControls &controls, WizardHost &host, QObject
     m_ftp->OnRequestDone = [this](TCustomFtpClient *, TFtpRequest rqType, quint16 error) {
         ftpRequestDone(rqType, error);
     };
+    m_ftp->OnCertificate = [this](TCustomFtpClient *, const TlsCertificateInfo &info, bool changed,
+                               bool &trust) { trust = ftpCertificate(info, changed); };
 
     m_controls.lsbFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(m_controls.btnUploadNew, &QToolButton::clicked, this, &UploadStep::btnUploadNewClick);
@@ -68,6 +71,7 @@ UploadStep::~UploadStep()
     // the client, which must outlive it and no longer call back here.
     m_ftp->OnProgress = {};
     m_ftp->OnRequestDone = {};
+    m_ftp->OnCertificate = {};
     if (m_running) {
         m_ftp->Abort();
         m_ftp->setParent(nullptr);
@@ -222,7 +226,8 @@ void UploadStep::btnUploadClick()
 {
     if (m_running)
         return;
-    m_connectInfo = ProfileStore::loadConnectInfo(iniPath(), m_controls.cbSites->currentText());
+    m_profileName = m_controls.cbSites->currentText();
+    m_connectInfo = ProfileStore::loadConnectInfo(iniPath(), m_profileName);
     ConnectAndUpload();
 }
 
@@ -247,6 +252,8 @@ void UploadStep::ConnectAndUpload()
     m_ftp->SetHostName(m_connectInfo.hostName);
     m_ftp->SetPort(m_connectInfo.port);
     m_ftp->SetTransferMode(m_connectInfo.transferMode);
+    m_ftp->SetSecurity(m_connectInfo.security);
+    m_ftp->SetTrustedFingerprint(m_connectInfo.trustedCertificate);
     m_ftp->SetUserName(m_connectInfo.userName);
     m_ftp->SetPassWord(m_connectInfo.password);
     m_ftp->SetHostDirName(m_connectInfo.initialDirectory);
@@ -255,7 +262,10 @@ void UploadStep::ConnectAndUpload()
     if (alive.isNull())
         return;
     if (m_ftp->IsConnected() && !m_stopping) {
-        setStatus(m_host.messageText(Msg::Connected));
+        // Only this choice can end up in plain text without the user having asked for it.
+        const bool fellBack
+            = m_connectInfo.security == TFtpSecurity::ExplicitIfAvailable && !m_ftp->IsSecure();
+        setStatus(m_host.messageText(fellBack ? Msg::ConnectedNotEncrypted : Msg::Connected));
         TransferFiles();
         if (alive.isNull())
             return;
@@ -348,6 +358,28 @@ void UploadStep::ftpRequestDone(TFtpRequest rqType, quint16 error)
         else
             m_ftp->PrintDir();
     }
+}
+
+bool UploadStep::ftpCertificate(const TlsCertificateInfo &info, bool changed)
+{
+    const QPointer<UploadStep> alive(this);
+    // The question waits for the user: no busy cursor over it.
+    const bool wasBusy = m_busy;
+    setBusy(false);
+    const bool trust = askToTrustCertificate(m_host, m_host.hostWindow(), info, changed);
+    if (alive.isNull())
+        return trust;
+    setBusy(wasBusy);
+    if (!trust)
+        return false;
+    const QString fingerprint = Fingerprints::format(info.sha256);
+    m_connectInfo.trustedCertificate = fingerprint;
+    // The upload goes on even when the file cannot take the trust; it is asked again then.
+    const QString error
+        = ProfileStore::storeTrustedCertificate(iniPath(), m_profileName, fingerprint);
+    if (!error.isEmpty())
+        m_host.dialogs().message(m_host.hostWindow(), MessageKind::Error, error, ButtonSet::Ok);
+    return true;
 }
 
 void UploadStep::ftpProgress(qint64 count)

@@ -74,6 +74,8 @@ private:
     void TransferFiles();
     void ftpRequestDone(TFtpRequest rqType, quint16 error);
     void ftpProgress(qint64 count);
+    // Asks about a certificate the system does not trust; Trust keeps it in the profile.
+    bool ftpCertificate(const TlsCertificateInfo &info, bool changed);
     void runProfileDialog(const QString *name);
     void setStatus(const QString &text);
     void setProgress(const QString &text);
@@ -86,6 +88,8 @@ private:
     WizardHost &m_host;
     TFtpClient *m_ftp;
     TConnectInfo m_connectInfo;
+    // The profile being uploaded to, where a trusted certificate is kept.
+    QString m_profileName;
     int m_filesExtent = 2;
     bool m_editEnabled = false;
     bool m_running = false;

@@ -1,5 +1,6 @@
 #include "../publish/pyftpdserver.h"
 #include "../publish/scriptedftpserver.h"
+#include "../publish/testcertificates.h"
 #include "commandline.h"
 #include "profilestore.h"
 
@@ -66,11 +67,13 @@ TEST_F(CommandLineUpload, StoresEveryFileUnderItsNameAndSaysHowItWent)
     const QStringList lines = out.split(u'\n', Qt::SkipEmptyParts);
     QStringList statuses;
     for (const QString &line : lines) {
-        if (!line.contains(QLatin1String(": ")))
+        // Progress lines read "name: N bytes".
+        if (!line.endsWith(QLatin1String(" bytes")))
             statuses << line;
     }
     EXPECT_EQ(statuses,
-        QStringList({QStringLiteral("Connecting..."), QStringLiteral("Connected"),
+        QStringList({QStringLiteral("Connecting..."),
+            QStringLiteral("Connected (not encrypted: the server does not offer TLS)"),
             QStringLiteral("Transferring files..."), QStringLiteral("Transfer complete"),
             QStringLiteral("Disconnected")}));
     EXPECT_TRUE(lines.contains(QStringLiteral("empty.gif: 0 bytes")));
@@ -106,6 +109,89 @@ TEST_F(CommandLineUpload, TheModeChoosesHowDataConnectionsAreMade)
     EXPECT_EQ(err.trimmed(),
         QStringLiteral("Unknown transfer mode \"fast\": use auto, passive or active."));
 }
+
+// pyftpdlib without TLS: AUTH TLS is refused, which each choice takes its own way.
+TEST_F(CommandLineUpload, SecurityDecidesWhetherAServerWithoutTlsIsUsed)
+{
+    const QString page = file(QStringLiteral("page.html"), 500);
+    const struct {
+        const char *security; // nullptr: not given
+        bool asks;            // AUTH TLS is sent
+        int status;
+        const char *connected; // the status line after connecting, nullptr: none
+    } rows[] = {
+        {nullptr, true, 0, "Connected (not encrypted: the server does not offer TLS)"},
+        {"if-available", true, 0, "Connected (not encrypted: the server does not offer TLS)"},
+        {"none", false, 0, "Connected"},
+        {"None", false, 0, "Connected"},
+        {"required", true, 1, nullptr},
+        {"ExplicitRequired", true, 1, nullptr},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.security ? row.security : "(none)");
+        QFile::remove(server.root() + QStringLiteral("/page.html"));
+        QStringList options {QStringLiteral("--verbose")};
+        if (row.security != nullptr)
+            options << QStringLiteral("--security") << QLatin1String(row.security);
+        EXPECT_EQ(upload(options, {page}), row.status) << err.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("> AUTH TLS\n")), row.asks) << out.toStdString();
+        const QStringList lines = out.split(u'\n');
+        if (row.connected != nullptr) {
+            EXPECT_TRUE(lines.contains(QLatin1String(row.connected))) << out.toStdString();
+            EXPECT_TRUE(read(server.root() + QStringLiteral("/page.html")) == read(page));
+        } else {
+            // Refused before the password was sent.
+            EXPECT_FALSE(out.contains(QStringLiteral("> PASS"))) << out.toStdString();
+            EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/page.html")));
+        }
+    }
+}
+
+struct OptionRow {
+    const char *name;
+    QStringList arguments;
+    const char *error; // the whole message, or how the usage text begins
+};
+
+void PrintTo(const OptionRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineSecurityOption : public ::testing::TestWithParam<OptionRow> {};
+
+// Without a host every accepted option ends in the usage text; a refused one names itself.
+TEST_P(CommandLineSecurityOption, AcceptsTheChoicesAndFingerprintsOnly)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    EXPECT_NE(runCommandLine(QStringList {QStringLiteral("upload")} + GetParam().arguments,
+                  QString(), outStream, errStream),
+        0);
+    EXPECT_TRUE(err.startsWith(QLatin1String(GetParam().error))) << err.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineSecurityOption,
+    ::testing::Values(OptionRow {"IfAvailable", {"--security", "if-available"}, "Usage:"},
+        OptionRow {"Required", {"--security", "REQUIRED"}, "Usage:"},
+        OptionRow {"Implicit", {"--security", "implicit"}, "Usage:"},
+        OptionRow {"None", {"--security", "none"}, "Usage:"},
+        OptionRow {"ProfilesName", {"--security", "ExplicitIfAvailable"}, "Usage:"},
+        OptionRow {"Unknown", {"--security", "tls"},
+            "Unknown security \"tls\": use if-available, required, implicit or none.\n"},
+        OptionRow {"NoValue", {"--security"}, "Option \"--security\" needs a value.\n"},
+        OptionRow {"FingerprintWithColons",
+            {"--trust-fingerprint", QStringList(32, QStringLiteral("a0")).join(u':')}, "Usage:"},
+        OptionRow {"FingerprintBare", {"--trust-fingerprint", QStringLiteral("A0").repeated(32)},
+            "Usage:"},
+        OptionRow {"FingerprintCutShort", {"--trust-fingerprint", "A0:B1"},
+            "\"A0:B1\" is no SHA-256 fingerprint: give its 64 hex digits, with or without "
+            "colons.\n"},
+        OptionRow {"FingerprintNoValue", {"--trust-fingerprint"},
+            "Option \"--trust-fingerprint\" needs a value.\n"}),
+    [](const ::testing::TestParamInfo<OptionRow> &info) { return info.param.name; });
 
 struct Failure {
     const char *name;
@@ -235,6 +321,91 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineProfileRun,
         ProfileRow {"UnknownProfile", {"--profile", "Nowhere"}, nullptr,
             "No server profile \"Nowhere\" in ", false}),
     [](const ::testing::TestParamInfo<ProfileRow> &info) { return info.param.name; });
+
+struct TrustRow {
+    const char *name;
+    const char *given;     // --trust-fingerprint: "GOOD", "OTHER" or nullptr
+    bool inProfile;        // the profile keeps the good fingerprint
+    const char *described; // the first line of the description, nullptr: none printed
+};
+
+void PrintTo(const TrustRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineCertificate : public ::testing::TestWithParam<TrustRow> {};
+
+// Nobody can answer a question: a certificate the system does not trust is described and
+// refused before the login, unless its fingerprint was given or kept in the profile.
+TEST_P(CommandLineCertificate, IsRefusedUnlessItsFingerprintWasGiven)
+{
+    const TrustRow &row = GetParam();
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QByteArray sha256 = certificates.sha256(TestCertificates::SelfSigned);
+    ScriptedFtpServer server;
+    server.certificateFile = certificates.file(TestCertificates::SelfSigned);
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.start();
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"), QString(), QString(),
+        QString::number(server.port())};
+    profile.security = TFtpSecurity::ExplicitRequired;
+    if (row.inProfile)
+        profile.trustedCertificate = Fingerprints::format(sha256);
+    ASSERT_TRUE(ProfileStore::saveProfile(
+        program.filePath(QStringLiteral("Remote.ini")), {}, QStringLiteral("Site"), profile)
+                    .error.isEmpty());
+    QStringList arguments {
+        QStringLiteral("upload"), QStringLiteral("--profile"), QStringLiteral("Site")};
+    if (row.given != nullptr) {
+        const QByteArray given = qstrcmp(row.given, "GOOD") == 0
+            ? sha256
+            : certificates.sha256(TestCertificates::OtherSelfSigned);
+        // As typed from a provider's page: lower case, no colons.
+        arguments << QStringLiteral("--trust-fingerprint") << QString::fromLatin1(given.toHex());
+    }
+    QTemporaryDir local;
+    const QString page = PyFtpdServer::writeFile(local.filePath(QStringLiteral("a.html")), 100);
+    qputenv("ZEPHYRO_PASSWORD", "secret");
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = runCommandLine(
+        arguments << page, program.path() + QLatin1Char('/'), outStream, errStream);
+    server.join();
+
+    if (row.described == nullptr) {
+        EXPECT_EQ(status, 0) << err.toStdString();
+        EXPECT_TRUE(server.stored("a.html") == PyFtpdServer::contents(page));
+        return;
+    }
+    EXPECT_NE(status, 0);
+    const QString fingerprint = Fingerprints::format(sha256);
+    EXPECT_TRUE(err.startsWith(QLatin1String(row.described))) << err.toStdString();
+    for (const QString &fact : {QStringLiteral("  Host:                127.0.0.1\n"),
+             QStringLiteral("  SHA-256 fingerprint: ") + fingerprint + u'\n',
+             QStringLiteral("\n  Issued to:           CN="),
+             QStringLiteral("\n  Issued by:           CN="),
+             QStringLiteral("\n  Valid from:          2"),
+             QStringLiteral("\n  Valid until:         2"),
+             QStringLiteral("--trust-fingerprint ") + fingerprint + u'\n',
+             QStringLiteral("\nError Certificate not trusted: ")})
+        EXPECT_TRUE(err.contains(fact)) << fact.toStdString() << " in " << err.toStdString();
+    EXPECT_FALSE(server.commands().contains("USER user"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineCertificate,
+    ::testing::Values(
+        TrustRow {"NothingGiven", nullptr, false, "The server's certificate is not trusted.\n"},
+        TrustRow {"FingerprintGiven", "GOOD", false, nullptr},
+        TrustRow {"KeptInTheProfile", nullptr, true, nullptr},
+        TrustRow {"AnotherGiven", "OTHER", true,
+            "The server's certificate has CHANGED since it was trusted.\n"}),
+    [](const ::testing::TestParamInfo<TrustRow> &info) { return info.param.name; });
 
 TEST(CommandLineHostileServer, PrintsItsControlCharactersAsQuestionMarks)
 {

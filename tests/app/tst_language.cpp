@@ -1,5 +1,6 @@
 #include "wizardfixture.h"
 
+#include "certificatedialog.h"
 #include "formtranslator.h"
 #include "hinttracker.h"
 #include "languagelibrary.h"
@@ -102,6 +103,9 @@ protected:
             dialogs.push_back(std::make_unique<TfrmLinks>(mode, context, window.get()));
         dialogs.push_back(std::make_unique<TfrmMisc>(ui().lvLinks, *window, window.get()));
         dialogs.push_back(std::make_unique<TfrmServerProfile>(*window, ui().cbSites, window.get()));
+        CertificatePrompt prompt;
+        prompt.translate = [this](QWidget *dialog) { window->applyLanguage(dialog); };
+        dialogs.push_back(std::make_unique<CertificateDialog>(prompt, window.get()));
         return dialogs;
     }
 
@@ -194,10 +198,10 @@ TEST_F(LanguageTest, AMissingLibraryIsReportedOncePerWindow)
     EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Error);
     EXPECT_EQ(ui().btnPWZ->text(), englishOpen);
 
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         dialogs->answerMessage(MessageAnswer::Ok);
     const auto created = createDialogs();
-    EXPECT_EQ(dialogs->messages().size(), 6);
+    EXPECT_EQ(dialogs->messages().size(), 7);
     for (const auto &message : dialogs->messages())
         EXPECT_EQ(message.text, QStringLiteral("Could not load language library!"));
 }

@@ -9,7 +9,9 @@ TEST(MessageTable, HoldsEveryMessageInEnglish)
         1101, 1102, 1103, 1104, 1105, 1106, 1107, 1108, 1109, 1110, 1111, 1112, 1118, 1119, 1120,
         1121, 1122, 1123, 1124, 1128, 1137, 1138, 1142,
         // The server profile dialog's transfer modes and connection test.
-        1409, 1410, 1411, 1412, 1413, 1414, 1415, 1416, 1417, 1418, 1419, 1420};
+        1409, 1410, 1411, 1412, 1413, 1414, 1415, 1416, 1417, 1418, 1419, 1420,
+        // Encrypted connections.
+        1422, 1423, 1424, 1425, 1426, 1427, 1428, 1429};
     EXPECT_EQ(table.numbers(), expected);
     for (int number : expected)
         EXPECT_FALSE(table.text(number).isEmpty()) << number;

@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <optional>
+
 // The server list, the profile dialog and the upload list of the Upload step.
 class ServerProfileTest : public WizardTest {
 protected:
@@ -40,7 +42,7 @@ TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRigh
         EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->echoMode(), QLineEdit::Password);
         QWidget *at = child<QLineEdit>(d, "txtProfileName");
         for (const char *next : {"txtHostName", "txtInitialDir", "txtUserName", "txtPassword",
-                 "txtPort", "cbTransferMode", "btnTest", "btnOK", "btnCancel"}) {
+                 "txtPort", "cbTransferMode", "cbSecurity", "btnTest", "btnOK", "btnCancel"}) {
             // As Tab moves: past the labels, which take no focus.
             do
                 at = at->nextInFocusChain();
@@ -134,4 +136,68 @@ TEST_F(ServerProfileTest, TheUploadListAndItsButtons)
     }
     EXPECT_EQ(window->upload().filesExtent(), 2);
     EXPECT_TRUE(ui().btnUploadEdit->isEnabled());
+}
+
+TEST_F(ServerProfileTest, SecurityIsChosenPerProfileAndTrustStaysWithItsHost)
+{
+    const QStringList items {QStringLiteral("Encrypt if the server can (recommended)"),
+        QStringLiteral("Always encrypt"), QStringLiteral("Implicit TLS (port 990)"),
+        QStringLiteral("Never encrypt")};
+    const struct {
+        int item;
+        TFtpSecurity saved;
+        std::optional<MessageAnswer> portQuestion; // Implicit on port 21 offers 990
+        const char *port;
+    } rows[] = {
+        {1, TFtpSecurity::ExplicitRequired, std::nullopt, "21"},
+        {2, TFtpSecurity::Implicit, MessageAnswer::Yes, "990"},
+        {2, TFtpSecurity::Implicit, MessageAnswer::No, "21"},
+        {3, TFtpSecurity::None, std::nullopt, "21"},
+        {0, TFtpSecurity::ExplicitIfAvailable, std::nullopt, "21"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.item);
+        const QString name = QStringLiteral("P") + QString::number(ui().cbSites->count());
+        dialogs->answerDialog([&](QDialog &d) {
+            auto *security = child<QComboBox>(d, "cbSecurity");
+            QStringList shown;
+            for (int i = 0; i < security->count(); ++i)
+                shown << security->itemText(i);
+            EXPECT_EQ(shown, items);
+            EXPECT_EQ(security->currentIndex(), 0);
+            type(d, "txtProfileName", name);
+            security->setCurrentIndex(row.item);
+            if (row.portQuestion)
+                dialogs->answerMessage(*row.portQuestion);
+            emit security->activated(row.item);
+            click(d, "btnOK");
+        });
+        ui().btnUploadNew->click();
+        const TConnectInfo saved = ProfileStore::loadConnectInfo(ini(), name);
+        EXPECT_EQ(saved.security, row.saved);
+        EXPECT_EQ(saved.port, QLatin1String(row.port));
+        dialogs->answerDialog([&](QDialog &d) {
+            EXPECT_EQ(child<QComboBox>(d, "cbSecurity")->currentText(), items[row.item]);
+        });
+        window->upload().EditProfile(name);
+    }
+    EXPECT_EQ(dialogs->messages().size(), 2);
+    EXPECT_TRUE(dialogs->allAnswersUsed());
+
+    // A certificate trusted for the server stays through an edit of anything but its host.
+    TConnectInfo trusted {
+        QStringLiteral("ftp.example.com"), QStringLiteral("me"), {}, {}, QStringLiteral("21")};
+    trusted.trustedCertificate = QStringList(32, QStringLiteral("AB")).join(u':');
+    ProfileStore::saveProfile(ini(), sites(), QStringLiteral("Trusted"), trusted);
+    for (const char *host : {" FTP.example.com", "other.example.com"}) {
+        dialogs->answerDialog([&](QDialog &d) {
+            type(d, "txtHostName", QLatin1String(host));
+            click(d, "btnOK");
+        });
+        window->upload().EditProfile(QStringLiteral("Trusted"));
+        EXPECT_EQ(
+            ProfileStore::loadConnectInfo(ini(), QStringLiteral("Trusted")).trustedCertificate,
+            host[0] == ' ' ? trusted.trustedCertificate : QString())
+            << host;
+    }
 }

@@ -1,5 +1,7 @@
 #include "../publish/pyftpdserver.h"
 #include "../publish/scriptedftpserver.h"
+#include "../publish/testcertificates.h"
+#include "inifile.h"
 #include "profilestore.h"
 #include "tftpclient.h"
 #include "uploadstep.h"
@@ -65,12 +67,15 @@ protected:
     }
 
     // Saves a profile for the server and lists it, as if the program had just started.
-    void useProfile(const QString &directory, const QString &password = QStringLiteral("pass"))
+    void useProfile(const QString &directory, const QString &password = QStringLiteral("pass"),
+        TFtpSecurity security = TFtpSecurity::ExplicitIfAvailable)
     {
-        const ProfileStore::SaveOutcome saved = ProfileStore::saveProfile(
-            ProfileStore::remoteIniPath(window->applicationDirectory()), {}, QStringLiteral("Test"),
-            {QStringLiteral("127.0.0.1"), QStringLiteral("user"), password, directory,
-                QString::number(server.port())});
+        TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"), password,
+            directory, QString::number(server.port())};
+        profile.security = security;
+        const ProfileStore::SaveOutcome saved
+            = ProfileStore::saveProfile(ProfileStore::remoteIniPath(window->applicationDirectory()),
+                {}, QStringLiteral("Test"), profile);
         ASSERT_TRUE(saved.error.isEmpty()) << saved.error.toStdString();
         ui().cbSites->clear();
         window->upload().LoadProfiles();
@@ -137,12 +142,23 @@ protected:
     QStringList progress;
 };
 
+// pyftpdlib here offers no TLS: a profile that would take it says that it went without.
 TEST_F(UploadTest, SendsEveryListedFileIntoTheProfilesFolderOrWhereTheServerStarts)
 {
-    for (const char *directory : {"site", ""}) {
+    const struct {
+        const char *directory;
+        TFtpSecurity security;
+        QString connected;
+    } rows[] = {
+        {"site", TFtpSecurity::ExplicitIfAvailable,
+            QStringLiteral("Connected (not encrypted: the server does not offer TLS)")},
+        {"", TFtpSecurity::None, kSuccess[1]},
+    };
+    for (const auto &row : rows) {
+        const char *directory = row.directory;
         SCOPED_TRACE(directory);
         restart();
-        useProfile(QString::fromLatin1(directory));
+        useProfile(QString::fromLatin1(directory), QStringLiteral("pass"), row.security);
         const QString page = file(QStringLiteral("index.html"), 3000);
         const QString logo = file(QStringLiteral("logo.gif"), 5000);
         addFiles({page, logo});
@@ -151,7 +167,9 @@ TEST_F(UploadTest, SendsEveryListedFileIntoTheProfilesFolderOrWhereTheServerStar
         dialogs->answerMessage(MessageAnswer::Ok);
         ui().btnUpload->click();
 
-        EXPECT_EQ(statuses, kSuccess);
+        QStringList expected = kSuccess;
+        expected[1] = row.connected;
+        EXPECT_EQ(statuses, expected);
         EXPECT_EQ(finishedSizes(), QList<qint64>({5000, 3000, 3000}));
         EXPECT_TRUE(ui().lblUpload4->text().isEmpty());
         EXPECT_TRUE(boxes(MessageKind::Warning).isEmpty());
@@ -301,6 +319,7 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
         QString port;
         MessageKind kind;
         QString says;
+        TFtpSecurity security = TFtpSecurity::None;
     } rows[] = {
         {"pass", "site", "Automatic", port, MessageKind::Information,
             QStringLiteral("and a data connection in passive mode.")},
@@ -319,6 +338,15 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
                 .arg(refusing)},
         {"pass", "site", "Automatic", QStringLiteral("2l"), MessageKind::Error,
             QStringLiteral("'2l' is not a valid integer value")},
+        // This server offers no TLS.
+        {"pass", "site", "Automatic", port, MessageKind::Information,
+            QStringLiteral("passive mode. Note: the connection was not encrypted, since the "
+                           "server does not offer TLS."),
+            TFtpSecurity::ExplicitIfAvailable},
+        {"pass", "site", "Automatic", port, MessageKind::Warning,
+            QStringLiteral("The test failed: the server turned the connection away (Server "
+                           "refused AUTH TLS: "),
+            TFtpSecurity::ExplicitRequired},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.says.toStdString());
@@ -330,6 +358,7 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
             type(d, "txtPort", row.port);
             auto *mode = child<QComboBox>(d, "cbTransferMode");
             mode->setCurrentIndex(mode->findText(QLatin1String(row.mode)));
+            child<QComboBox>(d, "cbSecurity")->setCurrentIndex(static_cast<int>(row.security));
             dialogs->answerMessage(MessageAnswer::Ok);
             click(d, "btnTest");
             // The dialog stays, every field usable again.
@@ -372,4 +401,177 @@ TEST_F(UploadTest, CancelStopsAProfileTestThatHangs)
     EXPECT_TRUE(rejected);
     EXPECT_TRUE(dialogs->messages().isEmpty());
     silent.join();
+}
+
+// The step's answer to the client's certificate question, asked while an upload connects:
+// the facts go to the dialogs service as they came, and Trust keeps the fingerprint in the
+// profile being uploaded to, nothing else of it changing.
+TEST_F(UploadTest, ACertificateQuestionShowsItsFactsAndTrustKeepsItInTheProfile)
+{
+    TlsCertificateInfo info;
+    info.host = QStringLiteral("127.0.0.1");
+    info.subject = QStringLiteral("CN=ftp.example.com");
+    info.issuer = QStringLiteral("CN=Example CA");
+    info.notBefore = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
+    info.notAfter = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC);
+    info.sha256 = QByteArray(32, '\x5a');
+    info.reason = QStringLiteral("self-signed certificate");
+    const QString fingerprint = QStringList(32, QStringLiteral("5A")).join(u':');
+    const QString ini = ProfileStore::remoteIniPath(window->applicationDirectory());
+
+    for (const bool trust : {false, true}) {
+        SCOPED_TRACE(trust ? "trusted" : "refused");
+        restart();
+        useProfile(QString());
+        const QByteArray before = PyFtpdServer::contents(ini);
+        addFiles({file(QStringLiteral("a.html"), 10)});
+        std::optional<bool> answered;
+        QObject::connect(
+            &window->upload(), &UploadStep::statusShown, window.get(), [&](const QString &status) {
+                if (status != kSuccess[0] || answered)
+                    return;
+                TFtpClient &ftp = window->upload().ftp();
+                bool trusted = !trust;
+                dialogs->answerCertificate(trust);
+                ftp.OnCertificate(&ftp, info, trust, trusted);
+                answered = trusted;
+            });
+        dialogs->answerMessage(MessageAnswer::Ok);
+        ui().btnUpload->click();
+
+        ASSERT_EQ(answered, trust);
+        ASSERT_EQ(dialogs->certificatePrompts().size(), 1);
+        const CertificatePrompt &asked = dialogs->certificatePrompts()[0];
+        EXPECT_EQ(
+            QStringList({asked.host, asked.subject, asked.issuer, asked.fingerprint, asked.reason}),
+            QStringList({info.host, info.subject, info.issuer, fingerprint, info.reason}));
+        EXPECT_EQ(asked.notBefore, info.notBefore);
+        EXPECT_EQ(asked.notAfter, info.notAfter);
+        EXPECT_EQ(asked.changed, trust);
+        const TConnectInfo stored = ProfileStore::loadConnectInfo(ini, QStringLiteral("Test"));
+        EXPECT_EQ(stored.trustedCertificate, trust ? fingerprint : QString());
+        QByteArray expected = before;
+        if (trust)
+            expected.replace("TrustedCertificate=", "TrustedCertificate=" + fingerprint.toLatin1());
+        EXPECT_EQ(PyFtpdServer::contents(ini), expected);
+        QFile::remove(server.root() + QStringLiteral("/a.html"));
+    }
+}
+
+// A server with a certificate the system does not trust, for a profile that requires TLS: the
+// question comes before the login; Cancel fails the upload, Trust keeps the fingerprint and
+// the next upload goes on without asking; another certificate later asks again, saying that
+// it changed.
+TEST_F(UploadTest, AnUntrustedCertificateIsAskedAboutThenTrustedAndRemembered)
+{
+    using Kind = TestCertificates::Kind;
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QString ini = ProfileStore::remoteIniPath(window->applicationDirectory());
+    const QString trusted = Fingerprints::format(certificates.sha256(Kind::SelfSigned));
+    const QString page = file(QStringLiteral("index.html"), 3000);
+    addFiles({page});
+    const struct {
+        const char *name;
+        Kind served;
+        std::optional<bool> answer; // none: no question
+        bool changed;
+        QString kept; // the profile's fingerprint afterwards
+    } rows[] = {
+        {"refused", Kind::SelfSigned, false, false, QString()},
+        {"trusted", Kind::SelfSigned, true, false, trusted},
+        {"remembered", Kind::SelfSigned, std::nullopt, false, trusted},
+        {"changed", Kind::OtherSelfSigned, false, true, trusted},
+    };
+    qsizetype asked = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        statuses.clear();
+        ScriptedFtpServer tls;
+        tls.certificateFile = certificates.file(row.served);
+        tls.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        tls.start();
+        const QString port = QString::number(tls.port());
+        if (ui().cbSites->count() == 0) {
+            TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"),
+                QStringLiteral("secret"), QString(), port};
+            profile.security = TFtpSecurity::ExplicitRequired;
+            ASSERT_TRUE(ProfileStore::saveProfile(ini, {}, QStringLiteral("Test"), profile)
+                            .error.isEmpty());
+            window->upload().LoadProfiles();
+        } else {
+            ASSERT_TRUE(
+                IniFile::writeValue(ini, QStringLiteral("Test"), QStringLiteral("Port"), port));
+        }
+        if (row.answer)
+            dialogs->answerCertificate(*row.answer);
+        dialogs->answerMessage(MessageAnswer::Ok); // the warning, or the final box
+        ui().btnUpload->click();
+        tls.join();
+
+        const bool uploaded = !row.answer || *row.answer;
+        ASSERT_EQ(dialogs->certificatePrompts().size(), asked + (row.answer ? 1 : 0));
+        if (row.answer) {
+            const CertificatePrompt &prompt = dialogs->certificatePrompts()[asked++];
+            EXPECT_EQ(prompt.host, QStringLiteral("127.0.0.1"));
+            EXPECT_EQ(prompt.fingerprint, Fingerprints::format(certificates.sha256(row.served)));
+            EXPECT_EQ(prompt.changed, row.changed);
+            EXPECT_FALSE(prompt.reason.isEmpty());
+            EXPECT_TRUE(prompt.notBefore.isValid() && prompt.notBefore < prompt.notAfter);
+        }
+        const ScriptedDialogs::Message &box = dialogs->messages().constLast();
+        EXPECT_EQ(box.kind, uploaded ? MessageKind::Information : MessageKind::Warning);
+        if (!uploaded) {
+            EXPECT_TRUE(box.text.startsWith(QLatin1String("Error Certificate not trusted: ")))
+                << box.text.toStdString();
+        }
+        EXPECT_EQ(statuses.contains(QStringLiteral("Connected")), uploaded);
+        EXPECT_EQ(tls.stored("index.html") == read(page), uploaded);
+        EXPECT_EQ(ProfileStore::loadConnectInfo(ini, QStringLiteral("Test")).trustedCertificate,
+            row.kept);
+    }
+}
+
+// The profile dialog's Test asks about the certificate as an upload does: Cancel says the test
+// stopped there, Trust lets it go on, and OK saves the trusted fingerprint with the profile.
+TEST_F(UploadTest, TheProfileTestAsksAboutTheCertificateAndOkKeepsTheTrust)
+{
+    using Kind = TestCertificates::Kind;
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    const QString fingerprint = Fingerprints::format(certificates.sha256(Kind::SelfSigned));
+    for (const bool trust : {false, true}) {
+        SCOPED_TRACE(trust ? "trusted" : "refused");
+        ScriptedFtpServer tls;
+        tls.certificateFile = certificates.file(Kind::SelfSigned);
+        tls.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        tls.start();
+        dialogs->answerDialog([&](QDialog &d) {
+            type(d, "txtHostName", QStringLiteral("127.0.0.1"));
+            type(d, "txtUserName", QStringLiteral("user"));
+            type(d, "txtPassword", QStringLiteral("secret"));
+            type(d, "txtPort", QString::number(tls.port()));
+            auto *security = child<QComboBox>(d, "cbSecurity");
+            security->setCurrentIndex(static_cast<int>(TFtpSecurity::ExplicitRequired));
+            dialogs->answerCertificate(trust);
+            dialogs->answerMessage(MessageAnswer::Ok);
+            click(d, "btnTest");
+            click(d, "btnOK");
+        });
+        ui().btnUploadNew->click();
+        tls.join();
+        ASSERT_EQ(dialogs->certificatePrompts().size(), trust ? 2 : 1);
+        EXPECT_EQ(dialogs->certificatePrompts().constLast().fingerprint, fingerprint);
+        const ScriptedDialogs::Message &said = dialogs->messages().constLast();
+        EXPECT_EQ(said.kind, trust ? MessageKind::Information : MessageKind::Warning);
+        EXPECT_TRUE(said.text.startsWith(trust
+                ? QStringLiteral("The test worked")
+                : QStringLiteral("The test stopped: the server's certificate was not trusted (")))
+            << said.text.toStdString();
+        const TConnectInfo saved = ProfileStore::loadConnectInfo(
+            ProfileStore::remoteIniPath(window->applicationDirectory()),
+            QStringLiteral("Untitled"));
+        EXPECT_EQ(saved.security, TFtpSecurity::ExplicitRequired);
+        EXPECT_EQ(saved.trustedCertificate, trust ? fingerprint : QString());
+    }
 }

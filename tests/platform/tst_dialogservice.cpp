@@ -1,8 +1,12 @@
+#include "certificatedialog.h"
 #include "desktopshell.h"
 #include "dialogservice.h"
 #include "updown.h"
 
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -58,4 +62,65 @@ TEST(UpDown, StepsFromTheTypedNumberWithinItsRange)
     edit.setText(QStringLiteral("-40"));
     upDown.stepBy(-1);
     EXPECT_EQ(edit.text(), QStringLiteral("0"));
+}
+
+namespace {
+
+QString shown(const CertificateDialog &dialog, const char *name)
+{
+    const auto *label = dialog.findChild<QLabel *>(QString::fromLatin1(name));
+    EXPECT_NE(label, nullptr) << name;
+    return label != nullptr ? label->text() : QString();
+}
+
+} // namespace
+
+TEST(CertificateDialog, ShowsTheFactsAndSaysWhenTheCertificateChanged)
+{
+    QString fingerprint;
+    for (int i = 0; i < 32; ++i)
+        fingerprint += QStringLiteral("%1:").arg(i, 2, 16, QLatin1Char('0')).toUpper();
+    fingerprint.chop(1);
+    CertificatePrompt prompt;
+    prompt.host = QStringLiteral("ftp.example.com");
+    prompt.subject = QStringLiteral("CN=<b>self</b>");
+    prompt.issuer = QStringLiteral("CN=Example CA");
+    // Certificates are dated in UTC; a time given in another zone is shown in UTC.
+    prompt.notBefore = QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC);
+    prompt.notAfter = QDateTime(QDate(2027, 1, 2), QTime(5, 6), Qt::OffsetFromUTC, 3600);
+    prompt.fingerprint = fingerprint;
+    prompt.reason = QStringLiteral("self-signed certificate");
+    QStringList translated;
+    prompt.translate = [&](QWidget *dialog) { translated << dialog->objectName(); };
+
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "changed" : "new");
+        prompt.changed = changed;
+        CertificateDialog dialog(prompt);
+        dialog.show();
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Server Certificate"));
+        EXPECT_EQ(shown(dialog, "txtCertHost"), prompt.host);
+        EXPECT_EQ(shown(dialog, "txtCertSubject"), prompt.subject);
+        EXPECT_EQ(dialog.findChild<QLabel *>(QStringLiteral("txtCertSubject"))->textFormat(),
+            Qt::PlainText);
+        EXPECT_EQ(shown(dialog, "txtCertIssuer"), prompt.issuer);
+        EXPECT_EQ(shown(dialog, "txtCertFrom"), QStringLiteral("2026-01-02 03:04 UTC"));
+        EXPECT_EQ(shown(dialog, "txtCertUntil"), QStringLiteral("2027-01-02 04:06 UTC"));
+        EXPECT_EQ(shown(dialog, "txtCertFingerprint"),
+            fingerprint.left(47) + QLatin1Char('\n') + fingerprint.mid(48));
+        EXPECT_EQ(shown(dialog, "txtCertReason"), prompt.reason);
+        const auto *question = dialog.findChild<QLabel *>(QStringLiteral("lblCertQuestion"));
+        const auto *warning = dialog.findChild<QLabel *>(QStringLiteral("lblCertChanged"));
+        EXPECT_EQ(question->isVisible(), !changed);
+        EXPECT_EQ(warning->isVisible(), changed);
+        EXPECT_TRUE(warning->text().contains(QLatin1String("CHANGED")));
+        // Enter does not trust by accident.
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+        dialog.show();
+        dialog.findChild<QPushButton *>(QStringLiteral("btnTrust"))->click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(translated, QStringList({"frmCertificate", "frmCertificate"}));
 }

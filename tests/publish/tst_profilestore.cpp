@@ -155,6 +155,111 @@ TEST_F(ProfileStoreTest, TransferModeDefaultsToAutoAndRoundTrips)
     }
 }
 
+// "00:01:...:1F", the fingerprint of the bytes 0..31.
+QString countingFingerprint()
+{
+    QByteArray sha256;
+    for (char b = 0; b < 32; ++b)
+        sha256 += b;
+    return Fingerprints::format(sha256);
+}
+
+struct SecurityRow {
+    const char *name;
+    const char *security;    // the stored value, nullptr for no key
+    const char *certificate; // likewise
+    TFtpSecurity read;
+    QString trusted;
+};
+
+void PrintTo(const SecurityRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class ProfileSecurity : public ProfileStoreTest,
+                        public ::testing::WithParamInterface<SecurityRow> {};
+
+TEST_P(ProfileSecurity, ReadsWhatOlderAndLaterVersionsWrote)
+{
+    const SecurityRow &row = GetParam();
+    QByteArray file = "[P]\nHostName=h\n";
+    if (row.security != nullptr)
+        file += QByteArray("Security=") + row.security + "\n";
+    if (row.certificate != nullptr)
+        file += QByteArray("TrustedCertificate=") + row.certificate + "\n";
+    put(file);
+    const TConnectInfo info = ProfileStore::loadConnectInfo(path(), QStringLiteral("P"));
+    EXPECT_EQ(info.security, row.read);
+    EXPECT_EQ(info.trustedCertificate, row.trusted);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProfileStore, ProfileSecurity,
+    ::testing::Values(
+        SecurityRow {"OlderFile", nullptr, nullptr, TFtpSecurity::ExplicitIfAvailable, QString()},
+        SecurityRow {"Required", "ExplicitRequired", "", TFtpSecurity::ExplicitRequired, QString()},
+        SecurityRow {"Implicit", " implicit ", nullptr, TFtpSecurity::Implicit, QString()},
+        SecurityRow {"None", "NONE", nullptr, TFtpSecurity::None, QString()},
+        SecurityRow {
+            "LaterVersionsValue", "QUIC", nullptr, TFtpSecurity::ExplicitIfAvailable, QString()},
+        SecurityRow {"Trusted", "ExplicitIfAvailable",
+            "00:01:02:03:04:05:06:07:08:09:0A:0B:0C:0D:0E:0F:10:11:12:13:14:15:16:17:18:19:1A:1B:"
+            "1C:1D:1E:1F",
+            TFtpSecurity::ExplicitIfAvailable, countingFingerprint()},
+        SecurityRow {"TrustedTypedByHand", nullptr,
+            " 000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f ",
+            TFtpSecurity::ExplicitIfAvailable, countingFingerprint()},
+        SecurityRow {
+            "CutShort", nullptr, "00:01:02:03", TFtpSecurity::ExplicitIfAvailable, QString()},
+        SecurityRow {
+            "NoFingerprint", nullptr, "yes", TFtpSecurity::ExplicitIfAvailable, QString()}),
+    [](const ::testing::TestParamInfo<SecurityRow> &info) { return info.param.name; });
+
+TEST_F(ProfileStoreTest, SecurityAndTrustRoundTrip)
+{
+    for (const TFtpSecurity security : {TFtpSecurity::ExplicitRequired, TFtpSecurity::Implicit,
+             TFtpSecurity::None, TFtpSecurity::ExplicitIfAvailable}) {
+        TConnectInfo info = fields("h", "21");
+        info.security = security;
+        info.trustedCertificate = security == TFtpSecurity::Implicit ? countingFingerprint() : "";
+        ASSERT_EQ(
+            ProfileStore::saveProfile(path(), {QStringLiteral("P")}, QStringLiteral("P"), info)
+                .failure,
+            ProfileStore::SaveOutcome::Failure::None);
+        const TConnectInfo read = ProfileStore::loadConnectInfo(path(), QStringLiteral("P"));
+        EXPECT_EQ(read.security, security);
+        EXPECT_EQ(read.trustedCertificate, info.trustedCertificate);
+    }
+}
+
+TEST_F(ProfileStoreTest, TrustIsStoredInTheProfileAloneOrNotAtAll)
+{
+    const QByteArray before = "; mine\r\n[Profiles]\r\nName0=Home\r\n\r\n[HOME]\r\n"
+                              "HostName=h\r\nTrustedCertificate=old\r\nPort=21\r\n\r\n[Other]\r\n"
+                              "HostName=o\r\n";
+    put(before);
+    const QString fingerprint = countingFingerprint();
+    EXPECT_EQ(ProfileStore::storeTrustedCertificate(path(), QStringLiteral("home"), fingerprint),
+        QString());
+    QByteArray after = before;
+    after.replace("TrustedCertificate=old", "TrustedCertificate=" + fingerprint.toLatin1());
+    EXPECT_EQ(bytes(), after);
+    EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("Home")).trustedCertificate,
+        fingerprint);
+
+    // A profile that is gone is not made again with only this key.
+    EXPECT_EQ(ProfileStore::storeTrustedCertificate(path(), QStringLiteral("Gone"), fingerprint),
+        QStringLiteral("There is no server profile \"Gone\" in %1.").arg(path()));
+    EXPECT_EQ(bytes(), after);
+
+    // A file that cannot be replaced stays as it was.
+    QFile::remove(path());
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Remote.ini")));
+    EXPECT_EQ(ProfileStore::storeTrustedCertificate(path(), QStringLiteral("Home"), fingerprint),
+        QStringLiteral("Unable to write to ") + path());
+    EXPECT_TRUE(QDir(path()).isEmpty());
+}
+
 using Failure = ProfileStore::SaveOutcome::Failure;
 
 TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
@@ -167,7 +272,8 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_TRUE(saved.appended);
     EXPECT_EQ(bytes(),
         "[Profiles]\nName0=Untitled\n\n[Untitled]\nHostName=\nInitialDir=\nUserName=\n"
-        "Password=\nPort=21\nTransferMode=Auto\n");
+        "Password=\nPort=21\nTransferMode=Auto\nSecurity=ExplicitIfAvailable\n"
+        "TrustedCertificate=\n");
 
     // A bad port: everything before it is written, so the name is listed.
     saved = ProfileStore::saveProfile(path(), {QStringLiteral("Untitled")}, QStringLiteral("Home"),
@@ -188,7 +294,8 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_EQ(saved.failure, Failure::None);
     EXPECT_EQ(saved.index, 1);
     EXPECT_FALSE(saved.appended);
-    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\nTransferMode=Auto\n"))
+    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\nTransferMode=Auto\n"
+                                 "Security=ExplicitIfAvailable\nTrustedCertificate=\n"))
         << bytes().toStdString();
 }
 

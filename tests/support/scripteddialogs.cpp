@@ -79,6 +79,18 @@ ReplaceAnswer ScriptedDialogs::askReplace(QWidget *, const QString &path)
     return answer;
 }
 
+bool ScriptedDialogs::trustCertificate(QWidget *, const CertificatePrompt &prompt)
+{
+    m_certificatePrompts.append(prompt);
+    if (m_certificateAnswers.empty()) {
+        ADD_FAILURE() << "unexpected certificate question for " << prompt.host.toStdString();
+        return false;
+    }
+    const bool trust = m_certificateAnswers.front();
+    m_certificateAnswers.pop_front();
+    return trust;
+}
+
 int ScriptedDialogs::runModal(QDialog &dialog)
 {
     m_dialogsRun << dialog.windowTitle();

@@ -23,6 +23,8 @@ public:
     // An empty answer cancels the colour dialog.
     void answerColor(std::optional<QColor> color) { m_colorAnswers.push_back(color); }
     void answerReplace(ReplaceAnswer answer) { m_replaceAnswers.push_back(answer); }
+    // True: the user trusts the next certificate shown.
+    void answerCertificate(bool trust) { m_certificateAnswers.push_back(trust); }
     // Works one of the program's own dialogs as the user would, while it shows; the dialog's
     // result is what the script left (a dialog still open counts as cancelled).
     using DialogScript = std::function<void(QDialog &)>;
@@ -35,12 +37,13 @@ public:
     // The colour each colour dialog opened on.
     const QList<QColor> &colorRequests() const { return m_colorRequests; }
     const QStringList &replaceQuestions() const { return m_replaceQuestions; }
+    const QList<CertificatePrompt> &certificatePrompts() const { return m_certificatePrompts; }
     // The window title of every dialog run, in order.
     const QStringList &dialogsRun() const { return m_dialogsRun; }
     bool allAnswersUsed() const
     {
         return m_messageAnswers.empty() && m_fileAnswers.empty() && m_colorAnswers.empty()
-            && m_replaceAnswers.empty() && m_dialogAnswers.empty();
+            && m_replaceAnswers.empty() && m_dialogAnswers.empty() && m_certificateAnswers.empty();
     }
 
     MessageAnswer message(
@@ -53,6 +56,7 @@ public:
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, CustomColors &customColors) override;
     ReplaceAnswer askReplace(QWidget *owner, const QString &path) override;
+    bool trustCertificate(QWidget *owner, const CertificatePrompt &prompt) override;
     int runModal(QDialog &dialog) override;
 
 private:
@@ -64,6 +68,8 @@ private:
     QList<QColor> m_colorRequests;
     std::deque<ReplaceAnswer> m_replaceAnswers;
     QStringList m_replaceQuestions;
+    std::deque<bool> m_certificateAnswers;
+    QList<CertificatePrompt> m_certificatePrompts;
     std::deque<DialogScript> m_dialogAnswers;
     QStringList m_dialogsRun;
     QList<Message> m_messages;
