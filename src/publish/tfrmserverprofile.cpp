@@ -254,6 +254,8 @@ QString TfrmServerProfile::testSentence(
         return text(Msg::TestNoConnection).arg(tried.hostName.trimmed(), tried.port, result.detail);
     case Step::Greeting:
         return text(Msg::TestTurnedAway).arg(result.detail);
+    case Step::Security:
+        return text(Msg::TestNoEncryption).arg(result.detail);
     case Step::Login:
         return text(Msg::TestLoginRefused).arg(result.detail);
     case Step::Directory:
