@@ -75,6 +75,9 @@ constexpr English kEnglish[] = {
     {1427, u"Note: the connection was not encrypted, since the server does not offer TLS."},
     {1428, u"The test stopped: the server's certificate was not trusted (%1)."},
     {1429, u"Implicit TLS usually runs on port 990. Use port 990 instead of 21?"},
+    {1440,
+        u"The test failed: the server did not set up encryption (%1). Please choose \"Encrypt "
+        u"if the server can\" under Security, or ask your web host."},
 };
 
 } // namespace

@@ -11,9 +11,9 @@ namespace {
 
 constexpr int kClientWidth = 440;
 constexpr int kCaptionLeft = 8;
-constexpr int kCaptionWidth = 120;
-constexpr int kValueLeft = 132;
-constexpr int kValueWidth = 300;
+constexpr int kCaptionWidth = 130;
+constexpr int kValueLeft = 142;
+constexpr int kValueWidth = 290;
 
 } // namespace
 
@@ -58,7 +58,7 @@ CertificateDialog::CertificateDialog(const CertificatePrompt &prompt, QWidget *p
         {"lblCertFrom", "Valid from:", 1435, "txtCertFrom", dateText(prompt.notBefore), 17},
         {"lblCertUntil", "Valid until:", 1436, "txtCertUntil", dateText(prompt.notAfter), 17},
         {"lblCertFingerprint", "SHA-256 fingerprint:", 1437, "txtCertFingerprint",
-            fingerprintText(prompt.fingerprint), 30},
+            fingerprintText(prompt.fingerprint), 58},
         {"lblCertReason", "Reason:", 1438, "txtCertReason", prompt.reason, 30},
     };
     int top = 72;
@@ -107,9 +107,13 @@ QString CertificateDialog::dateText(const QDateTime &time)
 
 QString CertificateDialog::fingerprintText(const QString &fingerprint)
 {
-    // "AB:" is three characters; the sixteenth pair's colon ends the first line.
-    constexpr qsizetype kFirstLine = 16 * 3;
-    if (fingerprint.size() <= kFirstLine)
-        return fingerprint;
-    return fingerprint.left(kFirstLine - 1) + QLatin1Char('\n') + fingerprint.mid(kFirstLine);
+    // "AB:" is three characters; every eighth pair's colon ends a line.
+    constexpr qsizetype kLine = 8 * 3;
+    QString text;
+    for (qsizetype at = 0; at < fingerprint.size(); at += kLine) {
+        if (at > 0)
+            text += QLatin1Char('\n');
+        text += fingerprint.mid(at, kLine - 1);
+    }
+    return text;
 }

@@ -18,7 +18,7 @@ public:
 
     // How the validity dates are shown: in UTC, since certificates are dated in it.
     static QString dateText(const QDateTime &time);
-    // The fingerprint on two lines of 16 pairs, so that it can be read out pair by pair.
+    // The fingerprint on lines of 8 pairs, so that it can be read out and compared.
     static QString fingerprintText(const QString &fingerprint);
 
 private:

@@ -46,5 +46,6 @@ enum Number : int {
     TestNotEncrypted = 1427,
     TestCertificateRefused = 1428,
     UseImplicitPort = 1429,
+    TestNoEncryption = 1440,
 };
 }

@@ -34,12 +34,17 @@ public:
         client.SetHostDirName(profile.initialDirectory);
         client.SetTransferMode(profile.transferMode);
         client.SetSecurity(profile.security);
+        m_tls = profile.security != TFtpSecurity::None;
         client.SetTrustedFingerprint(profile.trustedCertificate);
         client.SetBinary(true);
         client.OnRequestDone
             = [this](TCustomFtpClient *, TFtpRequest, quint16 error) { m_error = error; };
         // The command that made the last data connection tells its mode.
         client.OnDisplay = [this](TCustomFtpClient *, const QString &line) {
+            if (line.startsWith(QLatin1String("< 2")) && !m_sentCommand)
+                m_greeted = true;
+            if (line.startsWith(QLatin1String("> ")))
+                m_sentCommand = true;
             if (line.startsWith(QLatin1String("> EPSV"))
                 || line.startsWith(QLatin1String("> PASV")))
                 m_passive = true;
@@ -99,6 +104,9 @@ private:
     {
         if (isLookupError(m_error))
             return Step::HostLookup;
+        // Welcomed in plain text, then AUTH TLS or its handshake failed.
+        if (m_greeted && m_tls)
+            return Step::Security;
         if (isSocketError(m_error) || !m_client.IsConnected())
             return Step::Connect;
         return Step::Greeting;
@@ -128,6 +136,9 @@ private:
     int m_error = 0;
     QString m_refusal;
     bool m_passive = false;
+    bool m_tls = false;
+    bool m_greeted = false;
+    bool m_sentCommand = false;
 };
 
 } // namespace

@@ -13,6 +13,7 @@ struct ConnectionTestResult {
         HostLookup,     // the host name was not found
         Connect,        // no connection to the server's port
         Greeting,       // the server turned the connection away
+        Security,       // the server greeted, but TLS could not be set up
         Login,          // the user name or the password was refused
         Directory,      // the initial directory could not be entered
         DataConnection, // no data connection could be made in the chosen mode

@@ -8,6 +8,7 @@
 #include "uibuilder.h"
 #include "wizardhost.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -131,6 +132,8 @@ void TfrmServerProfile::FormCreate()
     for (const int item :
         {Msg::SecurityIfAvailable, Msg::SecurityRequired, Msg::SecurityImplicit, Msg::SecurityNone})
         cbSecurity->addItem(m_host.messageText(item));
+    // The choices are sentences, longer than the field: the open list shows them whole.
+    cbSecurity->view()->setMinimumWidth(cbSecurity->view()->sizeHintForColumn(0) + 24);
     txtProfileName->setFocus();
 }
 
@@ -254,6 +257,8 @@ QString TfrmServerProfile::testSentence(
         return text(Msg::TestNoConnection).arg(tried.hostName.trimmed(), tried.port, result.detail);
     case Step::Greeting:
         return text(Msg::TestTurnedAway).arg(result.detail);
+    case Step::Security:
+        return text(Msg::TestNoEncryption).arg(result.detail);
     case Step::Login:
         return text(Msg::TestLoginRefused).arg(result.detail);
     case Step::Directory:

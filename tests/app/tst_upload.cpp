@@ -344,7 +344,7 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
                            "server does not offer TLS."),
             TFtpSecurity::ExplicitIfAvailable},
         {"pass", "site", "Automatic", port, MessageKind::Warning,
-            QStringLiteral("The test failed: the server turned the connection away (Server "
+            QStringLiteral("The test failed: the server did not set up encryption (Server "
                            "refused AUTH TLS: "),
             TFtpSecurity::ExplicitRequired},
     };
@@ -401,61 +401,6 @@ TEST_F(UploadTest, CancelStopsAProfileTestThatHangs)
     EXPECT_TRUE(rejected);
     EXPECT_TRUE(dialogs->messages().isEmpty());
     silent.join();
-}
-
-// The step's answer to the client's certificate question, asked while an upload connects:
-// the facts go to the dialogs service as they came, and Trust keeps the fingerprint in the
-// profile being uploaded to, nothing else of it changing.
-TEST_F(UploadTest, ACertificateQuestionShowsItsFactsAndTrustKeepsItInTheProfile)
-{
-    TlsCertificateInfo info;
-    info.host = QStringLiteral("127.0.0.1");
-    info.subject = QStringLiteral("CN=ftp.example.com");
-    info.issuer = QStringLiteral("CN=Example CA");
-    info.notBefore = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
-    info.notAfter = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC);
-    info.sha256 = QByteArray(32, '\x5a');
-    info.reason = QStringLiteral("self-signed certificate");
-    const QString fingerprint = QStringList(32, QStringLiteral("5A")).join(u':');
-    const QString ini = ProfileStore::remoteIniPath(window->applicationDirectory());
-
-    for (const bool trust : {false, true}) {
-        SCOPED_TRACE(trust ? "trusted" : "refused");
-        restart();
-        useProfile(QString());
-        const QByteArray before = PyFtpdServer::contents(ini);
-        addFiles({file(QStringLiteral("a.html"), 10)});
-        std::optional<bool> answered;
-        QObject::connect(
-            &window->upload(), &UploadStep::statusShown, window.get(), [&](const QString &status) {
-                if (status != kSuccess[0] || answered)
-                    return;
-                TFtpClient &ftp = window->upload().ftp();
-                bool trusted = !trust;
-                dialogs->answerCertificate(trust);
-                ftp.OnCertificate(&ftp, info, trust, trusted);
-                answered = trusted;
-            });
-        dialogs->answerMessage(MessageAnswer::Ok);
-        ui().btnUpload->click();
-
-        ASSERT_EQ(answered, trust);
-        ASSERT_EQ(dialogs->certificatePrompts().size(), 1);
-        const CertificatePrompt &asked = dialogs->certificatePrompts()[0];
-        EXPECT_EQ(
-            QStringList({asked.host, asked.subject, asked.issuer, asked.fingerprint, asked.reason}),
-            QStringList({info.host, info.subject, info.issuer, fingerprint, info.reason}));
-        EXPECT_EQ(asked.notBefore, info.notBefore);
-        EXPECT_EQ(asked.notAfter, info.notAfter);
-        EXPECT_EQ(asked.changed, trust);
-        const TConnectInfo stored = ProfileStore::loadConnectInfo(ini, QStringLiteral("Test"));
-        EXPECT_EQ(stored.trustedCertificate, trust ? fingerprint : QString());
-        QByteArray expected = before;
-        if (trust)
-            expected.replace("TrustedCertificate=", "TrustedCertificate=" + fingerprint.toLatin1());
-        EXPECT_EQ(PyFtpdServer::contents(ini), expected);
-        QFile::remove(server.root() + QStringLiteral("/a.html"));
-    }
 }
 
 // A server with a certificate the system does not trust, for a profile that requires TLS: the

@@ -107,7 +107,9 @@ TEST(CertificateDialog, ShowsTheFactsAndSaysWhenTheCertificateChanged)
         EXPECT_EQ(shown(dialog, "txtCertFrom"), QStringLiteral("2026-01-02 03:04 UTC"));
         EXPECT_EQ(shown(dialog, "txtCertUntil"), QStringLiteral("2027-01-02 04:06 UTC"));
         EXPECT_EQ(shown(dialog, "txtCertFingerprint"),
-            fingerprint.left(47) + QLatin1Char('\n') + fingerprint.mid(48));
+            QStringList({fingerprint.mid(0, 23), fingerprint.mid(24, 23), fingerprint.mid(48, 23),
+                            fingerprint.mid(72)})
+                .join(u'\n'));
         EXPECT_EQ(shown(dialog, "txtCertReason"), prompt.reason);
         const auto *question = dialog.findChild<QLabel *>(QStringLiteral("lblCertQuestion"));
         const auto *warning = dialog.findChild<QLabel *>(QStringLiteral("lblCertChanged"));
