@@ -10,6 +10,14 @@
 // process was not scheduled at all, so the most processor time the thread used between two
 // ticks is printed beside it: that is the longest the event handlers ran.
 //
+// Each server is measured in plain text and then over TLS (explicit, RFC 4217, with the data
+// connections protected too), in the same run: zephyro-cli against `curl --ssl-reqd -T`. The
+// certificate is made here with the openssl program: a CA of the run's own and a server
+// certificate it signs for IP 127.0.0.1 and localhost. Both clients trust that CA only: curl by
+// --cacert, zephyro-cli (and the client component in this process) through SSL_CERT_FILE,
+// which OpenSSL's default store honours. The TLS servers refuse plain-text logins and data, so
+// an upload that is not encrypted fails instead of being measured.
+//
 // Servers: pyftpdlib (python3-pyftpdlib), pure-ftpd (with a virtual user in a temporary
 // database) and vsftpd (anonymous uploads into a temporary folder, written as the system's
 // account daemon). Each is started here in the
@@ -17,6 +25,9 @@
 // that is not installed is named and skipped. pure-ftpd and vsftpd must be started as root.
 // Debian lets only one of pure-ftpd and vsftpd be installed at a time: bench/ftp/setup.sh
 // installs what this needs.
+//
+// Over TLS: pyftpdlib's TLS handler (python3-openssl, with tests/publish/tls_ftpd.py), pure-ftpd
+// with -Y 3 and vsftpd with ssl_enable.
 //
 // Usage: bench_ftp [--runs N] [--cli PATH] [megabytes...]   (default: 2 runs, 20 200 1000)
 #include "tftpclient.h"
@@ -130,6 +141,7 @@ struct Server {
     QString user;
     QString password;
     quint16 port = 0;
+    bool tls = false;
     std::unique_ptr<QProcess> process;
 
     void stop()
@@ -144,6 +156,86 @@ struct Server {
         process.reset();
     }
 };
+
+// The run's own CA and the server certificate it signed; empty when openssl is missing.
+struct Certificates {
+    QString missing;
+    QString ca;       // the CA certificate the clients trust
+    QString cert;     // the server's certificate
+    QString key;      // and its key
+    QString combined; // both in one file, for pyftpdlib
+};
+
+Certificates makeCertificates(const QString &folder)
+{
+    Certificates made;
+    const QString openssl = QStandardPaths::findExecutable(QStringLiteral("openssl"));
+    if (openssl.isEmpty()) {
+        made.missing
+            = QStringLiteral("no openssl program to make a certificate (Debian's openssl)");
+        return made;
+    }
+    const QString config = folder + QStringLiteral("/openssl.cnf");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) {
+        made.missing = QStringLiteral("cannot write the certificate configuration");
+        return made;
+    }
+    file.write("[req]\ndistinguished_name = dn\nprompt = no\n"
+               "[dn]\nCN = Zephyro bench CA\n"
+               "[ca]\nbasicConstraints = critical, CA:TRUE\n"
+               "keyUsage = critical, keyCertSign, cRLSign\nsubjectKeyIdentifier = hash\n"
+               "[server]\nbasicConstraints = CA:FALSE\nkeyUsage = critical, digitalSignature\n"
+               "extendedKeyUsage = serverAuth\nsubjectAltName = IP:127.0.0.1, DNS:localhost\n"
+               "authorityKeyIdentifier = keyid\n");
+    file.close();
+    const QString caKey = folder + QStringLiteral("/ca.key");
+    const QString request = folder + QStringLiteral("/server.csr");
+    made.ca = folder + QStringLiteral("/ca.pem");
+    made.cert = folder + QStringLiteral("/server.pem");
+    made.key = folder + QStringLiteral("/server.key");
+    made.combined = folder + QStringLiteral("/server-with-key.pem");
+    const QStringList curve {QStringLiteral("-newkey"), QStringLiteral("ec"),
+        QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
+        QStringLiteral("-nodes")};
+    const std::vector<QStringList> steps {
+        QStringList {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-config"),
+            config, QStringLiteral("-extensions"), QStringLiteral("ca"), QStringLiteral("-days"),
+            QStringLiteral("2"), QStringLiteral("-keyout"), caKey, QStringLiteral("-out"), made.ca}
+            + curve,
+        QStringList {QStringLiteral("req"), QStringLiteral("-new"), QStringLiteral("-config"),
+            config, QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+            QStringLiteral("-keyout"), made.key, QStringLiteral("-out"), request}
+            + curve,
+        {QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"), request,
+            QStringLiteral("-CA"), made.ca, QStringLiteral("-CAkey"), caKey,
+            QStringLiteral("-set_serial"), QStringLiteral("2"), QStringLiteral("-days"),
+            QStringLiteral("2"), QStringLiteral("-extfile"), config, QStringLiteral("-extensions"),
+            QStringLiteral("server"), QStringLiteral("-out"), made.cert}};
+    for (const QStringList &step : steps) {
+        QProcess run;
+        run.setStandardOutputFile(QProcess::nullDevice());
+        run.setStandardErrorFile(QProcess::nullDevice());
+        run.start(openssl, step);
+        if (!run.waitForFinished(30000) || run.exitStatus() != QProcess::NormalExit
+            || run.exitCode() != 0) {
+            made.missing = QStringLiteral("openssl could not make the certificate");
+            return made;
+        }
+    }
+    QFile cert(made.cert);
+    QFile key(made.key);
+    QFile combined(made.combined);
+    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly)
+        || !combined.open(QIODevice::WriteOnly)
+        || combined.write(cert.readAll() + key.readAll()) <= 0) {
+        made.missing = QStringLiteral("cannot write the certificate file");
+        return made;
+    }
+    // The servers read these as root or as the user they were started by.
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    return made;
+}
 
 // Starts the server on server.port, which "{port}" in the arguments stands for.
 bool startProcess(Server &server, const QString &program, const QStringList &arguments)
@@ -183,22 +275,27 @@ bool makeRoot(Server &server, const QString &base, bool writableRoot, uid_t owne
     return true;
 }
 
-void startPyftpdlib(Server &server, const QString &base)
+// The servers over TLS get the certificate; a plain one gets nullptr.
+void startPyftpdlib(Server &server, const QString &base, const Certificates *tls)
 {
     server.name = QStringLiteral("pyftpdlib");
     QString python;
     for (const QString &candidate :
         {QStringLiteral("/usr/bin/python3"), QStandardPaths::findExecutable("python3")}) {
         if (!candidate.isEmpty()
-            && QProcess::execute(
-                   candidate, {QStringLiteral("-c"), QStringLiteral("import pyftpdlib")})
+            && QProcess::execute(candidate,
+                   {QStringLiteral("-c"),
+                       tls ? QStringLiteral("import pyftpdlib, OpenSSL")
+                           : QStringLiteral("import pyftpdlib")})
                 == 0) {
             python = candidate;
             break;
         }
     }
     if (python.isEmpty()) {
-        server.missing = QStringLiteral("not installed (Debian's python3-pyftpdlib)");
+        server.missing = tls
+            ? QStringLiteral("not installed (Debian's python3-pyftpdlib and python3-openssl)")
+            : QStringLiteral("not installed (Debian's python3-pyftpdlib)");
         return;
     }
     if (!makeRoot(server, base, true)) {
@@ -208,6 +305,13 @@ void startPyftpdlib(Server &server, const QString &base)
     server.user = QStringLiteral("bench");
     server.password = QStringLiteral("bench-secret");
     server.port = freePort();
+    if (tls) {
+        startProcess(server, python,
+            {QString::fromUtf8(TLS_FTPD_SCRIPT), QStringLiteral("-p"), QStringLiteral("{port}"),
+                QStringLiteral("-d"), server.root, QStringLiteral("-u"), server.user,
+                QStringLiteral("-P"), server.password, QStringLiteral("--cert"), tls->combined});
+        return;
+    }
     startProcess(server, python,
         {QStringLiteral("-m"), QStringLiteral("pyftpdlib"), QStringLiteral("-i"),
             QStringLiteral("127.0.0.1"), QStringLiteral("-p"), QStringLiteral("{port}"),
@@ -215,7 +319,7 @@ void startPyftpdlib(Server &server, const QString &base)
             server.user, QStringLiteral("-P"), server.password});
 }
 
-void startPureFtpd(Server &server, const QString &base)
+void startPureFtpd(Server &server, const QString &base, const Certificates *tls)
 {
     server.name = QStringLiteral("pure-ftpd");
     QString program = QStandardPaths::findExecutable(QStringLiteral("pure-ftpd"));
@@ -259,13 +363,17 @@ void startPureFtpd(Server &server, const QString &base)
         return;
     }
     server.port = freePort();
-    startProcess(server, program,
-        {QStringLiteral("-S"), QStringLiteral("127.0.0.1,{port}"), QStringLiteral("-l"),
-            QStringLiteral("puredb:") + database, QStringLiteral("-E"), QStringLiteral("-H"),
-            QStringLiteral("-4"), QStringLiteral("-f"), QStringLiteral("none")});
+    QStringList arguments {QStringLiteral("-S"), QStringLiteral("127.0.0.1,{port}"),
+        QStringLiteral("-l"), QStringLiteral("puredb:") + database, QStringLiteral("-E"),
+        QStringLiteral("-H"), QStringLiteral("-4"), QStringLiteral("-f"), QStringLiteral("none")};
+    // -Y 3: TLS for the login and for every data connection.
+    if (tls)
+        arguments << QStringLiteral("-Y") << QStringLiteral("3") << QStringLiteral("-2")
+                  << tls->cert + QLatin1Char(',') + tls->key;
+    startProcess(server, program, arguments);
 }
 
-void startVsftpd(Server &server, const QString &base)
+void startVsftpd(Server &server, const QString &base, const Certificates *tls)
 {
     server.name = QStringLiteral("vsftpd");
     QString program = QStandardPaths::findExecutable(QStringLiteral("vsftpd"));
@@ -304,15 +412,23 @@ void startVsftpd(Server &server, const QString &base)
         server.missing = QStringLiteral("no temporary configuration");
         return;
     }
-    const QString text = QStringLiteral(
+    QString text = QStringLiteral(
         "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
         "background=NO\nanonymous_enable=YES\nlocal_enable=NO\nwrite_enable=YES\n"
         "anon_upload_enable=YES\nno_anon_password=YES\nanon_root=%2\nftp_username=daemon\n"
         "anon_umask=022\nsecure_chroot_dir=%3\nseccomp_sandbox=NO\nisolate=NO\n"
         "isolate_network=NO\nconnect_from_port_20=NO\npasv_enable=YES\nport_enable=YES\n"
         "xferlog_enable=NO\nsyslog_enable=NO\nvsftpd_log_file=/dev/null\ntcp_wrappers=NO\n")
-                             .arg(server.port)
-                             .arg(QFileInfo(server.root).path(), empty);
+                       .arg(server.port)
+                       .arg(QFileInfo(server.root).path(), empty);
+    // Anonymous logins and their data over TLS only; data connections must resume the control
+    // connection's session (require_ssl_reuse, on by default, said here for the reader).
+    if (tls)
+        text += QStringLiteral("ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+                               "force_anon_data_ssl=YES\nrequire_ssl_reuse=YES\n"
+                               "rsa_cert_file=%1\n"
+                               "rsa_private_key_file=%2\n")
+                    .arg(tls->cert, tls->key);
     file.write(text.toUtf8());
     file.close();
     startProcess(server, program, {config});
@@ -424,6 +540,9 @@ Stall measureStall(const Server &server, const QString &file, TFtpTransferMode m
     TFtpClient ftp;
     ftp.SetTransferMode(mode);
     ftp.SetTimeout(30);
+    // Over TLS a refused AUTH TLS must fail the upload, not measure plain text.
+    if (server.tls)
+        ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
     ftp.SetHostName(QStringLiteral("127.0.0.1"));
     ftp.SetPort(QString::number(server.port));
     ftp.SetUserName(server.user);
@@ -448,7 +567,8 @@ Stall measureStall(const Server &server, const QString &file, TFtpTransferMode m
         last = now;
         lastCpu = cpu;
     });
-    bool ok = ftp.Connect() && (server.directory.isEmpty() || ftp.ChangeDir()) && ftp.SetType();
+    bool ok = ftp.Connect() && (!server.tls || ftp.IsSecure())
+        && (server.directory.isEmpty() || ftp.ChangeDir()) && ftp.SetType();
     if (ok) {
         clock.start();
         lastCpu = threadCpuNs();
@@ -521,74 +641,99 @@ int main(int argc, char *argv[])
         runs, cli.c_str());
     const QString base = work.filePath(QStringLiteral("servers"));
     QDir().mkpath(base);
+    const QString certificateFolder = work.filePath(QStringLiteral("certificate"));
+    QDir().mkpath(certificateFolder);
+    const Certificates certificates = makeCertificates(certificateFolder);
+    // The only CA zephyro-cli and the client in this process trust; the plain runs ignore it.
+    const std::string caStore = "SSL_CERT_FILE=" + certificates.ca.toStdString();
+    if (certificates.missing.isEmpty())
+        qputenv("SSL_CERT_FILE", QFile::encodeName(certificates.ca));
     for (const auto start : {startPyftpdlib, startPureFtpd, startVsftpd}) {
-        Server server;
-        start(server, base);
-        if (!server.missing.isEmpty()) {
-            std::printf("\n%s: skipped, %s\n", qPrintable(server.name), qPrintable(server.missing));
-            continue;
-        }
-        std::printf("\n%s\n%-8s %6s  %-22s %-22s %s\n", qPrintable(server.name), "mode", "size",
-            "zephyro-cli", "curl -T", "zephyro/curl");
-        const std::string url = "ftp://127.0.0.1:" + std::to_string(server.port) + "/"
-            + (server.directory.isEmpty() ? "" : server.directory.toStdString() + "/");
-        for (const char *mode : {"active", "passive"}) {
-            const bool passive = std::string(mode) == "passive";
-            for (std::size_t s = 0; s < sizes.size(); ++s) {
-                const QString &file = files[s];
-                Best ours;
-                Best theirs;
-                for (int run = 0; run < runs; ++run) {
-                    if (hasMode || !passive) {
-                        std::vector<std::string> command {cli, "upload", "--host", "127.0.0.1",
-                            "--port", std::to_string(server.port), "--user",
-                            server.user.toStdString()};
-                        if (!server.directory.isEmpty())
-                            command.insert(
-                                command.end(), {"--dir", server.directory.toStdString()});
-                        if (hasMode)
-                            command.insert(command.end(), {"--mode", mode});
-                        command.push_back(file.toStdString());
-                        keepBest(ours,
-                            checked(runClient(command,
-                                        {"ZEPHYRO_PASSWORD=" + server.password.toStdString()}),
-                                file, server.root + QLatin1Char('/') + QFileInfo(file).fileName()));
-                    }
-                    if (curl.isEmpty())
-                        continue;
-                    std::vector<std::string> command {curl.toStdString(), "-s", "-S", "--user",
-                        (server.user + QLatin1Char(':') + server.password).toStdString()};
-                    if (!passive)
-                        command.insert(command.end(), {"--ftp-port", "127.0.0.1"});
-                    command.insert(command.end(), {"-T", file.toStdString(), url + "curl.bin"});
-                    keepBest(theirs,
-                        checked(runClient(command, {}), file,
-                            server.root + QStringLiteral("/curl.bin")));
-                }
-                const qint64 bytes = sizes[s] * 1024 * 1024;
-                std::printf("%-8s %3lld MB  %s %s ", mode, static_cast<long long>(sizes[s]),
-                    figure(ours, bytes).c_str(),
-                    curl.isEmpty() ? "not installed         " : figure(theirs, bytes).c_str());
-                if (ours.ok && theirs.ok)
-                    std::printf("%.2f", theirs.seconds / ours.seconds);
-                if (passive && !hasMode)
-                    std::printf("(this zephyro-cli has no --mode)");
-                std::printf("\n");
-                std::fflush(stdout);
+        QString name;
+        for (const bool tls : {false, true}) {
+            Server server;
+            server.tls = tls;
+            if (tls && !certificates.missing.isEmpty()) {
+                std::printf("\n%s over TLS: skipped, %s\n", qPrintable(name),
+                    qPrintable(certificates.missing));
+                continue;
             }
+            start(server, base, tls ? &certificates : nullptr);
+            name = server.name;
+            const QString title = server.name + (tls ? QStringLiteral(" over TLS") : QString());
+            if (!server.missing.isEmpty()) {
+                std::printf("\n%s: skipped, %s\n", qPrintable(title), qPrintable(server.missing));
+                continue;
+            }
+            std::printf("\n%s\n%-8s %6s  %-22s %-22s %s\n", qPrintable(title), "mode", "size",
+                "zephyro-cli", tls ? "curl --ssl-reqd -T" : "curl -T", "zephyro/curl");
+            const std::string url = "ftp://127.0.0.1:" + std::to_string(server.port) + "/"
+                + (server.directory.isEmpty() ? "" : server.directory.toStdString() + "/");
+            for (const char *mode : {"active", "passive"}) {
+                const bool passive = std::string(mode) == "passive";
+                for (std::size_t s = 0; s < sizes.size(); ++s) {
+                    const QString &file = files[s];
+                    Best ours;
+                    Best theirs;
+                    for (int run = 0; run < runs; ++run) {
+                        if (hasMode || !passive) {
+                            std::vector<std::string> command {cli, "upload", "--host", "127.0.0.1",
+                                "--port", std::to_string(server.port), "--user",
+                                server.user.toStdString()};
+                            if (!server.directory.isEmpty())
+                                command.insert(
+                                    command.end(), {"--dir", server.directory.toStdString()});
+                            if (hasMode)
+                                command.insert(command.end(), {"--mode", mode});
+                            command.push_back(file.toStdString());
+                            keepBest(ours,
+                                checked(runClient(command,
+                                            {"ZEPHYRO_PASSWORD=" + server.password.toStdString(),
+                                                caStore}),
+                                    file,
+                                    server.root + QLatin1Char('/') + QFileInfo(file).fileName()));
+                        }
+                        if (curl.isEmpty())
+                            continue;
+                        std::vector<std::string> command {curl.toStdString(), "-s", "-S", "--user",
+                            (server.user + QLatin1Char(':') + server.password).toStdString()};
+                        if (!passive)
+                            command.insert(command.end(), {"--ftp-port", "127.0.0.1"});
+                        if (tls)
+                            command.insert(command.end(),
+                                {"--ssl-reqd", "--cacert", certificates.ca.toStdString()});
+                        command.insert(command.end(), {"-T", file.toStdString(), url + "curl.bin"});
+                        keepBest(theirs,
+                            checked(runClient(command, {}), file,
+                                server.root + QStringLiteral("/curl.bin")));
+                    }
+                    const qint64 bytes = sizes[s] * 1024 * 1024;
+                    std::printf("%-8s %3lld MB  %s %s ", mode, static_cast<long long>(sizes[s]),
+                        figure(ours, bytes).c_str(),
+                        curl.isEmpty() ? "not installed         " : figure(theirs, bytes).c_str());
+                    if (ours.ok && theirs.ok)
+                        std::printf("%.2f", theirs.seconds / ours.seconds);
+                    if (passive && !hasMode)
+                        std::printf("(this zephyro-cli has no --mode)");
+                    std::printf("\n");
+                    std::fflush(stdout);
+                }
+            }
+            for (const TFtpTransferMode mode :
+                {TFtpTransferMode::Active, TFtpTransferMode::Passive}) {
+                const char *name = mode == TFtpTransferMode::Active ? "active" : "passive";
+                const Stall stall = measureStall(server, files.back(), mode);
+                if (!stall.ok)
+                    std::printf("longest event-loop stall: %s upload failed\n", name);
+                else
+                    std::printf(
+                        "longest event-loop stall: %.1f ms (%s%s, %lld MB, in this process; "
+                        "most processor time between two %d ms ticks %.1f ms)\n",
+                        std::max(0.0, stall.gapMs - TickMs), name, tls ? " over TLS" : "",
+                        static_cast<long long>(sizes.back()), TickMs, stall.cpuMs);
+            }
+            server.stop();
         }
-        for (const TFtpTransferMode mode : {TFtpTransferMode::Active, TFtpTransferMode::Passive}) {
-            const char *name = mode == TFtpTransferMode::Active ? "active" : "passive";
-            const Stall stall = measureStall(server, files.back(), mode);
-            if (!stall.ok)
-                std::printf("longest event-loop stall: %s upload failed\n", name);
-            else
-                std::printf("longest event-loop stall: %.1f ms (%s, %lld MB, in this process; most "
-                            "processor time between two %d ms ticks %.1f ms)\n",
-                    std::max(0.0, stall.gapMs - TickMs), name, static_cast<long long>(sizes.back()),
-                    TickMs, stall.cpuMs);
-        }
-        server.stop();
     }
     return 0;
 }
