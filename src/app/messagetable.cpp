@@ -67,7 +67,7 @@ constexpr English kEnglish[] = {
         u"The test failed: the data connection was blocked (%1). Please try another transfer "
         u"mode."},
     {1420, u"The test failed: the server could not list the initial directory (%1)."},
-    {1422, u"Encrypt if the server can (recommended)"},
+    {1422, u"Encrypt if possible"},
     {1423, u"Always encrypt"},
     {1424, u"Implicit TLS (port 990)"},
     {1425, u"Never encrypt"},
@@ -77,7 +77,7 @@ constexpr English kEnglish[] = {
     {1429, u"Implicit TLS usually runs on port 990. Use port 990 instead of 21?"},
     {1440,
         u"The test failed: the server did not set up encryption (%1). Please choose \"Encrypt "
-        u"if the server can\" under Security, or ask your web host."},
+        u"if possible\" under Security, or ask your web host."},
 };
 
 } // namespace

@@ -140,7 +140,7 @@ TEST_F(ServerProfileTest, TheUploadListAndItsButtons)
 
 TEST_F(ServerProfileTest, SecurityIsChosenPerProfileAndTrustStaysWithItsHost)
 {
-    const QStringList items {QStringLiteral("Encrypt if the server can (recommended)"),
+    const QStringList items {QStringLiteral("Encrypt if possible"),
         QStringLiteral("Always encrypt"), QStringLiteral("Implicit TLS (port 990)"),
         QStringLiteral("Never encrypt")};
     const struct {
