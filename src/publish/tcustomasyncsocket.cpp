@@ -501,14 +501,20 @@ int TCustomAsyncSocket::Receive(void *buffer, int size)
     }
     if (m_tls != nullptr)
         return tlsReceive(buffer, size);
+    const int received = receiveFromSystem(buffer, size);
+    if (received > 0)
+        m_readCount += received;
+    return received;
+}
+
+int TCustomAsyncSocket::receiveFromSystem(void *buffer, int size)
+{
     ssize_t received = 0;
     do {
         received = ::recv(m_handle, buffer, static_cast<size_t>(size), 0);
     } while (received < 0 && errno == EINTR);
-    if (received > 0) {
-        m_readCount += received;
+    if (received > 0)
         return static_cast<int>(received);
-    }
     const int error = received < 0 ? SocketErrors::fromErrno(errno) : SocketErrors::NoError;
     // The read notification may have taken the reset from the socket already.
     if (m_peerError != 0 && (received == 0 || error != SocketErrors::WouldBlock)) {
@@ -1197,23 +1203,10 @@ int TCustomAsyncSocket::tlsReceive(void *buffer, int size)
         case TlsEngine::Result::WantMore:
             break;
         }
-        ssize_t received = 0;
-        do {
-            received = ::recv(m_handle, chunk, sizeof chunk, 0);
-        } while (received < 0 && errno == EINTR);
-        if (received > 0) {
-            m_tls->feed(chunk, static_cast<int>(received));
-            continue;
-        }
-        const int error = received < 0 ? SocketErrors::fromErrno(errno) : SocketErrors::NoError;
-        if (m_peerError != 0 && (received == 0 || error != SocketErrors::WouldBlock)) {
-            m_lastError = m_peerError;
-            return -1;
-        }
-        if (received == 0)
-            return 0;
-        m_lastError = error;
-        return -1;
+        const int received = receiveFromSystem(chunk, sizeof chunk);
+        if (received <= 0)
+            return received;
+        m_tls->feed(chunk, received);
     }
 }
 

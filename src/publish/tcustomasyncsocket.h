@@ -234,6 +234,9 @@ private:
     void tlsFailed(const QString &text);
     void raiseTlsDone(quint16 error);
     int tlsReceive(void *buffer, int size);
+    // One recv() of what the system holds: the count, 0 when the peer has closed, or -1 with
+    // the error in LastError.
+    int receiveFromSystem(void *buffer, int size);
     void sendCloseNotify();
     bool tlsInputWaiting() const { return m_tls != nullptr && m_tls->hasPendingInput(); }
 
