@@ -12,10 +12,37 @@
 
 namespace {
 
-QByteArray readFile(const QString &path)
+// Points the client at the test server's user.
+void aim(
+    TFtpClient &ftp, const PyFtpdServer &server, TFtpTransferMode mode = TFtpTransferMode::Auto)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    ftp.SetHostName(QStringLiteral("127.0.0.1"));
+    ftp.SetPort(QString::number(server.port()));
+    ftp.SetUserName(QStringLiteral("user"));
+    ftp.SetPassWord(QStringLiteral("pass"));
+    ftp.SetTransferMode(mode);
+}
+
+// Puts a file of the given size and an empty one; each arrives byte for byte when the
+// uploads are expected to work, and not at all otherwise.
+void putBigAndEmpty(TFtpClient &ftp, const PyFtpdServer &server, qint64 size, bool works)
+{
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    const QString big = PyFtpdServer::writeFile(local.filePath(QStringLiteral("big.bin")), size);
+    const QString empty = PyFtpdServer::writeFile(local.filePath(QStringLiteral("empty.bin")), 0);
+    ASSERT_FALSE(big.isEmpty() || empty.isEmpty());
+    for (const QString &path : {big, empty}) {
+        ftp.SetLocalFileName(path);
+        ftp.SetHostFileName(QFileInfo(path).fileName());
+        EXPECT_EQ(ftp.Put(), works) << ftp.ErrorMessage().toStdString();
+        EXPECT_EQ(ftp.DataConnectionFailed(), !works);
+        const QString stored = server.root() + u'/' + QFileInfo(path).fileName();
+        if (works)
+            EXPECT_TRUE(PyFtpdServer::contents(stored) == PyFtpdServer::contents(path));
+        else
+            EXPECT_FALSE(QFile::exists(stored));
+    }
 }
 
 TEST(FtpClientAgainstPyftpdlib, UploadsSeveralFilesByteForByte)
@@ -36,10 +63,7 @@ TEST(FtpClientAgainstPyftpdlib, UploadsSeveralFilesByteForByte)
     }
 
     TFtpClient ftp;
-    ftp.SetHostName(QStringLiteral("127.0.0.1"));
-    ftp.SetPort(QString::number(server.port()));
-    ftp.SetUserName(QStringLiteral("user"));
-    ftp.SetPassWord(QStringLiteral("pass"));
+    aim(ftp, server);
     ftp.SetHostDirName(QStringLiteral("site"));
     QStringList failures;
     ftp.OnRequestDone = [&failures](TCustomFtpClient *sender, TFtpRequest, quint16 error) {
@@ -59,8 +83,9 @@ TEST(FtpClientAgainstPyftpdlib, UploadsSeveralFilesByteForByte)
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
 
     for (const auto &[name, size] : files) {
-        const QByteArray sent = readFile(local.filePath(name));
-        const QByteArray stored = readFile(server.root() + QStringLiteral("/site/") + name);
+        const QByteArray sent = PyFtpdServer::contents(local.filePath(name));
+        const QByteArray stored
+            = PyFtpdServer::contents(server.root() + QStringLiteral("/site/") + name);
         EXPECT_EQ(stored.size(), size) << name.toStdString();
         EXPECT_TRUE(stored == sent) << name.toStdString();
     }
@@ -80,33 +105,12 @@ TEST_P(FtpModesAgainstPyftpdlib, UploadWhereTheModeAndServerAllowAndFailCleanlyE
     const ModeCase &row = GetParam();
     PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"), row.ways);
     ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
-    QTemporaryDir local;
-    ASSERT_TRUE(local.isValid());
-    const QString big = PyFtpdServer::writeFile(local.filePath(QStringLiteral("big.bin")), 300007);
-    const QString empty = PyFtpdServer::writeFile(local.filePath(QStringLiteral("empty.bin")), 0);
-    ASSERT_FALSE(big.isEmpty() || empty.isEmpty());
-
     TFtpClient ftp;
-    ftp.SetHostName(QStringLiteral("127.0.0.1"));
-    ftp.SetPort(QString::number(server.port()));
-    ftp.SetUserName(QStringLiteral("user"));
-    ftp.SetPassWord(QStringLiteral("pass"));
-    ftp.SetTransferMode(row.mode);
+    aim(ftp, server, row.mode);
     ASSERT_TRUE(ftp.Connect());
     ASSERT_TRUE(ftp.SetType());
     EXPECT_EQ(ftp.List(), row.works) << ftp.ErrorMessage().toStdString();
-    for (const QString &path : {big, empty}) {
-        ftp.SetLocalFileName(path);
-        ftp.SetHostFileName(QFileInfo(path).fileName());
-        EXPECT_EQ(ftp.Put(), row.works) << ftp.ErrorMessage().toStdString();
-        EXPECT_EQ(ftp.DataConnectionFailed(), !row.works);
-        const QString stored = server.root() + u'/' + QFileInfo(path).fileName();
-        if (row.works) {
-            EXPECT_TRUE(PyFtpdServer::contents(stored) == PyFtpdServer::contents(path));
-        } else {
-            EXPECT_FALSE(QFile::exists(stored));
-        }
-    }
+    putBigAndEmpty(ftp, server, 300007, row.works);
     EXPECT_TRUE(ftp.Quit());
 }
 
@@ -140,18 +144,8 @@ TEST_P(FtpsAgainstPyftpdlib, UploadsByteForByteOverTls)
     PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"), row.tls,
         certificates.file(TestCertificates::SelfSigned));
     ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
-    QTemporaryDir local;
-    ASSERT_TRUE(local.isValid());
-    const QString big = PyFtpdServer::writeFile(local.filePath(QStringLiteral("big.bin")), 1500007);
-    const QString empty = PyFtpdServer::writeFile(local.filePath(QStringLiteral("empty.bin")), 0);
-    ASSERT_FALSE(big.isEmpty() || empty.isEmpty());
-
     TFtpClient ftp;
-    ftp.SetHostName(QStringLiteral("127.0.0.1"));
-    ftp.SetPort(QString::number(server.port()));
-    ftp.SetUserName(QStringLiteral("user"));
-    ftp.SetPassWord(QStringLiteral("pass"));
-    ftp.SetTransferMode(row.mode);
+    aim(ftp, server, row.mode);
     ftp.SetSecurity(row.tls == PyFtpdServer::Tls::Implicit ? TFtpSecurity::Implicit
                                                            : TFtpSecurity::ExplicitRequired);
     ftp.SetTrustedFingerprint(
@@ -159,14 +153,7 @@ TEST_P(FtpsAgainstPyftpdlib, UploadsByteForByteOverTls)
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
     EXPECT_TRUE(ftp.IsSecure());
     ASSERT_TRUE(ftp.SetType());
-    for (const QString &path : {big, empty}) {
-        ftp.SetLocalFileName(path);
-        ftp.SetHostFileName(QFileInfo(path).fileName());
-        EXPECT_TRUE(ftp.Put()) << ftp.ErrorMessage().toStdString();
-        const QString stored = server.root() + u'/' + QFileInfo(path).fileName();
-        EXPECT_TRUE(PyFtpdServer::contents(stored) == PyFtpdServer::contents(path))
-            << path.toStdString();
-    }
+    putBigAndEmpty(ftp, server, 1500007, true);
     EXPECT_TRUE(ftp.Quit());
 }
 
