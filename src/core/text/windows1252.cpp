@@ -1,0 +1,49 @@
+#include "windows1252.h"
+
+namespace {
+
+// Where Windows-1252 differs from Latin-1: the characters of bytes 0x80 to 0x9F.
+constexpr char16_t kHighRow[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C,
+    0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+std::optional<char> byteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (int i = 0; i < 32; ++i) {
+        if (kHighRow[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+namespace Windows1252 {
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        *out++ = (byte >= 0x80 && byte < 0xA0) ? QChar(kHighRow[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+std::optional<QByteArray> encode(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const std::optional<char> byte = byteOf(c.unicode());
+        if (!byte)
+            return std::nullopt;
+        bytes += *byte;
+    }
+    return bytes;
+}
+
+} // namespace Windows1252
