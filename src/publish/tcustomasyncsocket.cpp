@@ -2,6 +2,7 @@
 
 #include "esocketexception.h"
 #include "hostlookup.h"
+#include "lingeringclose.h"
 #include "socketerrors.h"
 #include "socketnames.h"
 #include "socketwindow.h"
@@ -10,7 +11,6 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -29,49 +29,6 @@ namespace {
 constexpr int MaxReceiveRounds = 256;
 
 constexpr int ListenBacklog = 5;
-
-// How long a TLS connection closed here waits for the peer's end before it is let go.
-constexpr int LingerMs = 5000;
-
-// Closes a TLS connection after its close notify went out: its end of the stream is sent,
-// and what the peer still sends (a session ticket written after the handshake, say) is read
-// and dropped until the peer closes too. Closing at once with such bytes unread, or with them
-// still on the way, would reset the connection and could cost the peer the end of the file.
-class LingeringClose final : public QObject {
-public:
-    LingeringClose(int handle, QObject *owner)
-        : QObject(owner)
-        , m_handle(handle)
-        , m_notifier(new QSocketNotifier(handle, QSocketNotifier::Read, this))
-    {
-        ::shutdown(handle, SHUT_WR);
-        connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
-        QTimer::singleShot(LingerMs, this, [this] { finish(); });
-    }
-    ~LingeringClose() override
-    {
-        m_notifier->setEnabled(false);
-        ::close(m_handle);
-    }
-
-private:
-    void drain()
-    {
-        char unread[4096];
-        ssize_t received = 0;
-        while ((received = ::recv(m_handle, unread, sizeof unread, MSG_DONTWAIT)) > 0) {}
-        if (received == 0 || (errno != EAGAIN && errno != EINTR))
-            finish();
-    }
-    void finish()
-    {
-        m_notifier->setEnabled(false);
-        deleteLater();
-    }
-
-    int m_handle;
-    QSocketNotifier *m_notifier;
-};
 
 const QString TcpName = QStringLiteral("tcp");
 
