@@ -135,14 +135,6 @@ void TCustomAsyncSocket::SetProto(const QString &proto)
     m_protoResolved = true;
 }
 
-int TCustomAsyncSocket::RcvdCount() const
-{
-    int waiting = 0;
-    if (m_handle < 0 || ::ioctl(m_handle, FIONREAD, &waiting) != 0)
-        return -1;
-    return waiting;
-}
-
 void TCustomAsyncSocket::SetSendFlags(TSocketSendFlags flags)
 {
     if (flags != wsSendNormal && flags != wsSendUrgent) {
@@ -433,28 +425,6 @@ int TCustomAsyncSocket::receiveFromSystem(void *buffer, int size)
     return -1;
 }
 
-int TCustomAsyncSocket::GetSockName(sockaddr_in &name, int &nameLength)
-{
-    auto length = static_cast<socklen_t>(std::clamp(nameLength, 0, static_cast<int>(sizeof name)));
-    if (::getsockname(m_handle, reinterpret_cast<sockaddr *>(&name), &length) != 0) {
-        m_lastError = SocketErrors::fromErrno(errno);
-        return -1;
-    }
-    nameLength = static_cast<int>(length);
-    return 0;
-}
-
-int TCustomAsyncSocket::GetPeerName(sockaddr_in &name, int &nameLength)
-{
-    auto length = static_cast<socklen_t>(std::clamp(nameLength, 0, static_cast<int>(sizeof name)));
-    if (::getpeername(m_handle, reinterpret_cast<sockaddr *>(&name), &length) != 0) {
-        m_lastError = SocketErrors::fromErrno(errno);
-        return -1;
-    }
-    nameLength = static_cast<int>(length);
-    return 0;
-}
-
 void TCustomAsyncSocket::SetCorked(bool corked)
 {
     if (m_corked == corked)
@@ -469,36 +439,6 @@ bool TCustomAsyncSocket::CanSendAtOnce() const
 {
     return m_handle >= 0 && m_state == wsConnected && !m_writeArmed
         && (m_tls == nullptr || m_tls->running()) && m_bufferedCount < (m_corked ? CorkBatch : 1);
-}
-
-void TCustomAsyncSocket::SetLingerOption()
-{
-    if (m_lingerOnOff == wsLingerNoSet)
-        return;
-    if (m_handle < 0) {
-        raiseException(QStringLiteral("Cannot set linger option at this time"));
-        return;
-    }
-    const int error = applyLinger();
-    if (error != SocketErrors::NoError)
-        socketError(error, QStringLiteral("setsockopt(SO_LINGER)"));
-}
-
-int TCustomAsyncSocket::applyLinger()
-{
-    if (m_lingerOnOff == wsLingerNoSet)
-        return SocketErrors::NoError;
-    return setLinger(m_lingerOnOff == wsLingerOn, m_lingerTimeout);
-}
-
-int TCustomAsyncSocket::setLinger(bool on, int seconds)
-{
-    linger option {};
-    option.l_onoff = on ? 1 : 0;
-    option.l_linger = seconds;
-    if (::setsockopt(m_handle, SOL_SOCKET, SO_LINGER, &option, sizeof option) != 0)
-        return SocketErrors::fromErrno(errno);
-    return SocketErrors::NoError;
 }
 
 void TCustomAsyncSocket::changeState(TSocketState newState)
@@ -666,13 +606,6 @@ void TCustomAsyncSocket::tryToSend(bool moreFollows)
         m_writeArmed = false;
         updateNotifiers();
     }
-}
-
-int TCustomAsyncSocket::setOption(int option, int value)
-{
-    if (::setsockopt(m_handle, SOL_SOCKET, option, &value, sizeof value) != 0)
-        return SocketErrors::fromErrno(errno);
-    return SocketErrors::NoError;
 }
 
 void TCustomAsyncSocket::socketError(int error, const QString &sockFunc)
