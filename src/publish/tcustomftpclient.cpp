@@ -4,8 +4,8 @@
 #include "ftpclientwindow.h"
 #include "ftpdataconnection.h"
 #include "ftpexception.h"
+#include "ftpresults.h"
 #include "ftptexts.h"
-#include "messagepump.h"
 #include "passivereply.h"
 #include "socketerrors.h"
 #include "socketnames.h"
@@ -14,31 +14,17 @@
 #include <QPointer>
 #include <QScopeGuard>
 
-#include <arpa/inet.h>
-
 namespace {
-
-// The result of a request that fails in the client itself, without a reply code or a socket
-// error number: a step of a chained request refused, a reply without a valid reply code.
-constexpr int LocalFailure = 500;
-// The result of a request whose control connection closed before its reply came.
-constexpr int ConnectionClosed = 421;
-constexpr int TransferFailed = 426;
-// The result of a put whose file the server reports with another size than was sent.
-constexpr int SizeMismatch = 550;
 
 const QString NotReady = QStringLiteral("FTP component not ready");
 const QString NotConnected = QStringLiteral("FTP component not connected");
 const QString AlreadyConnected = QStringLiteral("FTP component already connected");
 
-// RFC 959, section 4.2: every reply code is three digits. A line judged a failure whose
-// number is not one would otherwise end its request as a success (0) or as a number that a
-// 16-bit error cannot hold.
-int failureResult(int code)
-{
-    return FtpReplyReader::isReplyCode(code) ? code : LocalFailure;
-}
-
+using FtpResults::ConnectionClosed;
+using FtpResults::failureResult;
+using FtpResults::LocalFailure;
+using FtpResults::SizeMismatch;
+using FtpResults::TransferFailed;
 using FtpTexts::oneLine;
 using FtpTexts::refuseLineBreak;
 using FtpTexts::replyText;
