@@ -3,15 +3,15 @@
 #include <csignal>
 #include <sys/resource.h>
 
-// Makes writing past a few bytes fail, as a full disk does.
+// Makes writing past a few bytes (or past limit) fail, as a full disk does.
 class FullDisk final {
 public:
-    FullDisk()
+    explicit FullDisk(rlim_t limit = 8)
     {
         ::getrlimit(RLIMIT_FSIZE, &m_before);
         m_handler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit small = m_before;
-        small.rlim_cur = 8;
+        small.rlim_cur = limit;
         ::setrlimit(RLIMIT_FSIZE, &small);
     }
     ~FullDisk()

@@ -1,39 +1,38 @@
 #include "filecopy.h"
 
+#include "atomicfile.h"
+#include "fileerrors.h"
 #include "pagemodel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
 namespace {
 
-bool copyWhole(const QString &source, const QString &target)
+enum class Copy { Done, SourceFailed, TargetFailed };
+
+Copy copyWhole(const QString &source, const QString &target)
 {
     QFile in(source);
     if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
+        return Copy::SourceFailed;
+    AtomicFile out(target);
+    if (!out.open())
+        return Copy::TargetFailed;
     char buffer[64 * 1024];
     for (;;) {
         const qint64 got = in.read(buffer, sizeof buffer);
-        if (got < 0) {
-            out.cancelWriting();
-            return false;
-        }
+        if (got < 0)
+            return Copy::SourceFailed;
         if (got == 0)
             break;
-        if (out.write(buffer, got) != got) {
-            out.cancelWriting();
-            return false;
-        }
+        if (!out.write(QByteArrayView(buffer, got)))
+            return Copy::TargetFailed;
     }
-    return out.commit();
+    return out.commit() ? Copy::Done : Copy::TargetFailed;
 }
 
 } // namespace
@@ -60,10 +59,25 @@ QList<Failure> copyInto(
                 replaceAll = decision == Decision::ReplaceAll;
             }
         }
-        if (!copyWhole(source, target))
-            failures.append({source, target});
+        const Copy copied = copyWhole(source, target);
+        if (copied != Copy::Done)
+            failures.append({source, target, copied == Copy::SourceFailed});
     }
     return failures;
+}
+
+QString failureText(const Failure &failure)
+{
+    return failure.sourceUnreadable ? cannotOpenFile(failure.source)
+                                    : cannotCreateFile(failure.target);
+}
+
+QString failureText(const QList<Failure> &failures)
+{
+    QStringList lines;
+    for (const Failure &failure : failures)
+        lines << failureText(failure);
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace FileCopy

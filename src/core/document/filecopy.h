@@ -14,6 +14,8 @@ enum class Decision { Replace, Keep, ReplaceAll, Cancel };
 struct Failure {
     QString source;
     QString target;
+    // Else the copy could not be written whole (a full disk, no rights, no folder).
+    bool sourceUnreadable = false;
 };
 
 // Asked with the target path when a file of that name is already there.
@@ -23,5 +25,10 @@ using AskReplace = std::function<Decision(const QString &target)>;
 // target is left alone. Each copy is whole or nothing. Returns the copies that failed.
 QList<Failure> copyInto(
     const QStringList &sources, const QString &folder, const AskReplace &askReplace);
+
+// "Cannot open file" with the picture that could not be read, or "Cannot create file" with
+// the copy that could not be written; one line per failure.
+QString failureText(const Failure &failure);
+QString failureText(const QList<Failure> &failures);
 
 } // namespace FileCopy

@@ -1,14 +1,12 @@
 #include "inifile.h"
 
+#include "atomicfile.h"
 #include "windows1252.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
-
-#include <sys/stat.h>
 
 namespace {
 
@@ -326,17 +324,6 @@ bool IniFile::setValue(QStringView section, QStringView key, QStringView value)
 
 bool IniFile::save() const
 {
-    const QByteArray bytes = this->bytes();
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // Before a byte of it is written: the file holds passwords. The explicit flush: commit()
-    // does not see a write that fails while it empties the buffer (a full disk), and would
-    // rename the cut file into place.
-    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0 || file.write(bytes) != bytes.size()
-        || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // The file holds passwords.
+    return writeFileAtomically(m_path, bytes(), AtomicFile::Access::OwnerOnly);
 }

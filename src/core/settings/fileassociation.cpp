@@ -1,10 +1,11 @@
 #include "fileassociation.h"
 
+#include "atomicfile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace FileAssociation {
@@ -31,10 +32,7 @@ Write writeIfDifferent(const QString &path, const QByteArray &content)
     current.close();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return Write::Failed;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        return Write::Failed;
-    return Write::Written;
+    return writeFileAtomically(path, content) ? Write::Written : Write::Failed;
 }
 
 // Started on their own and not waited for: a cache refresh that hangs must not keep the

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -64,18 +63,4 @@ std::optional<QString> readExternalTextFile(const QString &path)
     if (!bytes)
         return std::nullopt;
     return decodeExternalText(*bytes);
-}
-
-bool writeFileAtomically(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() does not report a failure of the last buffered write (a full disk), and would
-    // rename a cut file over the old one: flush first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
 }

@@ -21,7 +21,3 @@ std::optional<QByteArray> readExternalFile(const QString &path);
 
 // Reads a whole text file from outside; empty when it cannot be opened or read.
 std::optional<QString> readExternalTextFile(const QString &path);
-
-// Writes a whole file or nothing: a temporary file renamed over the old one. Returns
-// false, leaving any old file untouched, when it could not be written.
-bool writeFileAtomically(const QString &path, const QByteArray &bytes);

@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include "atomicfile.h"
 #include "datafolders.h"
 #include "externaltext.h"
 #include "filecopy.h"

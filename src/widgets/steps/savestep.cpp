@@ -1,5 +1,6 @@
 #include "savestep.h"
 
+#include "atomicfile.h"
 #include "externaltext.h"
 #include "filecopy.h"
 #include "fileerrors.h"

@@ -1,3 +1,4 @@
+#include "atomicfile.h"
 #include "externaltext.h"
 #include "filecopy.h"
 #include "fulldisk.h"
@@ -83,6 +84,38 @@ TEST_F(FileCopyTest, CancelStopsAndFailuresAreReported)
         });
     EXPECT_TRUE(same.isEmpty());
     EXPECT_EQ(contents(site("b.gif")), QByteArray("old"));
+}
+
+TEST_F(FileCopyTest, ACopyThatCannotBeWrittenWholeKeepsTheOldFileAndIsReported)
+{
+    ASSERT_TRUE(writeFileAtomically(site("a.gif"), "old picture"));
+    ASSERT_TRUE(writeFileAtomically(pic("big.gif"), QByteArray(4000, 'p')));
+    QList<FileCopy::Failure> failures;
+    {
+        // The picture fits the write buffer: only the last flush meets the full disk.
+        FullDisk full;
+        failures = FileCopy::copyInto({pic("a.gif"), pic("big.gif")},
+            dir.filePath(QStringLiteral("site")),
+            [](const QString &) { return FileCopy::Decision::ReplaceAll; });
+    }
+    ASSERT_EQ(failures.size(), 2);
+    EXPECT_EQ(contents(site("a.gif")), QByteArray("old picture"));
+    EXPECT_FALSE(QFile::exists(site("big.gif")));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("site"))).entryList(QDir::Files),
+        QStringList({QStringLiteral("a.gif")}));
+    EXPECT_EQ(FileCopy::failureText(failures),
+        QStringLiteral("Cannot create file ") + site("a.gif")
+            + QStringLiteral("\nCannot create file ") + site("big.gif"));
+}
+
+TEST_F(FileCopyTest, APictureThatCannotBeReadIsNamed)
+{
+    const auto failures
+        = FileCopy::copyInto({pic("missing.gif")}, dir.filePath(QStringLiteral("site")),
+            [](const QString &) { return FileCopy::Decision::Replace; });
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_EQ(FileCopy::failureText(failures[0]),
+        QStringLiteral("Cannot open file ") + pic("missing.gif"));
 }
 
 TEST(ExternalText, DecodesUtf8OrWindows1252AndSplitsLines)

@@ -1,3 +1,4 @@
+#include "atomicfile.h"
 #include "externaltext.h"
 #include "linksources.h"
 
