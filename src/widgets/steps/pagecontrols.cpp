@@ -1,6 +1,7 @@
 #include "pagecontrols.h"
 
 #include "linkrows.h"
+#include "pagefilelist.h"
 #include "qtcolor.h"
 #include "tshape.h"
 #include "wizardui.h"
@@ -103,9 +104,7 @@ void watchAnswers(const WizardUi &ui, QObject *context, const std::function<void
 
 bool usesPicture(const WizardUi &ui, const QString &path)
 {
-    // The page's files are told apart without regard to letter case.
-    const auto same
-        = [&path](const QString &other) { return other.compare(path, Qt::CaseInsensitive) == 0; };
+    const auto same = [&path](const QString &other) { return PageFileList::sameFile(other, path); };
     if (same(pictureField(ui.colors.txtBGImage).path)
         || same(pictureField(ui.images.txtImage).path))
         return true;
