@@ -1,6 +1,7 @@
 #include "pagebuilder.h"
 
 #include "htmlcolor.h"
+#include "writtenname.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -214,7 +215,7 @@ QByteArray bytes(const QStringList &pageLines)
 
 QString pageFile(const QString &documentPath)
 {
-    const qsizetype dot = documentPath.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = extensionDot(documentPath);
     return (dot < 0 ? documentPath : documentPath.left(dot)) + QStringLiteral(".html");
 }
 

@@ -26,8 +26,8 @@ QStringList build(const QStringList &templateLines, const PageModel &model, cons
 // The page's bytes: UTF-8, CR LF after every line.
 QByteArray bytes(const QStringList &pageLines);
 
-// The file a page is written to: the document path up to its last "." with ".html";
-// a path without "." gets ".html" added.
+// The file a page is written to: the document path up to the last "." of its file name
+// with ".html"; a file name without "." gets ".html" added.
 QString pageFile(const QString &documentPath);
 
 } // namespace PageBuilder

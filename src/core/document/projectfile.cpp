@@ -2,6 +2,7 @@
 
 #include "externaltext.h"
 #include "htmlcolor.h"
+#include "writtenname.h"
 
 #include <QHash>
 
@@ -119,7 +120,7 @@ QByteArray bytes(const PageModel &model)
 
 Target target(const QString &documentPath)
 {
-    const qsizetype dot = documentPath.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = extensionDot(documentPath);
     const QString base = dot < 0 ? documentPath : documentPath.left(dot);
     return {dot < 0 ? documentPath : base + QStringLiteral(".pwz"), base + QStringLiteral(".pwz")};
 }

@@ -17,8 +17,9 @@ QStringList lines(const PageModel &model);
 // The file's bytes: UTF-8, CR LF after every line.
 QByteArray bytes(const PageModel &model);
 
-// The name a project is written to: the document path up to its last "." with ".pwz"
-// (the whole path when there is no "."), and the document path that follows.
+// The name a project is written to: the document path up to the last "." of its file
+// name with ".pwz" (the whole path when the file name has no "."), and the document path
+// that follows.
 struct Target {
     QString file;
     QString documentPath;

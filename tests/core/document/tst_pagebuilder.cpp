@@ -1,4 +1,5 @@
 #include "pagebuilder.h"
+#include "projectfile.h"
 
 #include <gtest/gtest.h>
 
@@ -157,3 +158,33 @@ TEST(PageBuilder, NamesThePageAfterTheChosenName)
     EXPECT_EQ(
         PageBuilder::pageFile(QStringLiteral("/site/index")), QStringLiteral("/site/index.html"));
 }
+
+struct WrittenNameCase {
+    const char *chosen;
+    const char *page;
+    const char *project;         // the file a project is written to
+    const char *projectDocument; // the document path after that
+};
+
+class WrittenName : public ::testing::TestWithParam<WrittenNameCase> {};
+
+// Only a dot in the file name starts its extension: a folder's dot leaves the folder alone.
+TEST_P(WrittenName, ReplacesOnlyTheFileNamesExtension)
+{
+    const WrittenNameCase c = GetParam();
+    const QString chosen = QString::fromUtf8(c.chosen);
+    EXPECT_EQ(PageBuilder::pageFile(chosen), QString::fromUtf8(c.page));
+    const ProjectFile::Target project = ProjectFile::target(chosen);
+    EXPECT_EQ(project.file, QString::fromUtf8(c.project));
+    EXPECT_EQ(project.documentPath, QString::fromUtf8(c.projectDocument));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, WrittenName,
+    ::testing::Values(WrittenNameCase {"/tmp/x/my.site/index", "/tmp/x/my.site/index.html",
+                          "/tmp/x/my.site/index", "/tmp/x/my.site/index.pwz"},
+        WrittenNameCase {"/tmp/x/my.site/index.htm", "/tmp/x/my.site/index.html",
+            "/tmp/x/my.site/index.pwz", "/tmp/x/my.site/index.pwz"},
+        WrittenNameCase {"/a.b/c.d/page.v2.htm", "/a.b/c.d/page.v2.html", "/a.b/c.d/page.v2.pwz",
+            "/a.b/c.d/page.v2.pwz"},
+        WrittenNameCase {"/site/index", "/site/index.html", "/site/index", "/site/index.pwz"},
+        WrittenNameCase {"/work/page.pwz", "/work/page.html", "/work/page.pwz", "/work/page.pwz"}));

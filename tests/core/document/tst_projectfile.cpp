@@ -243,7 +243,6 @@ TEST(ProjectFile, NamesTheFileAfterTheDocumentPath)
     using ProjectFile::target;
     EXPECT_EQ(target(QStringLiteral("/work/page.pwz")).file, QStringLiteral("/work/page.pwz"));
     EXPECT_EQ(target(QStringLiteral("/work/page.htm")).file, QStringLiteral("/work/page.pwz"));
-    EXPECT_EQ(target(QStringLiteral("/my.site/page")).file, QStringLiteral("/my.pwz"));
     const ProjectFile::Target noDot = target(QStringLiteral("/work/page"));
     EXPECT_EQ(noDot.file, QStringLiteral("/work/page"));
     EXPECT_EQ(noDot.documentPath, QStringLiteral("/work/page.pwz"));
