@@ -47,5 +47,7 @@ enum Number : int {
     TestCertificateRefused = 1428,
     UseImplicitPort = 1429,
     TestNoEncryption = 1440,
+    // Saving: the file really written is another than the save dialog asked about.
+    ReplaceWrittenFile = 1500,
 };
 }

@@ -78,6 +78,8 @@ constexpr English kEnglish[] = {
     {1440,
         u"The test failed: the server did not set up encryption (%1). Please choose \"Encrypt "
         u"if possible\" under Security, or ask your web host."},
+    // Saving: the file really written is another than the save dialog asked about.
+    {1500, u"%1 already exists.\nDo you want to replace it?"},
 };
 
 } // namespace

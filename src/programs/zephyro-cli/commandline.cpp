@@ -136,10 +136,9 @@ int build(const BuildOptions &options, const QString &applicationDirectory, QTex
     const QList<FileCopy::Failure> failures = FileCopy::copyInto(opened.pageFiles.paths(),
         QFileInfo(file).absolutePath(), [onExisting](const QString &) { return onExisting; });
     out << file << Qt::endl;
-    for (const FileCopy::Failure &failure : failures)
-        err << QStringLiteral("Cannot copy %1 to %2").arg(failure.source, failure.target)
-            << Qt::endl;
-    return failures.isEmpty() ? 0 : 1;
+    if (failures.isEmpty())
+        return 0;
+    return fail(err, FileCopy::failureText(failures));
 }
 
 int listTemplates(const QString &applicationDirectory, QTextStream &out)

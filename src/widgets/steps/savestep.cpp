@@ -105,11 +105,15 @@ SaveStep::SaveOutcome SaveStep::saveDocument()
             m_openProject = true;
             return SaveOutcome::Cancelled;
         }
+        if (!mayReplace(chosen, ProjectFile::target(chosen).file))
+            return SaveOutcome::Cancelled;
         outcome = SaveProjectFile(chosen) ? SaveOutcome::Written : SaveOutcome::Failed;
     }
     if (m_controls.optSaveHTML->isChecked())
         m_upload.pageSaved();
-    if (outcome != SaveOutcome::Failed)
+    // Only a file written whole leaves nothing unsaved: a cancelled dialog, the missing
+    // template and a failed write keep the question before closing or opening.
+    if (outcome == SaveOutcome::Written)
         m_host.setModified(false);
     return outcome;
 }
@@ -121,13 +125,15 @@ SaveStep::SaveOutcome SaveStep::saveAsPage()
     request.defaultSuffix = QStringLiteral("htm");
     request.directory = m_host.dataFolders().startFolder(QStringLiteral("WebFiles"));
     const QString chosen = m_host.dialogs().saveFile(m_host.hostWindow(), request);
-    if (chosen.isEmpty())
+    if (chosen.isEmpty() || !mayReplace(chosen, PageBuilder::pageFile(chosen)))
         return SaveOutcome::Cancelled;
     if (!BuildHTMLPage(chosen))
         return SaveOutcome::Failed;
-    if (!m_host.pageFiles().isEmpty())
-        CopyPageFiles(QFileInfo(chosen).absolutePath());
     m_controls.btnPreview->setEnabled(true);
+    // A picture missing or cut short beside the page shows broken on the published site:
+    // such a save is no success to test or to leave.
+    if (!m_host.pageFiles().isEmpty() && !CopyPageFiles(QFileInfo(m_documentPath).absolutePath()))
+        return SaveOutcome::Failed;
     // After a close was put off for saving, the user wants to save and go, not test.
     if (m_host.closePrompted())
         return SaveOutcome::Written;
@@ -170,7 +176,7 @@ bool SaveStep::BuildHTMLPage(const QString &chosenPath)
     return true;
 }
 
-void SaveStep::CopyPageFiles(const QString &folder)
+bool SaveStep::CopyPageFiles(const QString &folder)
 {
     const QList<FileCopy::Failure> failures
         = FileCopy::copyInto(m_host.pageFiles().paths(), folder, [this](const QString &target) {
@@ -187,11 +193,21 @@ void SaveStep::CopyPageFiles(const QString &folder)
               return FileCopy::Decision::Cancel;
           });
     if (failures.isEmpty())
-        return;
-    QStringList lines;
-    for (const FileCopy::Failure &failure : failures)
-        lines << QStringLiteral("Cannot copy %1 to %2").arg(failure.source, failure.target);
-    showError(lines.join(QLatin1Char('\n')));
+        return true;
+    showError(FileCopy::failureText(failures));
+    return false;
+}
+
+bool SaveStep::mayReplace(const QString &chosen, const QString &file)
+{
+    // The save dialog asked only about the name it was given; the file written may be
+    // another ("index" becomes "index.html").
+    if (QFileInfo(file).absoluteFilePath() == QFileInfo(chosen).absoluteFilePath()
+        || !QFileInfo::exists(file))
+        return true;
+    return m_host.dialogs().message(m_host.hostWindow(), MessageKind::Confirmation,
+               m_host.messageText(Msg::ReplaceWrittenFile).arg(file), ButtonSet::YesNo)
+        == MessageAnswer::Yes;
 }
 
 void SaveStep::btnPreviewClick()

@@ -19,8 +19,8 @@ public:
     SaveStep(const SaveControls &controls, WizardHost &host, UploadStep &upload,
         QObject *parent = nullptr);
 
-    // Saves as the step's choice says. A cancelled page save and a missing template count
-    // as done; a failed write never does.
+    // Saves as the step's choice says. Only Written means the page is safe: a cancelled
+    // dialog, a missing template, a refused replace and a failed write or copy are not.
     SaveOutcome saveDocument();
     // Writes the project under the name chosen in the save dialog. False when the file
     // could not be written; the error has been shown and the document path is unchanged.
@@ -53,7 +53,11 @@ private:
     void setSaveEnabled(bool enabled);
     SaveOutcome saveAsPage();
     bool BuildHTMLPage(const QString &chosenPath);
-    void CopyPageFiles(const QString &folder);
+    // False when a picture could not be copied whole; the failure has been shown.
+    bool CopyPageFiles(const QString &folder);
+    // Asks before the file really written replaces another, when the save dialog asked
+    // about a different name. False when the user keeps the old file.
+    bool mayReplace(const QString &chosen, const QString &file);
     void showError(const QString &text);
 
     SaveControls m_controls;

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "fulldisk.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -89,6 +91,54 @@ TEST_F(CommandLineTest, FailuresEndWithTheProgramsMessage)
     EXPECT_NE(run({}), 0);
     EXPECT_EQ(run({QStringLiteral("--help")}), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("zephyro-cli build PROJECT.pwz")));
+}
+
+struct OutputCase {
+    const char *output; // relative to the test folder
+    const char *page;   // the page written
+};
+
+class BuildOutput : public CommandLineTest, public ::testing::WithParamInterface<OutputCase> {};
+
+// Only a dot in the file name is its extension: a folder's dot neither shortens the name
+// nor sends the pictures into the folder above.
+TEST_P(BuildOutput, WritesThePageAndItsPicturesIntoTheNamedFolder)
+{
+    const OutputCase c = GetParam();
+    const QString page = dir.filePath(QString::fromUtf8(c.page));
+    QDir().mkpath(QFileInfo(page).absolutePath());
+    write(QStringLiteral("x/sky.bmp"), "not to be replaced");
+    EXPECT_EQ(run({QStringLiteral("build"), project, dir.filePath(QString::fromUtf8(c.output))}), 0)
+        << err.toStdString();
+    EXPECT_EQ(out.trimmed(), page);
+    EXPECT_TRUE(read(QString::fromUtf8(c.page)).contains("\r\nHi||sky.bmp"));
+    EXPECT_EQ(read(QFileInfo(QString::fromUtf8(c.page)).path() + QStringLiteral("/sky.bmp")),
+        read(QStringLiteral("sky.bmp")));
+    EXPECT_EQ(read(QStringLiteral("x/sky.bmp")), QByteArray("not to be replaced"));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x/my.html"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, BuildOutput,
+    ::testing::Values(OutputCase {"x/my.site/index", "x/my.site/index.html"},
+        OutputCase {"x/my.site/index.htm", "x/my.site/index.html"},
+        OutputCase {"x/my.site/v1.2/home.page.txt", "x/my.site/v1.2/home.page.html"}));
+
+TEST_F(CommandLineTest, APictureCutShortByAFullDiskFailsTheBuildAndIsNamed)
+{
+    // Larger than the room left, small enough to sit in the write buffer until the end.
+    QImage photo(40, 40, QImage::Format_RGB32);
+    photo.fill(Qt::green);
+    ASSERT_TRUE(photo.save(dir.filePath(QStringLiteral("sky.bmp")), "BMP"));
+    int status = 0;
+    {
+        FullDisk full(2048); // room for the page, not for the picture
+        status = run({QStringLiteral("build"), project});
+    }
+    EXPECT_NE(status, 0);
+    EXPECT_FALSE(read(QStringLiteral("work/page.html")).isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("work/sky.bmp"))));
+    EXPECT_EQ(err.trimmed(),
+        QStringLiteral("Cannot create file ") + dir.filePath(QStringLiteral("work/sky.bmp")));
 }
 
 TEST_F(CommandLineTest, ListsTheTemplatesWithTheirFiles)

@@ -155,8 +155,7 @@ TEST_F(LinksTest, MovingSwapsTheLinksButTheCheckMarksStay)
 TEST_F(LinksTest, ACheckMarkMarksThePageChanged)
 {
     add(link(QStringLiteral("http://a.example/"), {}, false));
-    dialogs->answerMessage(MessageAnswer::Ok);
-    QTest::mouseClick(ui().save.btnSave, Qt::LeftButton); // no template: counts as saved
+    window->setModified(false); // as after a save
     EXPECT_FALSE(window->isModified());
     row(0)->setCheckState(0, Qt::Checked);
     EXPECT_TRUE(window->isModified());

@@ -205,25 +205,37 @@ TEST_F(ProjectTest, OpenDoesNotFollowASaveThatDidNotHappen)
 {
     struct Case {
         const char *name;
-        QString saveAs; // empty: the save dialog is cancelled
-        int messages;   // the question, and the error of a failed write
+        QString saveAs;          // empty: the save dialog is cancelled
+        int messages;            // the question, and the error of a failed write
+        bool noTemplate = false; // the save stops at "Please select a layout style."
     };
     const Case cases[] = {
         {"failed write", appDir.filePath(QStringLiteral("no/folder/page.pwz")), 2},
         {"save dialog cancelled", QString(), 1},
+        {"no template", QString(), 2, true},
     };
     for (const Case &c : cases) {
         createWindow();
         typeInto(ui().start.txtPageTitle, QStringLiteral("my work"));
+        if (c.noTemplate)
+            ui().start.cbStyles->setCurrentIndex(-1);
         dialogs->answerMessage(MessageAnswer::Yes);
-        dialogs->answerFile(c.saveAs);
+        if (c.noTemplate)
+            dialogs->answerMessage(MessageAnswer::Ok);
+        else
+            dialogs->answerFile(c.saveAs);
         if (!c.saveAs.isEmpty())
             dialogs->answerMessage(MessageAnswer::Ok);
         QTest::mouseClick(ui().start.btnPWZ, Qt::LeftButton);
-        EXPECT_EQ(dialogs->fileRequests().size(), 1) << c.name; // the save dialog only
+        // The save dialog only, never the open dialog.
+        EXPECT_EQ(dialogs->fileRequests().size(), c.noTemplate ? 0 : 1) << c.name;
         EXPECT_EQ(dialogs->messages().size(), c.messages) << c.name;
         EXPECT_EQ(ui().start.txtPageTitle->text(), QStringLiteral("my work")) << c.name;
         EXPECT_TRUE(window->isModified()) << c.name;
+        // Still unsaved: opening again asks again.
+        dialogs->answerMessage(MessageAnswer::Cancel);
+        QTest::mouseClick(ui().start.btnPWZ, Qt::LeftButton);
+        EXPECT_EQ(dialogs->messages().size(), c.messages + 1) << c.name;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "wizardfixture.h"
 
+#include "atomicfile.h"
+#include "fulldisk.h"
 #include "stepnavigation.h"
 
 #include <QComboBox>
@@ -191,7 +193,177 @@ TEST_F(SavingTest, CancellingTheHtmlDialogWritesNothing)
     EXPECT_TRUE(QDir(appDir.filePath(QStringLiteral("site"))).isEmpty());
     EXPECT_EQ(ui().save.lblSavedURL->text(), QStringLiteral("Not saved yet..."));
     EXPECT_FALSE(ui().save.btnPreview->isEnabled());
-    // As it always has: a cancelled page save counts as saved and offers the upload.
-    EXPECT_FALSE(window->isModified());
+    // Nothing was written, so the page is still unsaved; the upload is offered as before.
+    EXPECT_TRUE(window->isModified());
     EXPECT_TRUE(ui().upload.btnUpload->isEnabled());
+}
+
+struct UnsavedCase {
+    const char *name;
+    bool pwz;             // saving as a project
+    bool templateMissing; // the save stops at "Please select a layout style."
+};
+
+// A table of saves, each as a page or as a project; the case's name shows in the test's.
+template<typename Case>
+class SavingCaseTest : public SavingTest, public ::testing::WithParamInterface<Case> {
+protected:
+    void chooseKind()
+    {
+        ui().save.optSavePWZ->setChecked(this->GetParam().pwz);
+        ui().save.optSaveHTML->setChecked(!this->GetParam().pwz);
+    }
+};
+
+using SaveStopTest = SavingCaseTest<UnsavedCase>;
+
+// Only a file actually written clears the unsaved-changes flag: closing still asks.
+TEST_P(SaveStopTest, ASaveThatWroteNothingLeavesThePageUnsaved)
+{
+    const UnsavedCase &c = GetParam();
+    chooseKind();
+    if (c.templateMissing) {
+        ui().start.cbStyles->setCurrentIndex(-1);
+        dialogs->answerMessage(MessageAnswer::Ok);
+    } else {
+        dialogs->answerFile(QString());
+    }
+    save();
+    EXPECT_TRUE(QDir(appDir.filePath(QStringLiteral("site"))).isEmpty());
+    EXPECT_TRUE(window->isModified());
+    const qsizetype before = dialogs->messages().size();
+    dialogs->answerMessage(MessageAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(dialogs->messages().size(), before + 1);
+    EXPECT_EQ(dialogs->messages().last().kind, MessageKind::Confirmation);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stops, SaveStopTest,
+    ::testing::Values(UnsavedCase {"PageDialogCancelled", false, false},
+        UnsavedCase {"ProjectDialogCancelled", true, false},
+        UnsavedCase {"PageWithoutTemplate", false, true},
+        UnsavedCase {"ProjectWithoutTemplate", true, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SavingTest, APictureCutShortByAFullDiskFailsTheSaveAndIsNamed)
+{
+    // Large enough to be cut off, small enough to sit in the write buffer until the end.
+    QImage photo(40, 40, QImage::Format_RGB32);
+    photo.fill(Qt::green);
+    ASSERT_TRUE(photo.save(sky, "BMP"));
+    dialogs->answerFile(site("index.htm"));
+    dialogs->answerMessage(MessageAnswer::Ok);
+    {
+        FullDisk full(2048); // room for the page, not for the picture
+        save();
+    }
+    EXPECT_FALSE(read(site("index.html")).isEmpty());
+    EXPECT_FALSE(QFile::exists(site("sky.bmp")));
+    ASSERT_EQ(dialogs->messages().size(), 1); // no "test your web page?"
+    EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Error);
+    EXPECT_EQ(dialogs->messages()[0].text, QStringLiteral("Cannot create file ") + site("sky.bmp"));
+    EXPECT_TRUE(window->isModified());
+}
+
+struct ReplaceCase {
+    const char *name;
+    bool pwz;
+    const char *chosen;  // what the save dialog gives back, having asked about it itself
+    const char *written; // the file really written, already there
+    MessageAnswer answer;
+};
+
+using ReplaceWrittenTest = SavingCaseTest<ReplaceCase>;
+
+TEST_P(ReplaceWrittenTest, AsksBeforeTheFileReallyWrittenReplacesAnother)
+{
+    const ReplaceCase &c = GetParam();
+    chooseKind();
+    const QString written = site(c.written);
+    ASSERT_TRUE(writeFileAtomically(written, "the user's other page"));
+    dialogs->answerFile(site(c.chosen));
+    dialogs->answerMessage(c.answer);
+    const bool replaced = c.answer == MessageAnswer::Yes;
+    // After a written page: test it? another page? After a written project: another page?
+    for (int question = 0; replaced && question < (c.pwz ? 1 : 2); ++question)
+        dialogs->answerMessage(MessageAnswer::No);
+    save();
+    ASSERT_FALSE(dialogs->messages().isEmpty());
+    EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Confirmation);
+    EXPECT_EQ(dialogs->messages()[0].text,
+        written + QStringLiteral(" already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(read(written) == "the user's other page", !replaced);
+    EXPECT_EQ(window->isModified(), !replaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ReplaceWrittenTest,
+    ::testing::Values(
+        ReplaceCase {"NoExtensionKept", false, "index", "index.html", MessageAnswer::No},
+        ReplaceCase {"NoExtensionReplaced", false, "index", "index.html", MessageAnswer::Yes},
+        ReplaceCase {"HtmKept", false, "exist.htm", "exist.html", MessageAnswer::No},
+        ReplaceCase {"ProjectKept", true, "page.htm", "page.pwz", MessageAnswer::No},
+        ReplaceCase {"ProjectReplaced", true, "page.htm", "page.pwz", MessageAnswer::Yes}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SavingTest, TheDialogsOwnNameIsNotAskedAboutAgain)
+{
+    ASSERT_TRUE(writeFileAtomically(site("index.html"), "old"));
+    dialogs->answerFile(site("index.html"));
+    dialogs->answerMessage(MessageAnswer::No);
+    dialogs->answerMessage(MessageAnswer::No);
+    save();
+    ASSERT_EQ(dialogs->messages().size(), 2);
+    EXPECT_EQ(dialogs->messages()[0].text, QStringLiteral("Would you like to test your web page?"));
+    EXPECT_NE(read(site("index.html")), QByteArray("old"));
+}
+
+TEST_F(SavingTest, ADotInAFolderNameIsNoExtension)
+{
+    QDir().mkpath(site("my.site"));
+    ASSERT_TRUE(writeFileAtomically(site("sky.bmp"), "not to be touched"));
+    dialogs->answerFile(site("my.site/index"));
+    dialogs->answerMessage(MessageAnswer::No);
+    dialogs->answerMessage(MessageAnswer::No);
+    save();
+    const QString page = site("my.site/index.html");
+    EXPECT_TRUE(read(page).contains("<TITLE>Home</TITLE>"));
+    EXPECT_EQ(read(site("my.site/sky.bmp")), read(sky));
+    EXPECT_EQ(read(site("sky.bmp")), QByteArray("not to be touched"));
+    EXPECT_FALSE(QFile::exists(site("my.html")));
+    EXPECT_EQ(ui().save.lblSavedURL->text(), page);
+    EXPECT_EQ(window->documentPath(), page);
+}
+
+TEST_F(SavingTest, PicturesNamedAlikeButForLetterCaseAreBothCopied)
+{
+    // Chosen as the user does: Logo.gif as the background, logo.gif as the page picture.
+    QImage logo(6, 6, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    const QString upper = appDir.filePath(QStringLiteral("Logo.bmp"));
+    const QString lower = appDir.filePath(QStringLiteral("logo.bmp"));
+    ASSERT_TRUE(logo.save(upper, "BMP"));
+    logo.fill(Qt::yellow);
+    ASSERT_TRUE(logo.save(lower, "BMP"));
+    clickStep(2);
+    dialogs->answerFile(upper);
+    QTest::mouseClick(ui().colors.btnBGImg, Qt::LeftButton);
+    clickStep(3);
+    dialogs->answerFile(lower);
+    QTest::mouseClick(ui().images.btnImage, Qt::LeftButton);
+
+    dialogs->answerFile(site("index.htm"));
+    dialogs->answerMessage(MessageAnswer::No);
+    dialogs->answerMessage(MessageAnswer::No);
+    save();
+    EXPECT_EQ(read(site("Logo.bmp")), read(upper));
+    EXPECT_EQ(read(site("logo.bmp")), read(lower));
+    QStringList listed;
+    for (int i = 0; i < ui().upload.lsbFiles->count(); ++i)
+        listed << ui().upload.lsbFiles->item(i)->text();
+    EXPECT_TRUE(listed.contains(upper));
+    EXPECT_TRUE(listed.contains(lower));
+
+    // Clearing one keeps the other among the page's files.
+    QTest::mouseClick(ui().colors.btnBGClear, Qt::LeftButton);
+    EXPECT_EQ(window->pageFiles().paths(), QStringList({lower, sky}));
 }
