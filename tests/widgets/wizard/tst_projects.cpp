@@ -291,11 +291,11 @@ TEST_F(ProjectTest, AProjectOpensWithItsLinksTickedAsSavedAndThePageListsThem)
 
     // Saved as a page straight away, the ticked link is on it.
     ui().save.optSaveHTML->setChecked(true);
-    dialogs->answerFile(appDir.filePath(QStringLiteral("WebFiles/ticks.htm")));
+    dialogs->answerFile(appDir.filePath(QStringLiteral("ZephyroFiles/ticks.htm")));
     dialogs->answerMessage(MessageAnswer::No); // test the page
     dialogs->answerMessage(MessageAnswer::No); // make another
     QTest::mouseClick(ui().save.btnSave, Qt::LeftButton);
-    QFile page(appDir.filePath(QStringLiteral("WebFiles/ticks.html")));
+    QFile page(appDir.filePath(QStringLiteral("ZephyroFiles/ticks.html")));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     EXPECT_TRUE(page.readAll().contains("\r\n[<A HREF=\"http://a.example/\">A</A><BR>\r\n]\r\n"));
 }
