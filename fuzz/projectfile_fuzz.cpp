@@ -19,5 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (again.links.size() != opened.model.links.size()
         || again.meta.size() != opened.model.meta.size())
         __builtin_trap();
+    for (qsizetype n = 0; n < again.links.size(); ++n) {
+        if (again.links[n].checked != opened.model.links[n].checked)
+            __builtin_trap();
+    }
     return 0;
 }

@@ -20,9 +20,9 @@ case "$mode" in
 run) ;;
 # netbase: /etc/services, for the test that reads a service name the program does not know.
 # desktop-file-utils and appstream validate the installed desktop entry and metadata.
-# python3-openssl gives pyftpdlib its TLS handler.
+# python3-openssl gives pyftpdlib its TLS handler. chromium loads built pages headless.
 test) packages+=(googletest libgtest-dev clang-14 libclang-rt-14-dev python3-pyftpdlib curl
-                 python3-openssl netbase desktop-file-utils appstream) ;;
+                 python3-openssl netbase desktop-file-utils appstream chromium) ;;
 *)
     echo "usage: $0 run|test" >&2
     exit 2

@@ -1,11 +1,13 @@
 #include "markup.h"
 
+#include "htmlescape.h"
+
 namespace {
 
 QString attribute(const char *name, const QString &value)
 {
-    return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"") + value
-        + QLatin1Char('"');
+    return QLatin1Char(' ') + QLatin1String(name) + QStringLiteral("=\"")
+        + HtmlEscape::attribute(value) + QLatin1Char('"');
 }
 
 } // namespace
@@ -31,12 +33,14 @@ std::optional<TagPair> fontTags(
 QString linkElement(const LinkRow &row)
 {
     // Built by joining: an address may hold "%1" and the like.
-    const QString anchor = QStringLiteral("<A HREF=\"") + row.address + QStringLiteral("\">");
+    const QString anchor
+        = QStringLiteral("<A HREF=\"") + HtmlEscape::attribute(row.address) + QStringLiteral("\">");
     if (row.image.isEmpty())
         return anchor + row.description + QStringLiteral("</A>");
-    return anchor + QStringLiteral("<IMG SRC=\"") + fileNamePart(row.image)
-        + QStringLiteral("\" BORDER=\"0\" HEIGHT=\"") + row.height + QStringLiteral("\" WIDTH=\"")
-        + row.width + QStringLiteral("\" ALT=\"Image Link\"></A>");
+    return anchor + QStringLiteral("<IMG SRC=\"") + HtmlEscape::attribute(fileNamePart(row.image))
+        + QStringLiteral("\" BORDER=\"0\" HEIGHT=\"") + HtmlEscape::attribute(row.height)
+        + QStringLiteral("\" WIDTH=\"") + HtmlEscape::attribute(row.width)
+        + QStringLiteral("\" ALT=\"Image Link\"></A>");
 }
 
 } // namespace Markup

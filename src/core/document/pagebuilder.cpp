@@ -2,6 +2,7 @@
 
 #include "htmlcolor.h"
 #include "writtenname.h"
+#include "htmlescape.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -30,8 +31,9 @@ QString metaLines(const QList<MetaRow> &rows)
     // Each line goes in front of the ones before it, so the last row comes first.
     QString text;
     for (const MetaRow &row : rows)
-        text.prepend(
-            QStringLiteral("<META CONTENT=\"%1\" NAME=\"%2\">").arg(row.content, row.name) + kCrLf);
+        text.prepend(QStringLiteral("<META CONTENT=\"%1\" NAME=\"%2\">")
+                         .arg(HtmlEscape::attribute(row.content), HtmlEscape::attribute(row.name))
+            + kCrLf);
     return text;
 }
 
@@ -51,8 +53,8 @@ QString dropBoxScript()
 QString marginOpening(const QString &width)
 {
     return QStringLiteral("<TABLE BORDER=0 CELLPADDING=0 CELLSPACING=0>") + kCrLf
-        + QStringLiteral("<TR><TD WIDTH=%1>&nbsp;</TD>").arg(width) + kCrLf
-        + QStringLiteral("<TD VALIGN=\"TOP\">") + kCrLf;
+        + QStringLiteral("<TR><TD WIDTH=%1>&nbsp;</TD>").arg(HtmlEscape::unquotedAttribute(width))
+        + kCrLf + QStringLiteral("<TD VALIGN=\"TOP\">") + kCrLf;
 }
 
 QString linkList(const PageModel &model)
@@ -63,14 +65,16 @@ QString linkList(const PageModel &model)
             if (!row.checked)
                 continue;
             if (row.image.isEmpty()) {
-                text
-                    += QStringLiteral("<A HREF=\"%1\">%2</A><BR>").arg(row.address, row.description)
+                text += QStringLiteral("<A HREF=\"%1\">%2</A><BR>")
+                            .arg(HtmlEscape::attribute(row.address), row.description)
                     + kCrLf;
             } else {
                 text += QStringLiteral(
                             "<A HREF=\"%1\"><IMG SRC=\"%2\" BORDER=0 HEIGHT=\"%3\" WIDTH=\"%4\" "
                             "ALT=\"Image Link\"></A><BR CLEAR=\"ALL\">")
-                            .arg(row.address, fileNamePart(row.image), row.height, row.width)
+                            .arg(HtmlEscape::attribute(row.address),
+                                HtmlEscape::attribute(fileNamePart(row.image)),
+                                HtmlEscape::attribute(row.height), HtmlEscape::attribute(row.width))
                     + kCrLf;
             }
         }
@@ -82,8 +86,11 @@ QString linkList(const PageModel &model)
             + kCrLf;
         for (const LinkRow &row : model.links) {
             if (row.checked) {
+                // The value is an attribute inside the script's string, the description
+                // the option's text as typed, HTML and all.
                 text += QStringLiteral("document.write('<option value=\"%1\">%2');")
-                            .arg(row.address, row.description)
+                            .arg(HtmlEscape::scriptString(HtmlEscape::attribute(row.address)),
+                                HtmlEscape::scriptString(row.description))
                     + kCrLf;
             }
         }
@@ -166,7 +173,9 @@ QStringList build(const QStringList &templateLines, const PageModel &model, cons
         {QStringLiteral("#meta"), metaLines(model.meta)},
         {QStringLiteral("#combolink"),
             model.linkStyle == kDropBoxStyle ? dropBoxScript() : QString()},
-        {QStringLiteral("#bgurl"), model.background.shown},
+        // The shipped templates put the background into a style sheet, older ones into
+        // an attribute.
+        {QStringLiteral("#bgurl"), HtmlEscape::addressAnywhere(model.background.shown)},
         {QStringLiteral("#bgcolor"), TColorToHex(model.color(ColorKind::Background))},
         {QStringLiteral("#text"), TColorToHex(model.color(ColorKind::Text))},
         {QStringLiteral("#link"), TColorToHex(model.color(ColorKind::Link))},
@@ -175,13 +184,15 @@ QStringList build(const QStringList &templateLines, const PageModel &model, cons
         {QStringLiteral("#openmargin"), margin ? marginOpening(model.marginWidth) : QString()},
         {QStringLiteral("#headcaption"), model.heading},
         {QStringLiteral("#headsize"),
-            model.headSize.isEmpty() ? QStringLiteral("4") : model.headSize},
+            model.headSize.isEmpty() ? QStringLiteral("4") : HtmlEscape::attribute(model.headSize)},
         {QStringLiteral("#pageimage"),
             model.image.shown.isEmpty()
                 ? QString()
                 : QStringLiteral(
                     "<IMG SRC=\"%1\" HEIGHT=\"%2\" WIDTH=\"%3\" BORDER=\"0\" ALT=\"Image\">")
-                      .arg(model.image.shown, model.imageHeight, model.imageWidth)},
+                      .arg(HtmlEscape::attribute(model.image.shown),
+                          HtmlEscape::attribute(model.imageHeight),
+                          HtmlEscape::attribute(model.imageWidth))},
         {QStringLiteral("#pagelinks"), model.links.isEmpty() ? QString() : linkList(model)},
         {QStringLiteral("#pagetext"), text},
         {QStringLiteral("#bulletlist"), model.bullets.isEmpty() ? QString() : bulletList(model)},

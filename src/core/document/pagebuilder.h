@@ -9,7 +9,9 @@
 inline constexpr char16_t kMakerHomePage[] = u"https://www.zephyro.example";
 
 // Makes the finished page from a template: every "#placeholder" replaced by HTML built
-// from the answers. Nothing inserted is escaped: the answers may hold HTML of their own.
+// from the answers. What the page shows (title, heading, descriptions, page text, bullets)
+// goes in as typed, since it may hold HTML of its own; what goes into an attribute or a
+// script string is escaped so that it cannot end it.
 namespace PageBuilder {
 
 // When the page was made, in the user's long date and time formats.

@@ -14,6 +14,11 @@ namespace {
 
 const char *const kColorKeys[5] = {"BGCOLOR", "TEXT", "LINK", "ALINK", "VLINK"};
 
+// The ticks of the link rows, one "1" or "0" a row in row order. Older versions look up
+// only the keys they know, by the whole name before the "=", so they skip this line and
+// read their links unticked as before.
+const char kLinkTicksKey[] = "LINKSCHECKED";
+
 // A count may promise empty entries the file does not hold, but not without end.
 constexpr qsizetype kCountSlack = 1000;
 
@@ -93,14 +98,18 @@ QStringList lines(const PageModel &model)
     add(QStringLiteral("IMGNAME"), model.image.path);
     add(QStringLiteral("LINKSTYLE"), itemText(kLinkStyles, model.linkStyle));
     QStringList links;
+    QString ticks;
     for (const LinkRow &row : model.links) {
         QString line;
         for (const QString *field :
             {&row.address, &row.description, &row.image, &row.height, &row.width})
             line += oneLine(*field) + QLatin1Char('|');
         links << line;
+        ticks += row.checked ? QLatin1Char('1') : QLatin1Char('0');
     }
     addList(QStringLiteral("LINKSCOUNT"), QStringLiteral("LINKS"), links);
+    if (!links.isEmpty())
+        add(QLatin1String(kLinkTicksKey), ticks);
     // The lines the user typed, not those a wrapping text box happens to show.
     addList(QStringLiteral("TEXTCOUNT"), QStringLiteral("PAGETEXT"), textBoxLines(model.text));
     add(QStringLiteral("BULLETTYPE"), itemText(kBulletTypes, model.bulletType));
@@ -236,6 +245,10 @@ ReadResult read(const QString &text)
     if (!readEntries(QStringLiteral("LINKSCOUNT"), QStringLiteral("LINKS"),
             [&](const QString &entry) { model.links << linkFromLine(entry); }))
         return result;
+    // Without the key (a file of an older version) every row stays unticked.
+    const QString ticks = value(QLatin1String(kLinkTicksKey));
+    for (qsizetype n = 0; n < model.links.size() && n < ticks.size(); ++n)
+        model.links[n].checked = ticks.at(n) == QLatin1Char('1');
     QStringList textLines;
     const bool textRead = readEntries(QStringLiteral("TEXTCOUNT"), QStringLiteral("PAGETEXT"),
         [&](const QString &entry) { textLines << entry; });

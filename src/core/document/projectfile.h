@@ -37,7 +37,8 @@ struct ReadResult {
 };
 
 // Reads a project from its text. Keys are matched without regard to case; the first
-// occurrence of a key wins. Link rows come back unchecked.
+// occurrence of a key wins. Link rows come back ticked as they were saved; a file of an
+// older version, which keeps no ticks, gives them unticked.
 ReadResult read(const QString &text);
 
 // A project as the wizard shows it once read: the template named as the gallery lists it

@@ -45,7 +45,8 @@ build   Reads a page project, makes its page from the project's template (see
         replacing files of the same name.
         --skip-existing  keeps files of the same name instead of replacing them
         --tick-links     shows every link of the project in the page's link list
-                         (links read from a project are not ticked otherwise)
+                         (otherwise the links ticked when the project was saved;
+                         a project of an older version keeps no ticks)
         Prints the path of the written page.
 
 templates

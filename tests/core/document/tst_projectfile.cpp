@@ -2,6 +2,8 @@
 
 #include "externaltext.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,7 +28,7 @@ PageModel fullModel()
     model.linkStyle = 1;
     model.links = {{QStringLiteral("http://a.example/"), QStringLiteral("A"), {}, {}, {}, false},
         {QStringLiteral("MAILTO:me@b.example"), QStringLiteral("Mail"),
-            QStringLiteral("/pics/m.gif"), QStringLiteral("31"), QStringLiteral("88"), false}};
+            QStringLiteral("/pics/m.gif"), QStringLiteral("31"), QStringLiteral("88"), true}};
     model.text = QStringLiteral("Hello<BR>\n\nSecond line");
     model.bulletType = 4;
     model.bullets = {QStringLiteral("one"), QString(), QStringLiteral("three")};
@@ -53,7 +55,7 @@ TEST(ProjectFile, WritesEveryLineInItsOrder)
             "BGCOLOR=#010203", "TEXT=#000000", "LINK=#0000FF", "ALINK=#FF0000", "VLINK=#ABCDEF",
             "MARGINWIDTH=80", "IMGHEIGHT=100", "IMGWIDTH=200", "IMGNAME=/pics/me.jpg",
             "LINKSTYLE=Drop Box Style", "LINKSCOUNT=1", "LINKS0=http://a.example/|A||||",
-            "LINKS1=MAILTO:me@b.example|Mail|/pics/m.gif|31|88|", "TEXTCOUNT=2",
+            "LINKS1=MAILTO:me@b.example|Mail|/pics/m.gif|31|88|", "LINKSCHECKED=01", "TEXTCOUNT=2",
             "PAGETEXT0=Hello<BR>", "PAGETEXT1=", "PAGETEXT2=Second line", "BULLETTYPE=a",
             "BULLETCOUNT=2", "BULLETS0=one", "BULLETS1=", "BULLETS2=three"})
                                     .toUtf8();
@@ -270,4 +272,84 @@ TEST(ProjectFile, OpensAsTheWizardShowsIt)
         {QStringLiteral("Simple")}, [](const QString &) {
             return true;
         }).model.style.isEmpty());
+}
+
+namespace {
+
+// Every key a version without link ticks looks up, matched as it matches them: the whole
+// text before the first "=", letter case ignored.
+bool olderVersionReads(const QString &key)
+{
+    static const QRegularExpression known(
+        QStringLiteral("^(STYLE|METACOUNT|META\\d+|TITLE|HEADING|HEADSIZE|BGIMAGE|BGCOLOR|TEXT|"
+                       "LINK|ALINK|VLINK|MARGINWIDTH|IMGHEIGHT|IMGWIDTH|IMGNAME|LINKSTYLE|"
+                       "LINKSCOUNT|LINKS\\d+|TEXTCOUNT|PAGETEXT\\d+|BULLETTYPE|BULLETCOUNT|"
+                       "BULLETS\\d+)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return known.match(key).hasMatch();
+}
+
+QList<bool> ticks(const PageModel &model)
+{
+    QList<bool> out;
+    for (const LinkRow &row : model.links)
+        out << row.checked;
+    return out;
+}
+
+} // namespace
+
+TEST(ProjectFile, OlderVersionsSkipTheTicksAndReadTheSameLinks)
+{
+    const QStringList written = ProjectFile::lines(fullModel());
+    QStringList asOlderVersionsSee;
+    QStringList unknownKeys;
+    for (const QString &line : written) {
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals >= 0 && !olderVersionReads(line.left(equals)))
+            unknownKeys << line.left(equals);
+        else
+            asOlderVersionsSee << line;
+    }
+    // The ticks are the one line an older version does not look at.
+    EXPECT_EQ(unknownKeys, QStringList({QStringLiteral("LINKSCHECKED")}));
+
+    PageModel expected = fullModel();
+    for (LinkRow &row : expected.links)
+        row.checked = false;
+    EXPECT_EQ(ProjectFile::read(asOlderVersionsSee.join(QStringLiteral("\r\n"))).model, expected);
+    EXPECT_EQ(ProjectFile::read(written.join(QStringLiteral("\r\n"))).model, fullModel());
+}
+
+TEST(ProjectFile, ReadsTheLinkTicksWhereTheFileHasThem)
+{
+    struct Case {
+        const char *name;
+        const char *ticksLine; // empty: none, as an older version writes
+        QList<bool> expected;
+    };
+    const Case cases[] = {
+        {"older version: all unticked", "", {false, false, false}},
+        {"ticks in row order", "LINKSCHECKED=101", {true, false, true}},
+        {"key in any case, anywhere", "linkschecked=011", {false, true, true}},
+        {"too few: the rest unticked", "LINKSCHECKED=1", {true, false, false}},
+        {"too many, and what is no 1", "LINKSCHECKED=0x11111", {false, false, true}},
+        {"empty value", "LINKSCHECKED=", {false, false, false}},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf8(c.ticksLine)
+            + QStringLiteral("\r\nSTYLE=Simple\r\nLINKSCOUNT=2\r\nLINKS0=a|A||||\r\n"
+                             "LINKS1=b|B||||\r\nLINKS2=c|C||||\r\n");
+        const PageModel model = ProjectFile::read(text).model;
+        EXPECT_EQ(ticks(model), c.expected) << c.name;
+        ASSERT_EQ(model.links.size(), 3) << c.name;
+        EXPECT_EQ(model.links[2].address, QStringLiteral("c")) << c.name;
+    }
+
+    // A count that stops the reading leaves no rows for the ticks.
+    EXPECT_TRUE(ProjectFile::read(QStringLiteral("LINKSCOUNT=x\nLINKS0=a|A||||\nLINKSCHECKED=1"))
+                    .model.links.isEmpty());
+    PageModel none;
+    EXPECT_FALSE(
+        ProjectFile::lines(none).join(QLatin1Char('\n')).contains(QLatin1String("LINKSCHECKED")));
 }

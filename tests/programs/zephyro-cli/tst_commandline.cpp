@@ -73,6 +73,36 @@ TEST_F(CommandLineTest, BuildsThePageBesideTheProjectWithItsPictures)
     EXPECT_EQ(read(QStringLiteral("work/sky.bmp")).size(), 2);
 }
 
+TEST_F(CommandLineTest, BuildListsTheLinksTheProjectKeptTicked)
+{
+    struct Case {
+        const char *name;
+        QByteArray ticks; // the project's line, empty for a project of an older version
+        bool tickLinks;
+        bool listsA;
+        bool listsB;
+    };
+    const Case cases[] = {
+        {"older project", "", false, false, false},
+        {"older project, --tick-links", "", true, true, true},
+        {"kept ticks", "LINKSCHECKED=01\r\n", false, false, true},
+        {"kept ticks, --tick-links", "LINKSCHECKED=01\r\n", true, true, true},
+    };
+    for (const Case &c : cases) {
+        const QString ticked = write(QStringLiteral("work/ticked.pwz"),
+            "STYLE=Plain\r\nLINKSCOUNT=1\r\nLINKS0=http://a.example/|A||||\r\n"
+            "LINKS1=http://b.example/|B||||\r\n"
+                + c.ticks);
+        QStringList arguments {QStringLiteral("build"), ticked};
+        if (c.tickLinks)
+            arguments << QStringLiteral("--tick-links");
+        ASSERT_EQ(run(arguments), 0) << c.name << err.toStdString();
+        const QByteArray page = read(QStringLiteral("work/ticked.html"));
+        EXPECT_EQ(page.contains("<A HREF=\"http://a.example/\">A</A><BR>"), c.listsA) << c.name;
+        EXPECT_EQ(page.contains("<A HREF=\"http://b.example/\">B</A><BR>"), c.listsB) << c.name;
+    }
+}
+
 TEST_F(CommandLineTest, FailuresEndWithTheProgramsMessage)
 {
     const QString unlisted = write(QStringLiteral("work/other.pwz"), "STYLE=Gone\r\n");

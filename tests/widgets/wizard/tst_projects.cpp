@@ -1,4 +1,5 @@
 #include "colorsstep.h"
+#include "linkrows.h"
 #include "qtcolor.h"
 #include "savestep.h"
 #include "wizardfixture.h"
@@ -278,4 +279,35 @@ TEST_F(ProjectTest, ThePageImageReadAtStartIsPlacedByItsSize)
                     ? ui().images.sbImages->horizontalScrollBar()->height()
                     : 0)));
     }
+}
+
+TEST_F(ProjectTest, AProjectOpensWithItsLinksTickedAsSavedAndThePageListsThem)
+{
+    writeAppFile(QStringLiteral("Templates/Links.html"), "<HTML>\n[#pagelinks]\n</BODY>\n");
+    createWindow();
+    ui().start.cbStyles->setCurrentIndex(ui().start.cbStyles->findText(QStringLiteral("Links")));
+    LinkRows::addRow(ui().links.lvLinks,
+        {QStringLiteral("http://a.example/"), QStringLiteral("A"), {}, {}, {}, true});
+    LinkRows::addRow(ui().links.lvLinks,
+        {QStringLiteral("http://b.example/"), QStringLiteral("B"), {}, {}, {}, false});
+    ui().save.optSavePWZ->setChecked(true);
+    const QString saved = appDir.filePath(QStringLiteral("ZephyroFiles/ticks.pwz"));
+    dialogs->answerFile(saved);
+    dialogs->answerMessage(MessageAnswer::No); // make another
+    QTest::mouseClick(ui().save.btnSave, Qt::LeftButton);
+
+    createWindow(true, {saved});
+    ASSERT_EQ(ui().links.lvLinks->topLevelItemCount(), 2);
+    EXPECT_EQ(ui().links.lvLinks->topLevelItem(0)->checkState(0), Qt::Checked);
+    EXPECT_EQ(ui().links.lvLinks->topLevelItem(1)->checkState(0), Qt::Unchecked);
+
+    // Saved as a page straight away, the ticked link is on it.
+    ui().save.optSaveHTML->setChecked(true);
+    dialogs->answerFile(appDir.filePath(QStringLiteral("ZephyroFiles/ticks.htm")));
+    dialogs->answerMessage(MessageAnswer::No); // test the page
+    dialogs->answerMessage(MessageAnswer::No); // make another
+    QTest::mouseClick(ui().save.btnSave, Qt::LeftButton);
+    QFile page(appDir.filePath(QStringLiteral("ZephyroFiles/ticks.html")));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains("\r\n[<A HREF=\"http://a.example/\">A</A><BR>\r\n]\r\n"));
 }
