@@ -47,5 +47,13 @@ enum Number : int {
     TestCertificateRefused = 1428,
     UseImplicitPort = 1429,
     TestNoEncryption = 1440,
+    // The link editor: what the project file cannot hold, a missing description, favorites.
+    LinkAddressHasBar = 1560,
+    LinkDescriptionHasBar = 1561,
+    LinkPictureHasBar = 1562,
+    LinkNeedsDescription = 1563,
+    FavoriteHasNoAddress = 1564,
+    FavoriteTooLarge = 1565,
+    ReadingLinks = 1566,
 };
 }
