@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linksources.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <QString>
@@ -11,9 +13,10 @@ namespace LinkSources::Detail {
 struct FileBytes {
     QByteArray bytes;
     QString error; // empty when the bytes were read
+    bool tooLarge = false;
 };
-// The whole of a regular file no larger than kMaxLinkFileSize.
-FileBytes readSourceFile(const QString &path);
+// The whole of a regular file no larger than limit.
+FileBytes readSourceFile(const QString &path, qint64 limit = kMaxLinkFileSize);
 
 QStringList sortedList(const QSet<QString> &addresses);
 

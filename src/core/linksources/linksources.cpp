@@ -17,7 +17,7 @@ namespace LinkSources {
 
 namespace Detail {
 
-FileBytes readSourceFile(const QString &path)
+FileBytes readSourceFile(const QString &path, qint64 limit)
 {
     // Only regular files: a device or a pipe could be endless.
     const QFileInfo info(path);
@@ -25,18 +25,18 @@ FileBytes readSourceFile(const QString &path)
         return {{}, cannotOpenFile(path)};
     const QString tooLarge = QStringLiteral("The file %1 is too large: more than %2 MB")
                                  .arg(path)
-                                 .arg(kMaxLinkFileSize / (1024 * 1024));
-    if (info.size() > kMaxLinkFileSize)
-        return {{}, tooLarge};
+                                 .arg(limit / (1024 * 1024));
+    if (info.size() > limit)
+        return {{}, tooLarge, true};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, cannotOpenFile(path)};
     // The file may have grown since it was measured.
-    QByteArray bytes = file.read(kMaxLinkFileSize + 1);
+    QByteArray bytes = file.read(limit + 1);
     if (file.error() != QFileDevice::NoError)
         return {{}, cannotOpenFile(path)};
-    if (bytes.size() > kMaxLinkFileSize)
-        return {{}, tooLarge};
+    if (bytes.size() > limit)
+        return {{}, tooLarge, true};
     return {std::move(bytes), {}};
 }
 
@@ -235,12 +235,27 @@ QString shortcutUrlFromText(const QString &text)
         groupValue(lines, u"InternetShortcut", u"URL", Qt::CaseInsensitive).value_or(QString()));
 }
 
+ShortcutResult shortcutFromBytes(QByteArrayView bytes)
+{
+    using Status = ShortcutResult::Status;
+    QString url = shortcutUrlFromText(decodeExternalText(bytes));
+    // What a binary file happens to hold after "URL=" is no address anyone typed.
+    const bool control = std::any_of(
+        url.cbegin(), url.cend(), [](QChar c) { return c.unicode() < 0x20 || c == u'\x7f'; });
+    if (url.trimmed().isEmpty() || control)
+        return {Status::NoAddress, {}, {}};
+    return {Status::Address, std::move(url), {}};
+}
+
 ShortcutResult readShortcut(const QString &path)
 {
-    const Detail::FileBytes file = Detail::readSourceFile(path);
+    using Status = ShortcutResult::Status;
+    const Detail::FileBytes file = Detail::readSourceFile(path, kMaxShortcutFileSize);
+    if (file.tooLarge)
+        return {Status::TooLarge, {}, file.error};
     if (!file.error.isEmpty())
-        return {{}, file.error};
-    return {shortcutUrlFromText(decodeExternalText(file.bytes)), {}};
+        return {Status::Unreadable, {}, file.error};
+    return shortcutFromBytes(file.bytes);
 }
 
 QString favoritesFolder(const QString &homeDir)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,8 @@ struct FoundLinks {
 
 // Files larger than this are refused rather than read into memory.
 inline constexpr qint64 kMaxLinkFileSize = 512 * 1024 * 1024;
+// A favorite or a desktop link holds a few lines; anything larger is no such file.
+inline constexpr qint64 kMaxShortcutFileSize = 1024 * 1024;
 
 // Every address of a web or bookmark file, read as outside text.
 FoundLinks listFileLinks(const QString &path);
@@ -32,12 +35,20 @@ FoundLinks listFileLinks(const QString &path);
 FoundLinks listTextLinks(const QString &text);
 
 struct ShortcutResult {
-    QString url;
-    QString error;
+    enum class Status {
+        Address,
+        NoAddress, // no URL key, an application's entry, or no text at all
+        TooLarge,  // over kMaxShortcutFileSize
+        Unreadable,
+    };
+    Status status = Status::Unreadable;
+    QString url;   // set only with Status::Address
+    QString error; // why the file could not be read, for the user
 };
-// The address of a favorite (.url) or a desktop link (.desktop). A file without the
-// address gives an empty url and no error.
+// The address of a favorite (.url) or a desktop link (.desktop).
 ShortcutResult readShortcut(const QString &path);
+// What the bytes of such a file give: an address without control characters, or none.
+ShortcutResult shortcutFromBytes(QByteArrayView bytes);
 // A desktop entry (first group "[Desktop Entry]") gives its URL when its Type is Link;
 // any other text is read as an INI file for key URL of section InternetShortcut, names
 // matched without regard to case.

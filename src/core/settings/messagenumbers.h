@@ -49,5 +49,13 @@ enum Number : int {
     TestNoEncryption = 1440,
     // Saving: the file really written is another than the save dialog asked about.
     ReplaceWrittenFile = 1500,
+    // The link editor: what the project file cannot hold, a missing description, favorites.
+    LinkAddressHasBar = 1560,
+    LinkDescriptionHasBar = 1561,
+    LinkPictureHasBar = 1562,
+    LinkNeedsDescription = 1563,
+    FavoriteHasNoAddress = 1564,
+    FavoriteTooLarge = 1565,
+    ReadingLinks = 1566,
 };
 }

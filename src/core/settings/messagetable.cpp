@@ -80,6 +80,22 @@ constexpr English kEnglish[] = {
         u"if possible\" under Security, or ask your web host."},
     // Saving: the file really written is another than the save dialog asked about.
     {1500, u"%1 already exists.\nDo you want to replace it?"},
+    // The link editor.
+    {1560,
+        u"A link address cannot contain \"|\", since the project file could not hold it. "
+        u"Please remove it."},
+    {1561,
+        u"A link description cannot contain \"|\", since the project file could not hold it. "
+        u"Please remove it."},
+    {1562,
+        u"The path of a link picture cannot contain \"|\", since the project file could not "
+        u"hold it. Please choose a picture in another folder, or rename it."},
+    {1563, u"Type a description first: it is the text the page shows for the link."},
+    {1564, u"The favorite \"%1\" holds no web address. The address stays as it was."},
+    {1565,
+        u"The favorite \"%1\" is larger than 1 MB, so it is no favorite. The address stays as "
+        u"it was."},
+    {1566, u"Reading links..."},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "colorcombobox.h"
 #include "hinttracker.h"
 #include "linksources.h"
+#include "linksreader.h"
 #include "messagenumbers.h"
 #include "pagefilelist.h"
 #include "pictureloader.h"
@@ -10,12 +11,12 @@
 #include "uibuilder.h"
 #include "wizardhost.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -80,6 +81,10 @@ TfrmLinks::TfrmLinks(Mode mode, const LinkEditorContext &context, QWidget *paren
         txtAddress->setFocus();
     }
     m_context.host.applyLanguage(this);
+    m_okHint = btnOK->toolTip();
+    m_editHint = btnEdit->toolTip();
+    if (m_mode != Mode::Fonts)
+        fieldChange();
 }
 
 void TfrmLinks::setupUi()
@@ -159,6 +164,8 @@ void TfrmLinks::setupUi()
     lstLinks = ui::place(new QListWidget(this), "lstLinks", QRect(8, 202, 484, 96));
     lstLinks->setSortingEnabled(true);
     lblLink0->setBuddy(lstLinks);
+    // Enter picks the found link instead of reaching the default button.
+    lstLinks->installEventFilter(this);
 
     connect(btnLinkOpen, &QToolButton::clicked, this, &TfrmLinks::btnLinkOpenClick);
     connect(btnLinkFile, &QToolButton::clicked, this, &TfrmLinks::btnLinkFileClick);
@@ -228,7 +235,16 @@ void TfrmLinks::setLink(const LinkRow &row)
 
 void TfrmLinks::fieldChange()
 {
-    btnOK->setEnabled(true);
+    // A text link without a description would be an anchor nobody can see or click; an
+    // image link shows its picture instead.
+    const bool visible = !txtDescription->text().trimmed().isEmpty() || !txtImage->text().isEmpty();
+    const QString needed = m_context.host.messageText(Msg::LinkNeedsDescription);
+    for (const auto &[button, hint] :
+        {std::pair {btnOK, m_okHint}, std::pair {btnEdit, m_editHint}}) {
+        button->setEnabled(visible);
+        button->setToolTip(visible ? hint : needed);
+        button->setAccessibleDescription(visible ? QString() : needed);
+    }
 }
 
 QString TfrmLinks::openWebDocument()
@@ -254,12 +270,23 @@ void TfrmLinks::btnIEClick()
     const QString chosen = m_context.host.dialogs().openFile(this, request);
     if (chosen.isEmpty())
         return;
+    using Status = LinkSources::ShortcutResult::Status;
     const LinkSources::ShortcutResult shortcut = LinkSources::readShortcut(chosen);
-    if (!shortcut.error.isEmpty()) {
-        showError(shortcut.error);
+    // Whatever the file is, an address already typed is not lost to it.
+    switch (shortcut.status) {
+    case Status::Address:
+        txtAddress->setText(shortcut.url);
         return;
+    case Status::NoAddress:
+        showWarning(Msg::FavoriteHasNoAddress, QFileInfo(chosen).fileName());
+        return;
+    case Status::TooLarge:
+        showWarning(Msg::FavoriteTooLarge, QFileInfo(chosen).fileName());
+        return;
+    case Status::Unreadable:
+        break;
     }
-    txtAddress->setText(shortcut.url);
+    showError(shortcut.error);
 }
 
 void TfrmLinks::btnLinkFileClick()
@@ -280,24 +307,37 @@ void TfrmLinks::btnNetscapeClick()
         btnLinkOpenClick();
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const LinkSources::FoundLinks found = LinkSources::browserBookmarks(stores);
-    QApplication::restoreOverrideCursor();
-    showFoundLinks(found);
+    readLinks([stores] { return LinkSources::browserBookmarks(stores); });
 }
 
 void TfrmLinks::ListFileLinks(const QString &path)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const LinkSources::FoundLinks found = LinkSources::listFileLinks(path);
-    QApplication::restoreOverrideCursor();
-    showFoundLinks(found);
+    readLinks([path] { return LinkSources::listFileLinks(path); });
+}
+
+void TfrmLinks::readLinks(std::function<LinkSources::FoundLinks()> read)
+{
+    // One read at a time; the rest of the dialog stays at the user's service meanwhile.
+    btnLinkFile->setEnabled(false);
+    btnNetscape->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    m_foundCaption = lblLink0->text();
+    m_sizeBeforeReading = size();
+    lblLink0->setText(m_context.host.messageText(Msg::ReadingLinks));
+    setFixedSize(kClientWidth, kClientHeightWithList);
+    LinkSources::LinksReader *reader = LinkSources::LinksReader::start(std::move(read));
+    connect(reader, &LinkSources::LinksReader::finished, this, &TfrmLinks::showFoundLinks);
 }
 
 void TfrmLinks::showFoundLinks(const LinkSources::FoundLinks &found)
 {
+    btnLinkFile->setEnabled(true);
+    btnNetscape->setEnabled(true);
+    unsetCursor();
     // What could not be read leaves the dialog as it was.
     if (!found.error.isEmpty()) {
+        lblLink0->setText(m_foundCaption);
+        setFixedSize(m_sizeBeforeReading);
         showError(found.error);
         return;
     }
@@ -312,11 +352,36 @@ void TfrmLinks::showError(const QString &text)
     m_context.host.dialogs().message(this, MessageKind::Error, text, ButtonSet::Ok);
 }
 
+void TfrmLinks::showWarning(int number, const QString &argument)
+{
+    m_context.host.dialogs().message(this, MessageKind::Warning,
+        m_context.host.messageText(number).arg(argument), ButtonSet::Ok);
+}
+
 void TfrmLinks::lstLinksDblClick()
+{
+    pickFoundLink();
+}
+
+void TfrmLinks::pickFoundLink()
 {
     if (const QListWidgetItem *item = lstLinks->currentItem();
         item != nullptr && item->isSelected())
         txtAddress->setText(item->text());
+}
+
+bool TfrmLinks::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the found links is the keyboard's double click: it takes the selected address
+    // and leaves the dialog open, where OK would have closed it with the address before.
+    if (watched == lstLinks && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            pickFoundLink();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmLinks::btnImageLinkClick()
@@ -333,6 +398,11 @@ void TfrmLinks::btnImageLinkClick()
     const QString chosen = m_context.host.dialogs().openPicture(this, request);
     if (chosen.isEmpty())
         return;
+    if (chosen.contains(u'|')) {
+        m_context.host.dialogs().message(this, MessageKind::Error,
+            m_context.host.messageText(Msg::LinkPictureHasBar), ButtonSet::Ok);
+        return;
+    }
     txtImage->setText(chosen);
     m_context.host.pageFiles().add(chosen);
     // A picture that cannot be read leaves the holder, and so the link's size, as it was.
@@ -363,12 +433,31 @@ LinkRow TfrmLinks::rowWithAddress(const QString &address) const
     return row;
 }
 
+bool TfrmLinks::refusesBars()
+{
+    // The project file separates a link's fields by "|"; one inside a field would shift the
+    // fields after it when the project is read back.
+    for (const auto &[field, number] : {std::pair {txtAddress, Msg::LinkAddressHasBar},
+             std::pair {txtDescription, Msg::LinkDescriptionHasBar}}) {
+        if (!field->text().contains(u'|'))
+            continue;
+        m_context.host.dialogs().message(
+            this, MessageKind::Error, m_context.host.messageText(number), ButtonSet::Ok);
+        field->setFocus();
+        field->setCursorPosition(static_cast<int>(field->text().indexOf(u'|')));
+        return true;
+    }
+    return false;
+}
+
 void TfrmLinks::btnOKClick()
 {
     if (m_mode == Mode::Fonts) {
         fontsOKClick();
         return;
     }
+    if (refusesBars())
+        return;
     const QString address = txtAddress->text();
     // An address typed with its own prefix keeps that one.
     const bool addPrefix = chkEmail->isChecked() && !hasMailPrefix(address);
@@ -378,6 +467,8 @@ void TfrmLinks::btnOKClick()
 
 void TfrmLinks::btnEditClick()
 {
+    if (refusesBars())
+        return;
     QString address = txtAddress->text();
     const bool prefixed = hasMailPrefix(address);
     if (chkEmail->isChecked() && !prefixed)

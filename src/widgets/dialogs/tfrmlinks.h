@@ -56,7 +56,11 @@ public:
     // Fonts mode: the FONT element OK made; none when nothing was chosen.
     std::optional<Markup::TagPair> fontTags() const { return m_fontTags; }
 
+    // Reads the file's links off the interface thread; they show when read.
     void ListFileLinks(const QString &path);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setupUi();
@@ -75,14 +79,24 @@ private:
     void btnEditClick();
 
     QString openWebDocument();
+    void readLinks(std::function<LinkSources::FoundLinks()> read);
     void showFoundLinks(const LinkSources::FoundLinks &found);
     void showError(const QString &text);
+    void showWarning(int number, const QString &argument);
+    void pickFoundLink();
+    bool refusesBars();
     LinkRow rowWithAddress(const QString &address) const;
 
     Mode m_mode;
     LinkEditorContext m_context;
     LinkRow m_result;
     std::optional<Markup::TagPair> m_fontTags;
+    // OK's and Edit's own hints, shown again once the link has a description.
+    QString m_okHint;
+    QString m_editHint;
+    // What a failed read gives back: the found-links caption and the height before it.
+    QString m_foundCaption;
+    QSize m_sizeBeforeReading;
 
     QLabel *lblLink1 = nullptr;
     QLineEdit *txtAddress = nullptr;

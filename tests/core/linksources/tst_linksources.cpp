@@ -92,10 +92,12 @@ TEST(FileLinks, ReportsWhatCannotBeRead)
 
 namespace {
 
+using Status = ShortcutResult::Status;
+
 struct ShortcutCase {
     const char *name;
-    const char *bytes;
-    const char *expected;
+    QByteArray bytes;
+    const char *expected; // empty: the file holds no address
 };
 
 void PrintTo(const ShortcutCase &c, std::ostream *os)
@@ -113,7 +115,9 @@ TEST_P(ShortcutTest, ReadsTheAddressFromAFile)
     const QString path = dir.filePath(QStringLiteral("link.url"));
     ASSERT_TRUE(writeFileAtomically(path, GetParam().bytes));
     const ShortcutResult result = readShortcut(path);
-    EXPECT_EQ(result.url, QString::fromUtf8(GetParam().expected));
+    const QString expected = QString::fromUtf8(GetParam().expected);
+    EXPECT_EQ(result.url, expected);
+    EXPECT_EQ(result.status, expected.isEmpty() ? Status::NoAddress : Status::Address);
     EXPECT_TRUE(result.error.isEmpty());
 }
 
@@ -138,13 +142,47 @@ INSTANTIATE_TEST_SUITE_P(Files, ShortcutTest,
         ShortcutCase {"desktop names keep their case",
             "[Desktop Entry]\nType=Link\nurl=http://h/\n[desktop entry]\nURL=http://h/", ""},
         ShortcutCase {"desktop key in another group",
-            "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=http://i/", ""}));
+            "[Desktop Entry]\nType=Link\n[Desktop Action x]\nURL=http://i/", ""},
+        ShortcutCase {"empty value", "[InternetShortcut]\nURL=  \n", ""},
+        ShortcutCase {
+            "binary value", QByteArray("[InternetShortcut]\nURL=http://j/\x00\x01\xff\n", 36), ""},
+        ShortcutCase {"escaped line break", "[Desktop Entry]\nType=Link\nURL=http://k/\\nx", ""},
+        ShortcutCase {"empty file", "", ""}));
+
+TEST(Shortcut, RefusesAFileLargerThanAShortcutCanBe)
+{
+    QTemporaryDir dir;
+    const QByteArray favorite("[InternetShortcut]\r\nURL=http://big.example/\r\n");
+    struct Case {
+        const char *name;
+        qint64 size;
+        Status status;
+    };
+    // Sparse files: the sizes cost no disk, and a refused one is never read.
+    const Case cases[] = {
+        {"1 MB", kMaxShortcutFileSize, Status::Address},
+        {"a byte more", kMaxShortcutFileSize + 1, Status::TooLarge},
+        {"500 MB", 500LL * 1024 * 1024, Status::TooLarge},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = dir.filePath(QString::fromLatin1(c.name) + QStringLiteral(".url"));
+        ASSERT_TRUE(writeFileAtomically(path, favorite));
+        QFile file(path);
+        ASSERT_TRUE(file.resize(c.size));
+        const ShortcutResult result = readShortcut(path);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.url,
+            c.status == Status::Address ? QStringLiteral("http://big.example/") : QString());
+    }
+}
 
 TEST(Shortcut, ReportsAFileThatCannotBeRead)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("gone.url"));
     const ShortcutResult result = readShortcut(missing);
+    EXPECT_EQ(result.status, Status::Unreadable);
     EXPECT_TRUE(result.url.isEmpty());
     EXPECT_EQ(result.error, QStringLiteral("Cannot open file ") + missing);
 }

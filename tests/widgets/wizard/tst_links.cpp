@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QThreadPool>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -49,6 +50,12 @@ protected:
         for (int i = 0; i < list()->topLevelItemCount(); ++i)
             result << row(i)->text(0);
         return result;
+    }
+    // Waits, in the event loop, until the dialog's links have been read.
+    static void waitForReading(QDialog &dialog)
+    {
+        const QToolButton *button = child<QToolButton>(dialog, "btnLinkFile");
+        EXPECT_TRUE(QTest::qWaitFor([button] { return button->isEnabled(); }, 20000));
     }
     QString picture(const char *name, QSize size)
     {
@@ -277,6 +284,7 @@ TEST_F(LinksTest, NewAndEditKeepOneMailPrefix)
             EXPECT_TRUE(child<QPushButton>(dialog, "btnOK")->isDefault());
             EXPECT_FALSE(child<QPushButton>(dialog, "btnEdit")->isVisible());
             QTest::keyClicks(child<QLineEdit>(dialog, "txtAddress"), QLatin1String(c.typed));
+            QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("Me"));
             child<QCheckBox>(dialog, "chkEmail")->setChecked(c.email);
             click(dialog, "btnOK");
         });
@@ -402,11 +410,14 @@ TEST_F(LinksTest, AddressesComeFromDocumentsAndTheLinksInThem)
         dialogs->answerFile(appDir.filePath(QStringLiteral("missing.html")));
         dialogs->answerMessage(MessageAnswer::Ok);
         click(dialog, "btnLinkFile");
+        waitForReading(dialog);
+        ASSERT_FALSE(dialogs->messages().isEmpty());
         EXPECT_EQ(dialogs->messages().last().kind, MessageKind::Error);
         EXPECT_EQ(dialog.height(), height);
 
         dialogs->answerFile(page);
         click(dialog, "btnLinkFile");
+        waitForReading(dialog);
         QListWidget *found = child<QListWidget>(dialog, "lstLinks");
         ASSERT_EQ(found->count(), 2);
         EXPECT_EQ(found->item(0)->text(), QStringLiteral("http://a.example/"));
@@ -420,6 +431,7 @@ TEST_F(LinksTest, AddressesComeFromDocumentsAndTheLinksInThem)
         emit found->itemDoubleClicked(found->item(1));
         EXPECT_EQ(
             child<QLineEdit>(dialog, "txtAddress")->text(), QStringLiteral("http://b.example/"));
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("B"));
         click(dialog, "btnOK");
     });
     QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
@@ -450,6 +462,7 @@ TEST_F(LinksTest, BookmarksComeFromTheRecordedFileOrTheBrowsers)
         QStringList addresses;
         dialogs->answerDialog([&](QDialog &dialog) {
             click(dialog, "btnNetscape");
+            waitForReading(dialog);
             const QListWidget *found = child<QListWidget>(dialog, "lstLinks");
             for (int i = 0; i < found->count(); ++i)
                 addresses << found->item(i)->text();
@@ -489,4 +502,276 @@ TEST_F(LinksTest, BookmarksComeFromTheRecordedFileOrTheBrowsers)
         QStringList({QStringLiteral("http://netscape.example/")}));
     QSettings().remove(QStringLiteral("Bookmark List"));
     QDir(home.filePath(QStringLiteral(".config/chromium"))).removeRecursively();
+}
+
+TEST_F(LinksTest, OKWaitsForADescriptionUnlessThePictureIsTheLink)
+{
+    const QString image = picture("shown.bmp", QSize(6, 3));
+    const QString needed
+        = QStringLiteral("Type a description first: it is the text the page shows for the link.");
+    struct Case {
+        const char *name;
+        const char *address;
+        const char *description;
+        bool withPicture;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"address only", "http://a.example/", "", false, false},
+        {"blank description", "http://a.example/", "   ", false, false},
+        {"nothing at all", "", "", false, false},
+        {"description", "http://a.example/", "About us", false, true},
+        {"picture without description", "http://a.example/", "", true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        list()->clear();
+        dialogs->answerDialog([&](QDialog &dialog) {
+            QPushButton *ok = child<QPushButton>(dialog, "btnOK");
+            EXPECT_FALSE(ok->isEnabled());
+            EXPECT_EQ(ok->toolTip(), needed);
+            QTest::keyClicks(child<QLineEdit>(dialog, "txtAddress"), QLatin1String(c.address));
+            QTest::keyClicks(
+                child<QLineEdit>(dialog, "txtDescription"), QLatin1String(c.description));
+            if (c.withPicture) {
+                dialogs->answerFile(image);
+                click(dialog, "btnImageLink");
+            }
+            EXPECT_EQ(ok->isEnabled(), c.accepted);
+            EXPECT_EQ(ok->toolTip().isEmpty(), c.accepted);
+            // Enter reaches the default button, which may not take the link either.
+            QTest::keyClick(child<QLineEdit>(dialog, "txtAddress"), Qt::Key_Return);
+            EXPECT_EQ(dialog.isVisible(), !c.accepted);
+        });
+        QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+        EXPECT_EQ(list()->topLevelItemCount(), c.accepted ? 1 : 0);
+    }
+
+    // A row without a description, as an older project may hold, cannot be stored as it is.
+    list()->clear();
+    add({QStringLiteral("http://old.example/"), {}, {}, {}, {}, false});
+    select(0);
+    dialogs->answerDialog([&](QDialog &dialog) {
+        QPushButton *edit = child<QPushButton>(dialog, "btnEdit");
+        EXPECT_FALSE(edit->isEnabled());
+        EXPECT_EQ(edit->toolTip(), needed);
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("Old"));
+        EXPECT_TRUE(edit->isEnabled());
+        click(dialog, "btnEdit");
+    });
+    QTest::mouseClick(ui().links.btnLinkEdit, Qt::LeftButton);
+    EXPECT_EQ(row(0)->text(1), QStringLiteral("Old"));
+}
+
+TEST_F(LinksTest, ABarInALinkIsRefusedAndTheDialogStaysOpen)
+{
+    const QString addressMessage = QStringLiteral(
+        "A link address cannot contain \"|\", since the project file could not hold it. "
+        "Please remove it.");
+    const QString descriptionMessage = QStringLiteral(
+        "A link description cannot contain \"|\", since the project file could not hold it. "
+        "Please remove it.");
+    struct Case {
+        const char *name;
+        bool editing;
+        const char *address;
+        const char *description;
+        QString message;
+        const char *focused;
+    };
+    const Case cases[] = {
+        {"new, description", false, "http://a.example/", "Home | About us", descriptionMessage,
+            "txtDescription"},
+        {"new, address", false, "http://a.example/?a|b", "Home", addressMessage, "txtAddress"},
+        {"new, both: the address first", false, "a|b", "c|d", addressMessage, "txtAddress"},
+        {"edit, description", true, "http://a.example/", "Home | About us", descriptionMessage,
+            "txtDescription"},
+        {"edit, address", true, "|", "Home", addressMessage, "txtAddress"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        list()->clear();
+        if (c.editing) {
+            add(link(QStringLiteral("http://before.example/")));
+            select(0);
+        }
+        const char *accept = c.editing ? "btnEdit" : "btnOK";
+        const int before = dialogs->messages().size();
+        dialogs->answerDialog([&](QDialog &dialog) {
+            QLineEdit *address = child<QLineEdit>(dialog, "txtAddress");
+            QLineEdit *description = child<QLineEdit>(dialog, "txtDescription");
+            address->setText(QLatin1String(c.address));
+            description->setText(QLatin1String(c.description));
+            dialogs->answerMessage(MessageAnswer::Ok);
+            click(dialog, accept);
+            EXPECT_TRUE(dialog.isVisible());
+            ASSERT_EQ(dialogs->messages().size(), before + 1);
+            EXPECT_EQ(dialogs->messages().last().kind, MessageKind::Error);
+            EXPECT_EQ(dialogs->messages().last().text, c.message);
+            EXPECT_EQ(dialog.focusWidget(), child<QWidget>(dialog, c.focused));
+            // Mended, the link is taken.
+            address->setText(address->text().remove(u'|'));
+            description->setText(description->text().remove(u'|'));
+            click(dialog, accept);
+            EXPECT_FALSE(dialog.isVisible());
+        });
+        QTest::mouseClick(
+            c.editing ? ui().links.btnLinkEdit : ui().links.btnLinkNew, Qt::LeftButton);
+        ASSERT_EQ(list()->topLevelItemCount(), 1);
+        EXPECT_FALSE(row(0)->text(0).contains(u'|'));
+        EXPECT_EQ(row(0)->text(1), QString::fromLatin1(c.description).remove(u'|'));
+    }
+
+    // A picture whose path holds one is not taken at all.
+    ASSERT_TRUE(QDir(appDir.path()).mkpath(QStringLiteral("a|b")));
+    const QString barred = picture("a|b/button.bmp", QSize(4, 4));
+    dialogs->answerDialog([&](QDialog &dialog) {
+        dialogs->answerFile(barred);
+        dialogs->answerMessage(MessageAnswer::Ok);
+        click(dialog, "btnImageLink");
+        EXPECT_TRUE(child<QLineEdit>(dialog, "txtImage")->text().isEmpty());
+        click(dialog, "btnCancel");
+    });
+    QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+    EXPECT_EQ(dialogs->messages().last().text,
+        QStringLiteral("The path of a link picture cannot contain \"|\", since the project file "
+                       "could not hold it. Please choose a picture in another folder, or rename "
+                       "it."));
+    EXPECT_FALSE(window->pageFiles().contains(barred));
+}
+
+TEST_F(LinksTest, EnterInTheFoundLinksTakesTheSelectedOneAndKeepsTheDialogOpen)
+{
+    const QString page = writeAppFile(QStringLiteral("found.html"),
+        "<a href=\"http://first.example/\">1</a><a href=\"http://second.example/\">2</a>\n");
+    dialogs->answerDialog([&](QDialog &dialog) {
+        // Ready to be taken as it stands, so OK is the default button Enter would press.
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtAddress"), QStringLiteral("http://typed/"));
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("Second"));
+        dialogs->answerFile(page);
+        click(dialog, "btnLinkFile");
+        waitForReading(dialog);
+        QListWidget *found = child<QListWidget>(dialog, "lstLinks");
+        ASSERT_EQ(found->count(), 2);
+        found->setFocus();
+        found->setCurrentRow(1);
+        QTest::keyClick(found, Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(child<QLineEdit>(dialog, "txtAddress")->text(),
+            QStringLiteral("http://second.example/"));
+        found->setCurrentRow(0);
+        QTest::keyClick(found, Qt::Key_Enter);
+        EXPECT_EQ(child<QLineEdit>(dialog, "txtAddress")->text(),
+            QStringLiteral("http://first.example/"));
+        click(dialog, "btnOK");
+    });
+    QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+    EXPECT_EQ(addresses(), QStringList({QStringLiteral("http://first.example/")}));
+}
+
+TEST_F(LinksTest, AFavoriteWithoutAnAddressSaysSoAndKeepsTheTypedOne)
+{
+    const auto sized = [this](const char *name, const QByteArray &start, qint64 size) {
+        const QString path = writeAppFile(QLatin1String(name), start);
+        QFile file(path);
+        // Sparse: the size costs no disk and is never read.
+        EXPECT_TRUE(file.resize(size));
+        return path;
+    };
+    const QString noAddress
+        = QStringLiteral("The favorite \"%1\" holds no web address. The address stays as it was.");
+    const QString tooLarge = QStringLiteral(
+        "The favorite \"%1\" is larger than 1 MB, so it is no favorite. The address stays as it "
+        "was.");
+    const QByteArray favorite("[InternetShortcut]\r\nURL=http://fav.example/\r\n");
+    static const char kBinary[] = "[InternetShortcut]\r\nURL=\x01\x02\x00\xfe\xff\r\n\x00\x9d";
+    struct Case {
+        const char *name;
+        QString path;
+        QString message; // empty: the favorite's address is taken
+    };
+    const Case cases[] = {
+        {"application entry",
+            writeAppFile(QStringLiteral("app.desktop"),
+                "[Desktop Entry]\nType=Application\nExec=true\nURL=http://app/\n"),
+            noAddress.arg(QStringLiteral("app.desktop"))},
+        {"binary file",
+            writeAppFile(
+                QStringLiteral("binary.url"), QByteArray::fromRawData(kBinary, sizeof kBinary - 1)),
+            noAddress.arg(QStringLiteral("binary.url"))},
+        {"no URL key", writeAppFile(QStringLiteral("nokey.url"), "[InternetShortcut]\nIcon=1\n"),
+            noAddress.arg(QStringLiteral("nokey.url"))},
+        {"500 MB", sized("huge.url", favorite, 500LL * 1024 * 1024),
+            tooLarge.arg(QStringLiteral("huge.url"))},
+        {"a byte over 1 MB", sized("over.url", favorite, 1024 * 1024 + 1),
+            tooLarge.arg(QStringLiteral("over.url"))},
+        {"1 MB", sized("full.url", favorite, 1024 * 1024), {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const int before = dialogs->messages().size();
+        dialogs->answerDialog([&](QDialog &dialog) {
+            QLineEdit *address = child<QLineEdit>(dialog, "txtAddress");
+            QTest::keyClicks(address, QStringLiteral("http://typed.example/"));
+            dialogs->answerFile(c.path);
+            if (!c.message.isEmpty())
+                dialogs->answerMessage(MessageAnswer::Ok);
+            click(dialog, "btnIE");
+            if (c.message.isEmpty()) {
+                EXPECT_EQ(address->text(), QStringLiteral("http://fav.example/"));
+                EXPECT_EQ(dialogs->messages().size(), before);
+            } else {
+                EXPECT_EQ(address->text(), QStringLiteral("http://typed.example/"));
+                ASSERT_EQ(dialogs->messages().size(), before + 1);
+                EXPECT_EQ(dialogs->messages().last().kind, MessageKind::Warning);
+                EXPECT_EQ(dialogs->messages().last().text, c.message);
+            }
+            click(dialog, "btnCancel");
+        });
+        QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+    }
+}
+
+TEST_F(LinksTest, LinksAreReadWhileTheDialogKeepsAnswering)
+{
+    const QString page
+        = writeAppFile(QStringLiteral("many.html"), "<a href=\"http://a.example/\">a</a>\n");
+    dialogs->answerDialog([&](QDialog &dialog) {
+        QLabel *caption = child<QLabel>(dialog, "lblLink0");
+        QListWidget *found = child<QListWidget>(dialog, "lstLinks");
+        dialogs->answerFile(page);
+        click(dialog, "btnLinkFile");
+        // Back at once: the dialog says it is reading and takes input meanwhile.
+        EXPECT_EQ(caption->text(), QStringLiteral("Reading links..."));
+        EXPECT_TRUE(dialog.rect().contains(caption->geometry()));
+        EXPECT_EQ(found->count(), 0);
+        EXPECT_FALSE(child<QToolButton>(dialog, "btnLinkFile")->isEnabled());
+        EXPECT_FALSE(child<QToolButton>(dialog, "btnNetscape")->isEnabled());
+        EXPECT_EQ(dialog.cursor().shape(), Qt::BusyCursor);
+        QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("While"));
+        EXPECT_EQ(child<QLineEdit>(dialog, "txtDescription")->text(), QStringLiteral("While"));
+
+        waitForReading(dialog);
+        EXPECT_EQ(caption->text(), QStringLiteral("Available &Links in Document - many.html"));
+        ASSERT_EQ(found->count(), 1);
+        EXPECT_TRUE(child<QToolButton>(dialog, "btnNetscape")->isEnabled());
+        EXPECT_NE(dialog.cursor().shape(), Qt::BusyCursor);
+        click(dialog, "btnCancel");
+    });
+    QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+}
+
+TEST_F(LinksTest, LinksReadAfterTheDialogClosedAreDropped)
+{
+    // A file that cannot be read would say so in a message, were anybody still listening.
+    dialogs->answerDialog([&](QDialog &dialog) {
+        dialogs->answerFile(appDir.filePath(QStringLiteral("gone.html")));
+        click(dialog, "btnLinkFile");
+        click(dialog, "btnCancel");
+    });
+    QTest::mouseClick(ui().links.btnLinkNew, Qt::LeftButton);
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    QTest::qWait(50);
+    EXPECT_TRUE(dialogs->messages().isEmpty());
+    EXPECT_EQ(list()->topLevelItemCount(), 0);
 }
