@@ -47,5 +47,9 @@ enum Number : int {
     TestCertificateRefused = 1428,
     UseImplicitPort = 1429,
     TestNoEncryption = 1440,
+    // Messages that came with later features and had no number, so they stayed English.
+    StopUploadQuestion = 1603,
+    TransferIncomplete = 1604,
+    NotAValidInteger = 1605,
 };
 }

@@ -78,6 +78,10 @@ constexpr English kEnglish[] = {
     {1440,
         u"The test failed: the server did not set up encryption (%1). Please choose \"Encrypt "
         u"if possible\" under Security, or ask your web host."},
+    // Messages that came with later features and had no number, so they stayed English.
+    {1603, u"An upload is still running. Stop it and close?"},
+    {1604, u"Transfer incomplete: %1 of %2 files sent"},
+    {1605, u"'%1' is not a valid integer value"},
 };
 
 } // namespace
