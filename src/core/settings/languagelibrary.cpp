@@ -1,5 +1,7 @@
 #include "languagelibrary.h"
 
+#include "externaltext.h"
+
 #include <QFile>
 
 #include <cstdint>
@@ -150,12 +152,24 @@ void readBlock(const Bytes &bytes, std::uint64_t at, std::uint32_t size, std::ui
     }
 }
 
+// The bytes of a line that hold the 255 characters kept, however long the line: escapes
+// take two bytes and UTF-8 at most four for one character. The cut never splits a UTF-8
+// sequence, which would make a valid line look like Windows-1252.
+QByteArrayView keptPart(QByteArrayView raw)
+{
+    constexpr qsizetype kEnough = kMaxTextLength * 8;
+    if (raw.size() <= kEnough)
+        return raw;
+    qsizetype end = kEnough;
+    for (int back = 0; back < 3 && (static_cast<unsigned char>(raw[end]) & 0xC0) == 0x80; ++back)
+        --end;
+    return raw.first(end);
+}
+
+// A line is UTF-8 or, like every other text from outside, Windows-1252 where it is not.
 QString unescape(QByteArrayView raw)
 {
-    // Escapes take two bytes and UTF-8 at most four for one character: this many bytes
-    // always hold the 255 characters that are kept, however long the line.
-    constexpr qsizetype kEnough = kMaxTextLength * 8;
-    const QString decoded = QString::fromUtf8(raw.first(std::min(raw.size(), kEnough)));
+    const QString decoded = decodeExternalText(keptPart(raw));
     QString text;
     text.reserve(std::min<qsizetype>(decoded.size(), kMaxTextLength));
     for (qsizetype i = 0; i < decoded.size() && text.size() < kMaxTextLength; ++i) {
@@ -304,9 +318,13 @@ Texts readTextTable(QByteArrayView data)
 
 std::optional<Texts> read(QByteArrayView bytes)
 {
-    if (bytes.startsWith("MZ"))
-        return readResourceModule(bytes);
-    return readTextTable(bytes);
+    std::optional<Texts> texts
+        = bytes.startsWith("MZ") ? readResourceModule(bytes) : readTextTable(bytes);
+    // An empty, random or cut file would otherwise pass for a library that translates
+    // nothing, and the user would never learn why the window stayed English.
+    if (texts && texts->isEmpty())
+        return std::nullopt;
+    return texts;
 }
 
 std::optional<Texts> load(const QString &path)

@@ -21,9 +21,10 @@ inline constexpr int kMaxTextLength = 255;
 
 // The string table of a PE resource module; nullopt when the bytes are not one.
 std::optional<Texts> readResourceModule(QByteArrayView bytes);
-// The "number=text" lines of a text table.
+// The "number=text" lines of a text table, each in UTF-8 or else in Windows-1252.
 Texts readTextTable(QByteArrayView bytes);
-// Either form, told apart by the resource module's "MZ" signature.
+// Either form, told apart by the resource module's "MZ" signature; nullopt when the bytes
+// yield no entry at all, which no library made for this program does.
 std::optional<Texts> read(QByteArrayView bytes);
 // Reads a library file; nullopt when it cannot be opened, is too large or is no library.
 std::optional<Texts> load(const QString &path);

@@ -57,5 +57,9 @@ enum Number : int {
     FavoriteHasNoAddress = 1564,
     FavoriteTooLarge = 1565,
     ReadingLinks = 1566,
+    // Messages that came with later features and had no number, so they stayed English.
+    StopUploadQuestion = 1603,
+    TransferIncomplete = 1604,
+    NotAValidInteger = 1605,
 };
 }

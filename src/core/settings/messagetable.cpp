@@ -96,6 +96,10 @@ constexpr English kEnglish[] = {
         u"The favorite \"%1\" is larger than 1 MB, so it is no favorite. The address stays as "
         u"it was."},
     {1566, u"Reading links..."},
+    // Messages that came with later features and had no number, so they stayed English.
+    {1603, u"An upload is still running. Stop it and close?"},
+    {1604, u"Transfer incomplete: %1 of %2 files sent"},
+    {1605, u"'%1' is not a valid integer value"},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tfrmlinks.h"
 
 #include "colorcombobox.h"
+#include "fontfamilies.h"
 #include "hinttracker.h"
 #include "linksources.h"
 #include "linksreader.h"
@@ -15,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,7 +184,7 @@ void TfrmLinks::setupUi()
 
 void TfrmLinks::setupFonts()
 {
-    cbFonts->addItems(QFontDatabase::families());
+    cbFonts->addItems(FontFamilies::installed());
     cbFonts->setCurrentIndex(-1);
     for (std::size_t i = 0; i < std::size(kFontColors); ++i)
         cbColor->addColor(m_context.host.messageText(Msg::ColorNone + static_cast<int>(i)),

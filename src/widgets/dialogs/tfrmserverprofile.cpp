@@ -199,7 +199,7 @@ void TfrmServerProfile::btnTestClick()
     const std::optional<int> port = ProfileStore::integerValue(tried.port);
     if (!port) {
         m_host.dialogs().message(this, MessageKind::Error,
-            QStringLiteral("'%1' is not a valid integer value").arg(tried.port), ButtonSet::Ok);
+            m_host.messageText(Msg::NotAValidInteger).arg(tried.port), ButtonSet::Ok);
         return;
     }
     tried.port = QString::number(*port);

@@ -114,7 +114,7 @@ void TfrmSettings::setupUi()
     lblAbout0->setFont(bold);
     imgZephyro = ui::label(pnlAbout, "imgZephyro", QString(), 0, QRect(8, 32, 48, 48));
     imgZephyro->setPixmap(QPixmap(ui::iconPath(QStringLiteral("zephyro"))));
-    lblAbout1 = ui::label(pnlAbout, "lblAbout1", QString(), 0, QRect(64, 32, 266, 150));
+    lblAbout1 = ui::label(pnlAbout, "lblAbout1", kDescription, 1602, QRect(64, 32, 266, 150));
     lblAbout1->setWordWrap(true);
     lblAbout1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblAbout2 = ui::label(pnlAbout, "lblAbout2", QStringLiteral("Written by Marbleton Software"),
@@ -146,12 +146,13 @@ void TfrmSettings::FormCreate()
         m_context.host.applyLanguage(this);
         tabSettings->setTabText(0, HintTracker::panelHint(pnlSettings));
         tabSettings->setTabText(1, HintTracker::panelHint(pnlAbout));
+        // The caption is the settings tab's, so that it follows the translation.
+        setWindowTitle(HintTracker::panelHint(pnlSettings));
     }
     // Libraries are chosen from the shipped folder and the user's own, where OK stores
     // them from.
     if (!m_context.languageLibraryPath.isEmpty())
         ListLanguageLibraries(m_context.host.dataFolders().searchPath(QStringLiteral("LangLibs")));
-    lblAbout1->setText(kDescription);
     if (optOther->isChecked() && !m_context.languageLibraryPath.isEmpty())
         selectCurrentLibrary();
     optOther->setEnabled(cbLang->count() > 0);

@@ -1,5 +1,6 @@
 #include "colorpalette.h"
 
+#include "messagenumbers.h"
 #include "pagecolors.h"
 #include "qtcolor.h"
 #include "tshape.h"
@@ -61,7 +62,7 @@ ColorPalette::ColorPalette(QWidget *parent)
 
     auto *custom = new QToolButton(this);
     custom->setObjectName(QStringLiteral("btnColor0"));
-    custom->setProperty("tag", 1094);
+    custom->setProperty("tag", Msg::Custom);
     custom->setCheckable(true);
     custom->setAutoRaise(true);
     custom->setFocusPolicy(Qt::NoFocus);

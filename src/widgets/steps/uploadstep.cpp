@@ -21,8 +21,6 @@
 namespace {
 
 // Fixed English texts: the message table has no numbers for them.
-const char kStopUploadQuestion[] = "An upload is still running. Stop it and close?";
-const char kTransferIncomplete[] = "Transfer incomplete: %1 of %2 files sent";
 
 // The text after the last path delimiter: the name the file gets on the server.
 QString remoteName(const QString &path)
@@ -315,7 +313,7 @@ void UploadStep::TransferFiles()
     setBusy(false);
     const QString outcome = sent == files.size()
         ? m_host.messageText(Msg::TransferComplete)
-        : QString::fromLatin1(kTransferIncomplete).arg(sent).arg(files.size());
+        : m_host.messageText(Msg::TransferIncomplete).arg(sent).arg(files.size());
     setStatus(outcome);
     setProgress(QString());
     if (m_ftp->IsConnected()) {
@@ -392,7 +390,7 @@ bool UploadStep::stopForClose()
     if (!m_running)
         return true;
     if (m_host.dialogs().message(m_host.hostWindow(), MessageKind::Confirmation,
-            QString::fromLatin1(kStopUploadQuestion), ButtonSet::YesNo)
+            m_host.messageText(Msg::StopUploadQuestion), ButtonSet::YesNo)
         != MessageAnswer::Yes)
         return false;
     m_stopping = true;

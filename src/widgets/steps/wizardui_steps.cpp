@@ -100,10 +100,11 @@ void StartControls::setup(QWidget *page)
 
     chkIndent = ui::place(new QCheckBox(QStringLiteral("Create a &Left page margin"), props),
         "chkIndent", QRect(8, 150, 220, 20));
+    ui::setTag(chkIndent, 1600);
     txtIndent = ui::lineEdit(props, "txtIndent", QRect(26, 174, 44, 21));
     txtIndent->setText(QStringLiteral("120"));
     upDown = ui::place(new UpDown(txtIndent, 0, 300, 120, props), "UpDown", QRect(70, 174, 16, 21));
-    lblIndent = ui::label(props, "lblIndent", QStringLiteral("pixels wide"), 0, QPoint(92, 177));
+    lblIndent = ui::label(props, "lblIndent", QStringLiteral("pixels wide"), 1601, QPoint(92, 177));
     txtIndent->setEnabled(false);
     upDown->setEnabled(false);
 

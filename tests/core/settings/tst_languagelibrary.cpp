@@ -84,10 +84,8 @@ TEST(LanguageLibrary, TextTableLines)
         {"escapes", "1000=a\\nb\\tc\\\\n\\x\n", {{1000, u"a\nb\tc\\n\\x"_qs}}},
         {"lines that are no entries", "abc\n=x\n12a=y\n1000\n 1002 =z=w\n", {{1002, u"z=w"_qs}}},
         {"an empty text is a text", "1000=\n", {{1000, QString()}}},
-        {"invalid UTF-8 gives replacement characters",
-            "1000=a\xFF"
-            "b\n",
-            {{1000, u"a\uFFFDb"_qs}}},
+        {"a line that is no UTF-8 is Windows-1252", "1000=Caf\xE9 \x80\n1001=Caf\xC3\xA9\n",
+            {{1000, u"Caf\u00E9 \u20AC"_qs}, {1001, u"Caf\u00E9"_qs}}},
         {"no newline at the end", "1000=last", {{1000, u"last"_qs}}},
     };
     for (const Case &c : cases) {
@@ -98,10 +96,45 @@ TEST(LanguageLibrary, TextTableLines)
 
 TEST(LanguageLibrary, AnEnormousLineIsCutNotKept)
 {
-    const QByteArray table = "1000=" + QByteArray(8 * 1024 * 1024, 'a') + "\n1001=b\n";
+    // The cut falls inside a two-byte character: the line stays UTF-8 all the same.
+    const QByteArray table = "1000=" + QByteArray(8 * 1024 * 1024, 'a') + "\n1001=b\n1002=x"
+        + QByteArray(4 * 1024, 'a').replace("a", "\xC3\xA9") + "\n";
     const Texts texts = LanguageLibrary::readTextTable(table);
     EXPECT_EQ(texts.value(1000), QString(255, QLatin1Char('a')));
     EXPECT_EQ(texts.value(1001), u"b"_qs);
+    EXPECT_EQ(texts.value(1002), u"x"_qs + QString(254, QChar(0xE9)));
+}
+
+TEST(LanguageLibrary, BytesWithoutAnEntryAreNoLibrary)
+{
+    QMap<int, QString> written;
+    for (int n = 1000; n < 1100; ++n)
+        written.insert(n, QStringLiteral("Text %1").arg(n));
+    const QByteArray module = buildResourceModule(written);
+    QByteArray noise(4096, Qt::Uninitialized);
+    quint32 state = 12345;
+    for (char &byte : noise) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<char>(state >> 24);
+    }
+    struct Case {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"only comments and blank lines", "# Deutsch\n\n#1000=Start\n\r\n"},
+        {"random bytes", noise},
+        {"a text table cut before its first entry ended", "# Deutsch\n1000"},
+        {"a resource module cut after its headers", module.first(512)},
+        {"a resource module with no strings", buildResourceModule(QMap<int, QString>())},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(LanguageLibrary::read(c.bytes).has_value());
+    }
+    // A cut library that still holds an entry translates what it holds.
+    EXPECT_EQ(LanguageLibrary::read("1000=Start\n1001=Far"),
+        Texts({{1000, u"Start"_qs}, {1001, u"Far"_qs}}));
 }
 
 TEST(LanguageLibrary, TruncatedOrDamagedModulesGiveWhatCanBeRead)

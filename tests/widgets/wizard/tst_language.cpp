@@ -1,6 +1,7 @@
 #include "wizardfixture.h"
 
 #include "certificatedialog.h"
+#include "colorpalette.h"
 #include "formtranslator.h"
 #include "hinttracker.h"
 #include "languagelibrary.h"
@@ -12,20 +13,25 @@
 #include "tshape.h"
 #include "uibuilder.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -33,7 +39,7 @@ namespace {
 
 // The numbers of the settings dialog, which is built elsewhere.
 const int kSettingsDialogNumbers[]
-    = {1130, 1200, 1201, 1202, 1203, 1204, 1205, 1206, 1207, 1208, 1209, 1210};
+    = {1130, 1200, 1201, 1202, 1203, 1204, 1205, 1206, 1207, 1208, 1209, 1210, 1602};
 
 // Column captions of the two lists: the library numbers that no control carries.
 const int kColumnNumbers[] = {1026, 1027, 1048, 1049, 1139, 1140, 1141};
@@ -245,6 +251,58 @@ TEST_F(LanguageTest, EveryWindowIsTranslated)
     EXPECT_TRUE(ui().upload.lblUpload3->text().contains(marker(1091)));
 }
 
+TEST_F(LanguageTest, AFileWithoutAnEntryIsReportedAndChangesNothing)
+{
+    QByteArray noise(2048, Qt::Uninitialized);
+    for (qsizetype i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919 + 13) % 251);
+    const QByteArray module = buildResourceModule(QMap<int, QString> {{1031, u"Öffnen"_qs}});
+    const struct {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", {}},
+        {"random bytes", noise},
+        {"a text table cut in its first line", "# Deutsch\n1031"},
+        {"a resource module cut after its headers", module.first(512)},
+    };
+    const QString englishOpen = ui().start.btnPWZ->text();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        chooseLibrary(writeAppFile(QStringLiteral("LangLibs/Test.lng"), c.bytes));
+        createWindow(true, {}, [](ScriptedDialogs &d) { d.answerMessage(MessageAnswer::Ok); });
+        ASSERT_EQ(dialogs->messages().size(), 1);
+        EXPECT_EQ(dialogs->messages()[0].text, QStringLiteral("Could not load language library!"));
+        EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Error);
+        EXPECT_EQ(ui().start.btnPWZ->text(), englishOpen);
+    }
+}
+
+// The margin and the palette's custom button, which showed English or an FTP error.
+TEST_F(LanguageTest, ShippedLibrariesTranslateTheMarginAndTheCustomButton)
+{
+    const struct {
+        const char *file;
+        const char *margin;
+        const char *pixels;
+        const char *custom;
+    } cases[] = {
+        {"Deutsch.lng", "&Linken Seitenrand erstellen", "Pixel breit", "Eigene..."},
+        {"Espanol.lng", "Crear un margen &izquierdo en la página", "píxeles de ancho",
+            "Personalizado..."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        chooseLibrary(QStringLiteral(ZEPHYRO_SOURCE_DIR "/data/LangLibs/") + QLatin1String(c.file));
+        createWindow();
+        EXPECT_EQ(ui().start.chkIndent->text(), QString::fromUtf8(c.margin));
+        EXPECT_EQ(ui().start.lblIndent->text(), QString::fromUtf8(c.pixels));
+        const QAbstractButton *custom = ui().colors.pnlColors->button(0);
+        EXPECT_EQ(custom->text(), QString::fromUtf8(c.custom));
+        EXPECT_EQ(custom->toolTip(), QString::fromUtf8(c.custom));
+    }
+}
+
 TEST_F(LanguageTest, StepLabelAndHoverFollowTheTranslatedHints)
 {
     startWith("1000=Erster Schritt|Start\n1003=Vierter Schritt|Verweise\n");
@@ -263,6 +321,31 @@ TEST_F(LanguageTest, StepLabelAndHoverFollowTheTranslatedHints)
     EXPECT_EQ(ui().upload.lblUpload3->text(), status);
 }
 
+// A push button's entry without "|" replaces only its caption: one that has a hint of its
+// own would keep it in English.
+TEST_F(LanguageTest, ShippedLibrariesGiveHintedPushButtonsTheirHint)
+{
+    std::set<int> hinted;
+    const auto collect = [&hinted](const QWidget *window) {
+        for (const QPushButton *button : window->findChildren<QPushButton *>()) {
+            if (ui::tagOf(button) >= 1000 && !button->toolTip().isEmpty())
+                hinted.insert(ui::tagOf(button));
+        }
+    };
+    collect(window.get());
+    for (const auto &dialog : createDialogs())
+        collect(dialog.get());
+    ASSERT_FALSE(hinted.empty());
+    const QDir folder(QStringLiteral(ZEPHYRO_SOURCE_DIR "/data/LangLibs"));
+    for (const QString &file : folder.entryList({QStringLiteral("*.lng")}, QDir::Files)) {
+        SCOPED_TRACE(file.toStdString());
+        const auto texts = LanguageLibrary::load(folder.filePath(file));
+        ASSERT_TRUE(texts.has_value());
+        for (const int number : hinted)
+            EXPECT_TRUE(texts->value(number).contains(QLatin1Char('|'))) << number;
+    }
+}
+
 TEST_F(LanguageTest, ShippedLibrariesAreComplete)
 {
     const std::set<int> numbers = everyNumber();
@@ -276,4 +359,90 @@ TEST_F(LanguageTest, ShippedLibrariesAreComplete)
         for (const int number : numbers)
             EXPECT_TRUE(texts->contains(number) && !texts->value(number).isEmpty()) << number;
     }
+}
+
+namespace {
+
+// Texts no library replaces: the product's name and the maker's address.
+bool isFixedText(const QString &text)
+{
+    return text == QLatin1String("Marbleton HTML Editor Zephyro 2.0")
+        || text.startsWith(QLatin1String("https://"));
+}
+
+// Every text of a window that a user sees or hears, with where it shows, that holds no
+// marker. What the user types or picks (edits, list rows, drop-down items) is the page's
+// content and never translated; texts without a letter ("120", "...") need no translation.
+QStringList untranslatedTexts(QWidget *window)
+{
+    QStringList found;
+    const auto note = [&found](const QObject *object, const char *where, const QString &text) {
+        const bool hasLetter
+            = std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+        if (hasLetter && !text.contains(QChar(0xAB)) && !isFixedText(text))
+            found << QStringLiteral("%1 %2: %3")
+                         .arg(object->objectName(), QLatin1String(where), text);
+    };
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *widget : widgets) {
+        // The tab bar's own scroll buttons, which Qt names in the system's language.
+        if (widget->objectName().startsWith(QLatin1String("Scroll"))
+            && qobject_cast<const QTabBar *>(widget->parentWidget()))
+            continue;
+        note(widget, "tool tip", widget->toolTip());
+        if (widget->isWindow())
+            note(widget, "title", widget->windowTitle());
+        if (const auto *label = qobject_cast<const QLabel *>(widget))
+            note(widget, "text", label->text());
+        if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+            note(widget, "text", button->text());
+        if (const auto *menu = qobject_cast<const QMenu *>(widget))
+            note(widget, "title", menu->title());
+        if (const auto *tabs = qobject_cast<const QTabWidget *>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                note(widget, "tab", tabs->tabText(i));
+        }
+        if (const auto *list = qobject_cast<const QTreeWidget *>(widget)) {
+            for (int i = 0; i < list->columnCount(); ++i)
+                note(widget, "column", list->headerItem()->text(i));
+        }
+        if (QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget)) {
+            // A drop-down list and an edit are named by their content unless labelled.
+            const bool content = qobject_cast<const QComboBox *>(widget)
+                || qobject_cast<const QLineEdit *>(widget);
+            if (!content)
+                note(widget, "accessible name", accessible->text(QAccessible::Name));
+            note(widget, "accessible description", accessible->text(QAccessible::Description));
+        }
+    }
+    for (const QAction *action : window->findChildren<QAction *>()) {
+        note(action, "menu item", action->text());
+        note(action, "tool tip", action->toolTip());
+    }
+    return found;
+}
+
+} // namespace
+
+// A library that translates every number leaves no English a user can see or hear, in the
+// main window or any dialog.
+TEST_F(LanguageTest, EveryVisibleTextHasANumber)
+{
+    QByteArray library;
+    for (int number = 1000; number < 2000; ++number)
+        library += QByteArray::number(number) + "=" + marker(number).toUtf8() + "|"
+            + marker(number).toUtf8() + "\n";
+    startWith(library);
+
+    QStringList untranslated = untranslatedTexts(window.get());
+    for (const auto &dialog : createDialogs())
+        untranslated += untranslatedTexts(dialog.get());
+    dialogs->answerDialog([&](QDialog &d) {
+        untranslated += untranslatedTexts(&d);
+        d.reject();
+    });
+    QTest::mouseClick(ui().strip.btnSettings, Qt::LeftButton);
+    EXPECT_EQ(dialogs->dialogsRun().size(), 1);
+    EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
 }
