@@ -47,5 +47,11 @@ enum Number : int {
     TestCertificateRefused = 1428,
     UseImplicitPort = 1429,
     TestNoEncryption = 1440,
+    // Tool tips of the picture buttons of steps 2 and 3 and of the link editor's clear button.
+    HintChooseBackground = 1520,
+    HintClearBackground = 1521,
+    HintChooseImage = 1522,
+    HintClearImage = 1523,
+    HintClearLinkImage = 1524,
 };
 }

@@ -78,6 +78,12 @@ constexpr English kEnglish[] = {
     {1440,
         u"The test failed: the server did not set up encryption (%1). Please choose \"Encrypt "
         u"if possible\" under Security, or ask your web host."},
+    // Tool tips of the picture buttons.
+    {1520, u"Choose a background image"},
+    {1521, u"Clear the background image"},
+    {1522, u"Choose an image for the page"},
+    {1523, u"Clear the image"},
+    {1524, u"Clear the link's image"},
 };
 
 } // namespace
