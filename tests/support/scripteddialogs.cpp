@@ -1,13 +1,14 @@
 #include "scripteddialogs.h"
 
 #include <QDialog>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 MessageAnswer ScriptedDialogs::message(
-    QWidget *, MessageKind kind, const QString &text, ButtonSet buttons)
+    QWidget *owner, MessageKind kind, const QString &text, ButtonSet buttons)
 {
-    m_messages.append({kind, text, buttons});
+    m_messages.append({kind, text, buttons, owner != nullptr && owner->window()->isVisible()});
     if (m_messageAnswers.empty()) {
         ADD_FAILURE() << "unexpected message box: " << text.toStdString();
         return buttons == ButtonSet::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;

@@ -16,6 +16,8 @@ public:
         MessageKind kind;
         QString text;
         ButtonSet buttons;
+        // Whether the box's window was on the screen, so that the box stood over it.
+        bool ownerShown = false;
     };
 
     void answerMessage(MessageAnswer answer) { m_messageAnswers.push_back(answer); }

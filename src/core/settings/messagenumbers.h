@@ -61,5 +61,11 @@ enum Number : int {
     StopUploadQuestion = 1603,
     TransferIncomplete = 1604,
     NotAValidInteger = 1605,
+    // Tool tips of the picture buttons of steps 2 and 3 and of the link editor's clear button.
+    HintChooseBackground = 1520,
+    HintClearBackground = 1521,
+    HintChooseImage = 1522,
+    HintClearImage = 1523,
+    HintClearLinkImage = 1524,
 };
 }

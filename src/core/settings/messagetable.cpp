@@ -100,6 +100,12 @@ constexpr English kEnglish[] = {
     {1603, u"An upload is still running. Stop it and close?"},
     {1604, u"Transfer incomplete: %1 of %2 files sent"},
     {1605, u"'%1' is not a valid integer value"},
+    // Tool tips of the picture buttons.
+    {1520, u"Choose a background image"},
+    {1521, u"Clear the background image"},
+    {1522, u"Choose an image for the page"},
+    {1523, u"Clear the image"},
+    {1524, u"Clear the link's image"},
 };
 
 } // namespace

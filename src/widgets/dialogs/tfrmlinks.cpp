@@ -6,6 +6,7 @@
 #include "linksources.h"
 #include "linksreader.h"
 #include "messagenumbers.h"
+#include "messagetable.h"
 #include "pagefilelist.h"
 #include "pictureloader.h"
 #include "qtcolor.h"
@@ -118,8 +119,9 @@ void TfrmLinks::setupUi()
         this, "btnImageLink", QString(), QStringLiteral("Browse Computer"), 1303, tool(392, 111));
     btnImageLink->setIcon(m_context.browseIcon);
     lblLink3->setBuddy(btnImageLink);
-    btnImageClear
-        = ui::flatButton(this, "btnImageClear", QString(), m_context.clearHint, 0, tool(418, 111));
+    btnImageClear = ui::flatButton(this, "btnImageClear", QString(),
+        MessageTable::englishText(Msg::HintClearLinkImage), Msg::HintClearLinkImage,
+        tool(418, 111));
     btnImageClear->setIcon(m_context.clearIcon);
 
     chkEmail = ui::place(new QCheckBox(QStringLiteral("This link is an &Email Address"), this),

@@ -27,10 +27,9 @@ struct FoundLinks;
 // What the link editor takes from the main window.
 struct LinkEditorContext {
     WizardHost &host;
-    // Glyphs of the background image's browse and clear buttons, and the clear hint.
+    // Glyphs of the background image's browse and clear buttons.
     QIcon browseIcon;
     QIcon clearIcon;
-    QString clearHint;
     // The links step's image-link rule, run when a picture has been chosen.
     std::function<void()> imageChosen;
 };

@@ -86,10 +86,21 @@ void StepNavigation::showStep(int step)
     ShowStep(button, m_ui.strip.pnl[step - 1]);
 }
 
+void StepNavigation::scrollIntoView(int step)
+{
+    // A step shown from elsewhere than the strip (a prompt, a save) may lie out of view,
+    // which would leave the strip without its marker.
+    if (isScrolled() && step <= 2)
+        btnTBBackClick();
+    else if (!isScrolled() && step > kStepCount - 2)
+        btnTBNextClick();
+}
+
 void StepNavigation::ShowStep(QToolButton *button, QWidget *panel)
 {
     const int step = stepOf(panel);
     emit enteringStep(step);
+    scrollIntoView(stepOfButton(button));
 
     m_ui.strip.shpFrameIn->move(button->x() - 2, m_ui.strip.shpFrameIn->y());
     const int markerLeft = isScrolled() ? m_ui.strip.shpFrameIn->x() - 153 : button->x() + 5;

@@ -53,6 +53,8 @@ private:
     int stepOf(const QWidget *panel) const;
     int stepOfButton(const QToolButton *button) const;
     void setMarkerVisible(bool visible);
+    // Scrolls the strip so that a step's button is in view.
+    void scrollIntoView(int step);
     void applyClassicButtons(int step);
     void showClassicStep(int step);
 

@@ -33,9 +33,13 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QShowEvent>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <utility>
 
 TfrmWiz::TfrmWiz(WizardServices services, const StartupOptions &options, QWidget *parent)
     : QWidget(parent,
@@ -117,8 +121,11 @@ void TfrmWiz::LoadFormHints(QWidget *window, const QString &libraryPath)
     const std::optional<LanguageLibrary::Texts> texts = LanguageLibrary::load(libraryPath);
     if (!texts) {
         // Fixed English: a library that cannot be read cannot say so in its own language.
-        dialogs().message(window, MessageKind::Error,
-            QStringLiteral("Could not load language library!"), ButtonSet::Ok);
+        const QString text = QStringLiteral("Could not load language library!");
+        if (window == this)
+            report(MessageKind::Error, text);
+        else
+            dialogs().message(window, MessageKind::Error, text, ButtonSet::Ok);
         return;
     }
     FormTranslator::apply(window, *texts);
@@ -165,7 +172,36 @@ void TfrmWiz::SaveCustomColors()
 
 MessageAnswer TfrmWiz::showMessage(MessageKind kind, int number, ButtonSet buttons)
 {
+    if (m_holdReports && buttons == ButtonSet::Ok) {
+        report(kind, m_messages.text(number));
+        return MessageAnswer::Ok;
+    }
     return dialogs().message(this, kind, m_messages.text(number), buttons);
+}
+
+void TfrmWiz::report(MessageKind kind, const QString &text)
+{
+    if (m_holdReports)
+        m_heldReports.append({kind, text});
+    else
+        dialogs().message(this, kind, text, ButtonSet::Ok);
+}
+
+void TfrmWiz::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_holdReports)
+        return;
+    m_holdReports = false;
+    // Once the window is on the screen, so that each box stands over it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QList<HeldReport> reports = std::exchange(m_heldReports, {});
+            for (const HeldReport &held : reports)
+                dialogs().message(this, held.kind, held.text, ButtonSet::Ok);
+        },
+        Qt::QueuedConnection);
 }
 
 void TfrmWiz::OpenBrowser(const QString &target)
@@ -182,7 +218,10 @@ PageModel TfrmWiz::pageModel() const
 void TfrmWiz::txtPageTitleChange()
 {
     m_modified = true;
-    m_links->checkImageLinks();
+    // A reset empties the fields before the links list; the rule would otherwise warn
+    // about links that are about to go.
+    if (!m_resetting)
+        m_links->checkImageLinks();
 }
 
 MessageAnswer TfrmWiz::askToSaveChanges()
@@ -190,10 +229,9 @@ MessageAnswer TfrmWiz::askToSaveChanges()
     // A fixed question, deliberately not taken from the translated messages.
     const MessageAnswer answer = dialogs().message(this, MessageKind::Confirmation,
         QString::fromUtf16(kSaveChangesQuestion), ButtonSet::YesNoCancel);
-    if (answer == MessageAnswer::Yes) {
-        m_navigation->btnTBNextClick();
+    // Showing step 7 scrolls the strip to it.
+    if (answer == MessageAnswer::Yes)
         m_navigation->showStep(7);
-    }
     return answer;
 }
 
@@ -222,7 +260,7 @@ void TfrmWiz::btnClearWizClick()
 
 void TfrmWiz::showError(const QString &text)
 {
-    dialogs().message(this, MessageKind::Error, text, ButtonSet::Ok);
+    report(MessageKind::Error, text);
 }
 
 void TfrmWiz::btnSettingsClick()
@@ -261,9 +299,9 @@ void TfrmWiz::wireEvents()
     PageControls::watchAnswers(m_ui, this, [this] { txtPageTitleChange(); });
 
     connect(m_start, &StartStep::templateChosen, m_save, &SaveStep::enableSave);
-    connect(m_save, &SaveStep::layoutStyleMissing, this, [this] { backToTemplates(false, false); });
-    connect(m_save, &SaveStep::anotherPageWanted, this,
-        [this](bool stripBack) { backToTemplates(true, stripBack); });
+    connect(m_save, &SaveStep::layoutStyleMissing, this, [this] { backToTemplates(false); });
+    // Showing step 1 scrolls the strip back by itself, wherever the save was made.
+    connect(m_save, &SaveStep::anotherPageWanted, this, [this](bool) { backToTemplates(true); });
 
     connect(m_ui.start.btnClearWiz, &QPushButton::clicked, this, &TfrmWiz::btnClearWizClick);
     connect(m_ui.start.btnPWZ, &QPushButton::clicked, this, &TfrmWiz::btnPWZClick);
@@ -318,20 +356,19 @@ QString TfrmWiz::documentPath() const
     return m_save->documentPath();
 }
 
-void TfrmWiz::backToTemplates(bool reset, bool stripBack)
+void TfrmWiz::backToTemplates(bool reset)
 {
     if (reset)
         ResetWizard();
     m_start->showTemplates();
-    if (stripBack)
-        m_navigation->btnTBBackClick();
     m_navigation->showStep(1);
 }
 
-// Empties every step in the order the fields' own change events expect: the fields that
-// count as edits before the links list, which the image-link rule reads.
+// Empties every step; the fields' change events still mark the page changed, and the
+// caller decides whether it stays so.
 void TfrmWiz::ResetWizard()
 {
+    const QScopedValueRollback resetting(m_resetting, true);
     m_start->clearFields();
     m_pictures->clear();
     m_ui.text.txtText->clear();

@@ -9,6 +9,7 @@
 #include "wizardhost.h"
 #include "wizardui.h"
 
+#include <QList>
 #include <QStringList>
 #include <QWidget>
 
@@ -96,6 +97,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createSteps();
@@ -109,9 +111,11 @@ private:
     void SaveCustomColors();
     void btnPWZClick();
     void showError(const QString &text);
+    // A report with an OK button; held while start-up runs, before the window shows.
+    void report(MessageKind kind, const QString &text);
     // Back to step 1's template list; after a reset for another page, or when no
     // template is chosen.
-    void backToTemplates(bool reset, bool stripBack);
+    void backToTemplates(bool reset);
 
     void txtPageTitleChange();
     void btnClearWizClick();
@@ -140,6 +144,15 @@ private:
     bool m_otherLanguage = false;
     bool m_modified = false;
     bool m_closePrompted = false;
+    bool m_resetting = false;
+    // Start-up runs before the window shows: a box shown then would stand alone in a
+    // corner of the screen, so its reports wait and then show over the window.
+    struct HeldReport {
+        MessageKind kind;
+        QString text;
+    };
+    bool m_holdReports = true;
+    QList<HeldReport> m_heldReports;
     // The colour dialog opens on the colour it gave last, white at first.
     QColor m_colorDialogColor = Qt::white;
     CustomColors m_dialogCustomColors;

@@ -5,8 +5,11 @@
 #include "qtcolor.h"
 #include "wizardhost.h"
 
+#include <QLabel>
 #include <QToolButton>
 #include <QWidget>
+
+#include <algorithm>
 
 ColorsStep::ColorsStep(const ColorsControls &controls, WizardHost &host, QObject *parent)
     : QObject(parent)
@@ -68,9 +71,26 @@ void ColorsStep::openPalette(ColorKind kind, const QToolButton *button)
     m_editingKind = kind;
     palette->setCustomSwatch(m_customColor[colorSlot(kind)]);
     palette->pressIndex(m_paletteIndex[colorSlot(kind)]);
-    palette->move(button->x(), button->y() + button->height());
+    palette->move(besideColorButtons(button));
     palette->raise();
     palette->show();
+}
+
+QPoint ColorsStep::besideColorButtons(const QToolButton *button) const
+{
+    // Dropping down from its button, the palette would lie over the buttons below it, and a
+    // click meant for one of them would pick a swatch. It opens right of the buttons and
+    // their labels instead, as far as the step's panel allows, at the height it drops from.
+    const QWidget *palette = m_controls.pnlColors;
+    const QWidget *page = palette->parentWidget();
+    constexpr int kGap = 4;
+    int left = button->geometry().right() + 1;
+    for (const QLabel *label : m_controls.lblColor)
+        left = std::max(left, label->x() + label->sizeHint().width());
+    left = std::min(left + kGap, page->width() - palette->width());
+    left = std::max(left, button->geometry().right() + 1 + kGap);
+    const int top = std::min(button->geometry().bottom() + 1, page->height() - palette->height());
+    return {left, std::max(top, 0)};
 }
 
 void ColorsStep::btnColor1Click(int index)
@@ -96,7 +116,9 @@ void ColorsStep::btnColor0Click()
         setPageColor(m_editingKind, toTColor(*chosen));
         m_paletteIndex[colorSlot(m_editingKind)] = 0;
         m_customColor[colorSlot(m_editingKind)] = *chosen;
+        // A custom colour is as much a change of the page as a swatch: closing must not
+        // throw it away without asking.
+        m_host.markModified();
     }
-    // Unlike a swatch, a custom colour does not count as a change of the page.
     m_controls.pnlColors->hide();
 }

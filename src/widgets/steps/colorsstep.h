@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPoint>
 
 #include <array>
 
@@ -35,6 +36,8 @@ public:
 
 private:
     void openPalette(ColorKind kind, const QToolButton *button);
+    // Where the palette opens for a colour button: clear of all five buttons.
+    QPoint besideColorButtons(const QToolButton *button) const;
     void btnColor1Click(int index);
     void btnColor0Click();
     void ApplySwatch(int index);

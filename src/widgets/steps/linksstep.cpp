@@ -124,8 +124,8 @@ void LinksStep::runEditor(QTreeWidgetItem *editing)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QToolButton *source = editing == nullptr ? m_controls.btnLinkNew : m_controls.btnLinkEdit;
-    LinkEditorContext context {m_host, m_openGlyph->icon(), m_clearGlyph->icon(),
-        m_clearGlyph->toolTip(), [this] { imageLinkChosen(); }};
+    LinkEditorContext context {
+        m_host, m_openGlyph->icon(), m_clearGlyph->icon(), [this] { imageLinkChosen(); }};
     TfrmLinks dialog(editing == nullptr ? TfrmLinks::Mode::NewLink : TfrmLinks::Mode::EditLink,
         context, m_host.hostWindow());
     dialog.setWindowTitle(source->toolTip());

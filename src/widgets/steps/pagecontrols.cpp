@@ -100,6 +100,8 @@ void watchAnswers(const WizardUi &ui, QObject *context, const std::function<void
     for (QComboBox *box : {ui.start.cbHeadSize, ui.links.cbLinks, ui.bullets.cbBullets})
         QObject::connect(box, &QComboBox::activated, context, changed);
     QObject::connect(ui.start.cbHeadSize->lineEdit(), &QLineEdit::textEdited, context, changed);
+    // A click of the user's only: a reset or an opened project ticks the margin itself.
+    QObject::connect(ui.start.chkIndent, &QCheckBox::clicked, context, changed);
 }
 
 bool usesPicture(const WizardUi &ui, const QString &path)

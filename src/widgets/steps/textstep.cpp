@@ -59,7 +59,7 @@ void TextStep::btnFontsClick()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The link fields and their glyphs lie hidden under the fonts panel.
-    const LinkEditorContext context {m_host, {}, {}, {}, [] {}};
+    const LinkEditorContext context {m_host, {}, {}, [] {}};
     TfrmLinks dialog(TfrmLinks::Mode::Fonts, context, m_host.hostWindow());
     dialog.setWindowTitle(m_controls.btnFonts->toolTip());
     QApplication::restoreOverrideCursor();

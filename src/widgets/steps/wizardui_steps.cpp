@@ -4,6 +4,7 @@
 
 #include "colorpalette.h"
 #include "hinttracker.h"
+#include "messagetable.h"
 #include "pagecolors.h"
 #include "pagemodel.h"
 #include "pictureplacement.h"
@@ -184,10 +185,12 @@ void ColorsControls::setup(QWidget *page)
         = ui::label(page, "lblBGImage", QStringLiteral("&Background Image"), 1037, QPoint(8, 176));
     txtBGImage = ui::lineEdit(page, "txtBGImage", QRect(8, 192, 250, 21));
     lblBGImage->setBuddy(txtBGImage);
-    btnBGImg
-        = ui::flatButton(page, "btnBGImg", QStringLiteral("open"), {}, 0, QRect(262, 191, 24, 23));
-    btnBGClear = ui::flatButton(
-        page, "btnBGClear", QStringLiteral("clear"), {}, 0, QRect(288, 191, 24, 23));
+    btnBGImg = ui::flatButton(page, "btnBGImg", QStringLiteral("open"),
+        MessageTable::englishText(Msg::HintChooseBackground), Msg::HintChooseBackground,
+        QRect(262, 191, 24, 23));
+    btnBGClear = ui::flatButton(page, "btnBGClear", QStringLiteral("clear"),
+        MessageTable::englishText(Msg::HintClearBackground), Msg::HintClearBackground,
+        QRect(288, 191, 24, 23));
     // Last, so that it drops down over everything else of the step.
     pnlColors = new ColorPalette(page);
 }
@@ -197,9 +200,11 @@ void ImagesControls::setup(QWidget *page)
     lblImage2 = ui::label(page, "lblImage2", QStringLiteral("Include I&mage"), 1041, QPoint(8, 6));
     txtImage = ui::lineEdit(page, "txtImage", QRect(8, 22, 200, 21));
     lblImage2->setBuddy(txtImage);
-    btnImage = ui::flatButton(page, "btnImage", {}, {}, 0, QRect(212, 21, 24, 23));
-    btnImgClear = ui::flatButton(
-        page, "btnImgClear", QStringLiteral("clear"), {}, 0, QRect(238, 21, 24, 23));
+    btnImage = ui::flatButton(page, "btnImage", {}, MessageTable::englishText(Msg::HintChooseImage),
+        Msg::HintChooseImage, QRect(212, 21, 24, 23));
+    btnImgClear = ui::flatButton(page, "btnImgClear", QStringLiteral("clear"),
+        MessageTable::englishText(Msg::HintClearImage), Msg::HintClearImage,
+        QRect(238, 21, 24, 23));
 
     lblImage3
         = ui::label(page, "lblImage3", QStringLiteral("Image Dimensions"), 1040, QPoint(272, 4));

@@ -2,9 +2,11 @@
 #include "wizardfixture.h"
 
 #include "colorpalette.h"
+#include "pagecolors.h"
 #include "stepnavigation.h"
 #include "tshape.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -21,14 +23,13 @@ protected:
     void open(QToolButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 };
 
-TEST_F(ColorTest, OpensBelowItsButtonOnTheKindsSwatch)
+TEST_F(ColorTest, OpensBesideTheColorButtonsOnTheKindsSwatch)
 {
     EXPECT_FALSE(palette()->isVisible());
     EXPECT_EQ(palette()->button(0)->text(), QStringLiteral("Custom..."));
     open(ui().colors.btnBG);
     ASSERT_TRUE(palette()->isVisible());
-    EXPECT_EQ(palette()->pos(),
-        QPoint(ui().colors.btnBG->x(), ui().colors.btnBG->geometry().bottom() + 1));
+    EXPECT_EQ(palette()->y(), ui().colors.btnBG->geometry().bottom() + 1);
     EXPECT_EQ(palette()->pressedIndex(), 1);
 
     // A second click on any colour button only closes the palette.
@@ -37,10 +38,46 @@ TEST_F(ColorTest, OpensBelowItsButtonOnTheKindsSwatch)
     open(ui().colors.btnText);
     EXPECT_TRUE(palette()->isVisible());
     EXPECT_EQ(palette()->pressedIndex(), 41);
-    EXPECT_EQ(palette()->pos(),
-        QPoint(ui().colors.btnText->x(), ui().colors.btnText->geometry().bottom() + 1));
+    EXPECT_EQ(palette()->y(), ui().colors.btnText->geometry().bottom() + 1);
     EXPECT_FALSE(window->isModified());
 }
+
+class PaletteReachTest : public ColorTest, public ::testing::WithParamInterface<int> {
+protected:
+    QToolButton *colorButton(int slot) const
+    {
+        QToolButton *const buttons[] = {ui().colors.btnBG, ui().colors.btnText, ui().colors.btnLink,
+            ui().colors.btnALink, ui().colors.btnVLink};
+        return buttons[slot];
+    }
+    // What a click at the middle of a widget reaches, with the palette open.
+    QWidget *reached(const QWidget *widget) const
+    {
+        return window->childAt(inWindow(widget) + widget->rect().center());
+    }
+};
+
+TEST_P(PaletteReachTest, OpenPaletteLeavesTheOtherColorButtonsToBeClicked)
+{
+    const int opened = GetParam();
+    const QRect page = palette()->parentWidget()->rect();
+    for (int slot = 0; slot < 5; ++slot) {
+        open(colorButton(opened));
+        ASSERT_TRUE(palette()->isVisible());
+        EXPECT_TRUE(page.contains(palette()->geometry()));
+        EXPECT_FALSE(palette()->geometry().intersects(ui().colors.lblColor[slot]->geometry()))
+            << slot;
+        QWidget *hit = reached(colorButton(slot));
+        ASSERT_EQ(hit, colorButton(slot)) << slot;
+        QTest::mouseClick(hit, Qt::LeftButton);
+        EXPECT_FALSE(palette()->isVisible()) << slot;
+    }
+    for (ColorKind kind : kColorKinds)
+        EXPECT_EQ(window->colors().pageColor(kind), defaultPageColor(kind));
+    EXPECT_FALSE(window->isModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryColor, PaletteReachTest, ::testing::Range(0, 5));
 
 TEST_F(ColorTest, EverySwatchGivesItsColorAndMarksThePageChanged)
 {
@@ -59,7 +96,7 @@ TEST_F(ColorTest, EverySwatchGivesItsColorAndMarksThePageChanged)
     EXPECT_EQ(palette()->pressedIndex(), kPaletteSize);
 }
 
-TEST_F(ColorTest, CustomColorIsTakenWithoutMarkingThePage)
+TEST_F(ColorTest, CustomColorIsTakenAndMarksThePage)
 {
     dialogs->answerColor(QColor(10, 20, 30));
     open(ui().colors.btnALink);
@@ -68,7 +105,7 @@ TEST_F(ColorTest, CustomColorIsTakenWithoutMarkingThePage)
     EXPECT_EQ(window->colors().pageColor(ColorKind::ActiveLink), rgbColor(10, 20, 30));
     EXPECT_EQ(window->colors().paletteIndex(ColorKind::ActiveLink), 0);
     EXPECT_EQ(window->colors().customColor(ColorKind::ActiveLink), QColor(10, 20, 30));
-    EXPECT_FALSE(window->isModified());
+    EXPECT_TRUE(window->isModified());
 
     open(ui().colors.btnALink);
     EXPECT_EQ(palette()->pressedIndex(), 0);
@@ -89,7 +126,10 @@ TEST_F(ColorTest, CustomColorIsTakenWithoutMarkingThePage)
     EXPECT_EQ(dialogs->colorRequests()[0], QColor(Qt::white));
     EXPECT_EQ(dialogs->colorRequests()[1], QColor(10, 20, 30));
     EXPECT_EQ(window->dialogCustomColors()[0], QColor(10, 20, 30));
+    dialogs->answerMessage(MessageAnswer::No);
     EXPECT_TRUE(window->close());
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(dialogs->messages()[0].text, QStringLiteral("Would you like to save your changes?"));
 }
 
 TEST_F(ColorTest, StripClosesThePaletteClassicButtonsDoNot)

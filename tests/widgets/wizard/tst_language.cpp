@@ -103,7 +103,7 @@ protected:
     std::vector<std::unique_ptr<QWidget>> createDialogs()
     {
         std::vector<std::unique_ptr<QWidget>> dialogs;
-        const LinkEditorContext context {*window, {}, {}, {}, {}};
+        const LinkEditorContext context {*window, {}, {}, {}};
         for (const auto mode :
             {TfrmLinks::Mode::NewLink, TfrmLinks::Mode::EditLink, TfrmLinks::Mode::Fonts})
             dialogs.push_back(std::make_unique<TfrmLinks>(mode, context, window.get()));
@@ -446,3 +446,83 @@ TEST_F(LanguageTest, EveryVisibleTextHasANumber)
     EXPECT_EQ(dialogs->dialogsRun().size(), 1);
     EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
 }
+struct StartupReportCase {
+    const char *name;
+    bool missingLibrary; // else a project on the command line that is not there
+    const char *text;
+};
+
+void PrintTo(const StartupReportCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class StartupReportTest : public LanguageTest,
+                          public ::testing::WithParamInterface<StartupReportCase> {};
+
+TEST_P(StartupReportTest, ShowsOverTheWindowOnceItIsOnTheScreen)
+{
+    const StartupReportCase &c = GetParam();
+    QStringList arguments;
+    const QString missing = appDir.filePath(QStringLiteral("missing.pwz"));
+    if (c.missingLibrary)
+        chooseLibrary(appDir.filePath(QStringLiteral("LangLibs/Missing.lng")));
+    else
+        arguments << missing;
+    createWindow(true, arguments, [](ScriptedDialogs &d) { d.answerMessage(MessageAnswer::Ok); });
+
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    const ScriptedDialogs::Message &shown = dialogs->messages()[0];
+    EXPECT_EQ(shown.kind, MessageKind::Error);
+    EXPECT_EQ(shown.text, QString::fromLatin1(c.text) + (c.missingLibrary ? QString() : missing));
+    EXPECT_TRUE(shown.ownerShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, StartupReportTest,
+    ::testing::Values(
+        StartupReportCase {"LanguageLibrary", true, "Could not load language library!"},
+        StartupReportCase {"ProjectFile", false, "Cannot open file "}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct PictureHintCase {
+    const char *name;
+    bool linkEditor; // the link editor's button; else one of steps 2 and 3
+    int number;
+    const char *english;
+};
+
+void PrintTo(const PictureHintCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PictureHintTest : public LanguageTest, public ::testing::WithParamInterface<PictureHintCase> {
+protected:
+    QString hintShown()
+    {
+        const PictureHintCase &c = GetParam();
+        if (!c.linkEditor)
+            return find<QToolButton>(c.name)->toolTip();
+        const LinkEditorContext context {*window, {}, {}, {}};
+        TfrmLinks editor(TfrmLinks::Mode::NewLink, context, window.get());
+        QToolButton *button = child<QToolButton>(editor, c.name);
+        return button != nullptr ? button->toolTip() : QString();
+    }
+};
+
+TEST_P(PictureHintTest, ToolButtonSaysWhatItDoesInTheChosenLanguage)
+{
+    const PictureHintCase &c = GetParam();
+    EXPECT_EQ(hintShown(), QString::fromLatin1(c.english));
+
+    startWith(QByteArray::number(c.number) + "=" + marker(c.number).toUtf8() + "\n");
+    EXPECT_EQ(hintShown(), marker(c.number));
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, PictureHintTest,
+    ::testing::Values(PictureHintCase {"btnBGImg", false, 1520, "Choose a background image"},
+        PictureHintCase {"btnBGClear", false, 1521, "Clear the background image"},
+        PictureHintCase {"btnImage", false, 1522, "Choose an image for the page"},
+        PictureHintCase {"btnImgClear", false, 1523, "Clear the image"},
+        PictureHintCase {"btnImageClear", true, 1524, "Clear the link's image"}),
+    [](const auto &info) { return std::string(info.param.name); });

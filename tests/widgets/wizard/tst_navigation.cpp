@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -262,3 +263,58 @@ TEST_F(WizardTest, SummaryShowsTheCurrentColorsOnEveryWayIn)
         QTest::mouseClick(ui().strip.cmdNext, Qt::LeftButton);
     EXPECT_EQ(ui().save.shpSummaryBG->fillColor(), QColor(10, 20, 30));
 }
+
+struct BackToStartCase {
+    const char *name;
+    bool project; // saved as a project and then "make another page"; else no template
+    const char *message;
+};
+
+void PrintTo(const BackToStartCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class BackToStartTest : public WizardTest, public ::testing::WithParamInterface<BackToStartCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(appDir.isValid());
+        if (GetParam().project)
+            writeAppFile(QStringLiteral("Templates/Plain.html"), "<HTML>#pagetitle</BODY>");
+        WizardTest::SetUp();
+    }
+};
+
+TEST_P(BackToStartTest, StepOneShowsWithTheStripAtItsStartAndItsMarker)
+{
+    const BackToStartCase &c = GetParam();
+    clickStep(7);
+    ASSERT_TRUE(window->navigation().isScrolled());
+    if (c.project) {
+        QTest::mouseClick(ui().save.optSavePWZ, Qt::LeftButton);
+        dialogs->answerFile(appDir.filePath(QStringLiteral("page.pwz")));
+        dialogs->answerMessage(MessageAnswer::Yes);
+    } else {
+        dialogs->answerMessage(MessageAnswer::Ok);
+    }
+    QTest::mouseClick(ui().save.btnSave, Qt::LeftButton);
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(dialogs->messages()[0].text, QString::fromUtf8(c.message));
+
+    EXPECT_EQ(visiblePanel(), 0);
+    EXPECT_EQ(title(), caption(1));
+    EXPECT_FALSE(window->navigation().isScrolled());
+    EXPECT_TRUE(ui().strip.btnTBNext->isVisible());
+    EXPECT_TRUE(ui().strip.btnTB[0]->isVisible());
+    EXPECT_TRUE(ui().strip.shpFrameOut->isVisible());
+    EXPECT_TRUE(ui().strip.lblStep->isVisible());
+    EXPECT_EQ(ui().strip.shpFrameOut->x(), inWindow(ui().strip.btnTB[0]).x() - 2);
+    EXPECT_EQ(ui().strip.lblStep->text(), QStringLiteral("Step 1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, BackToStartTest,
+    ::testing::Values(BackToStartCase {"NoTemplate", false, "Please select a layout style."},
+        BackToStartCase {
+            "AnotherPageAfterProject", true, "Would you like to make another web page?"}),
+    [](const auto &info) { return std::string(info.param.name); });

@@ -1,11 +1,15 @@
 #include "colorsstep.h"
 #include "wizardfixture.h"
 
+#include "colorpalette.h"
+#include "metatab.h"
 #include "stepnavigation.h"
 #include "tshape.h"
+#include "updown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -333,3 +337,220 @@ TEST_F(WizardTest, BrowserFailureShowsItsMessage)
     EXPECT_EQ(dialogs->messages()[0].kind, MessageKind::Error);
     EXPECT_EQ(dialogs->messages()[0].text, QStringLiteral("Kein Browser."));
 }
+
+class AnswerAuditTest;
+
+// One answer of steps 1 to 6 and how the user changes it.
+struct AnswerCase {
+    const char *name;
+    int step;
+    // Brings the answer to where it can be changed; this alone may count as a change.
+    void (*prepare)(AnswerAuditTest &);
+    void (*change)(AnswerAuditTest &);
+};
+
+void PrintTo(const AnswerCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// A window with two templates, so that choosing one is an answer too.
+class AnswerAuditTest : public WizardTest, public ::testing::WithParamInterface<AnswerCase> {
+public:
+    void SetUp() override
+    {
+        ASSERT_TRUE(appDir.isValid());
+        writeAppFile(QStringLiteral("Templates/First.html"), "<HTML>#pagetitle</BODY>");
+        writeAppFile(QStringLiteral("Templates/Second.html"), "<HTML>#pagetitle</BODY>");
+        WizardTest::SetUp();
+    }
+
+    const WizardUi &controls() const { return ui(); }
+    ScriptedDialogs &script() { return *dialogs; }
+    void type(QWidget *widget, const char *text) { typeInto(widget, QString::fromLatin1(text)); }
+    void press(QWidget *widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // Moves a list one entry on (back from its last) with the keyboard, as a user picks.
+    void nextEntry(QComboBox *box)
+    {
+        box->setFocus();
+        QTest::keyClick(box, box->currentIndex() + 1 < box->count() ? Qt::Key_Down : Qt::Key_Up);
+    }
+    void choosePicture(QToolButton *button)
+    {
+        QImage picture(8, 6, QImage::Format_RGB32);
+        picture.fill(Qt::blue);
+        const QString path = appDir.filePath(QStringLiteral("pic.bmp"));
+        ASSERT_TRUE(picture.save(path, "BMP"));
+        dialogs->answerFile(path);
+        press(button);
+    }
+    void tickMargin() { press(ui().start.chkIndent); }
+    void showMetaTags() { ui().start.tbStyles->setCurrentIndex(1); }
+    void addMetaTag()
+    {
+        showMetaTags();
+        MetaTab::addRow(ui().start.lvMeta, {QStringLiteral("words"), QStringLiteral("Keywords")});
+        ui().start.lvMeta->topLevelItem(0)->setSelected(true);
+    }
+    void addLinks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            addLink(ui().links.lvLinks, QString(), true);
+        ui().links.lvLinks->topLevelItem(0)->setSelected(true);
+    }
+};
+
+TEST_P(AnswerAuditTest, ChangingItAsksBeforeCloseAndReset)
+{
+    const AnswerCase &c = GetParam();
+    clickStep(c.step);
+    if (c.prepare != nullptr)
+        c.prepare(*this);
+    window->setModified(false);
+    c.change(*this);
+    const qsizetype asked = dialogs->messages().size();
+
+    dialogs->answerMessage(MessageAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    clickStep(1);
+    dialogs->answerMessage(MessageAnswer::Cancel);
+    QTest::mouseClick(ui().start.btnClearWiz, Qt::LeftButton);
+    ASSERT_EQ(dialogs->messages().size(), asked + 2);
+    EXPECT_EQ(dialogs->messages()[asked].text, kQuestion);
+    EXPECT_EQ(dialogs->messages()[asked + 1].text, kQuestion);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAnswer, AnswerAuditTest,
+    ::testing::Values(AnswerCase {"TemplateChosen", 1, nullptr,
+                          [](AnswerAuditTest &t) { t.nextEntry(t.controls().start.cbStyles); }},
+        AnswerCase {"PageTitle", 1, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().start.txtPageTitle, "T"); }},
+        AnswerCase {"Heading", 1, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().start.txtHeading, "H"); }},
+        AnswerCase {"HeadSizeChosen", 1, nullptr,
+            [](AnswerAuditTest &t) { t.nextEntry(t.controls().start.cbHeadSize); }},
+        AnswerCase {"HeadSizeTyped", 1, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().start.cbHeadSize->lineEdit(), "3"); }},
+        AnswerCase {"MarginTicked", 1, nullptr, [](AnswerAuditTest &t) { t.tickMargin(); }},
+        AnswerCase {"MarginUnticked", 1, [](AnswerAuditTest &t) { t.tickMargin(); },
+            [](AnswerAuditTest &t) { t.tickMargin(); }},
+        AnswerCase {"MarginWidthTyped", 1, [](AnswerAuditTest &t) { t.tickMargin(); },
+            [](AnswerAuditTest &t) { t.type(t.controls().start.txtIndent, "5"); }},
+        AnswerCase {"MarginWidthStepped", 1, [](AnswerAuditTest &t) { t.tickMargin(); },
+            [](AnswerAuditTest &t) {
+                t.press(t.controls().start.upDown->findChildren<QToolButton *>().constFirst());
+            }},
+        AnswerCase {"MetaTagAdded", 1, [](AnswerAuditTest &t) { t.showMetaTags(); },
+            [](AnswerAuditTest &t) { t.press(t.controls().start.btnMetaAdd); }},
+        AnswerCase {"MetaTagEdited", 1, [](AnswerAuditTest &t) { t.addMetaTag(); },
+            [](AnswerAuditTest &t) {
+                t.controls().start.lvMeta->topLevelItem(0)->setText(0, QStringLiteral("more"));
+            }},
+        AnswerCase {"MetaTagDeleted", 1, [](AnswerAuditTest &t) { t.addMetaTag(); },
+            [](AnswerAuditTest &t) { t.press(t.controls().start.btnMetaDelete); }},
+        AnswerCase {"MetaNameChosen", 1, [](AnswerAuditTest &t) { t.showMetaTags(); },
+            [](AnswerAuditTest &t) { t.nextEntry(t.controls().start.cbMeta); }},
+        AnswerCase {"SwatchPicked", 2, nullptr,
+            [](AnswerAuditTest &t) {
+                t.press(t.controls().colors.btnText);
+                t.press(t.controls().colors.pnlColors->button(18));
+            }},
+        AnswerCase {"CustomColor", 2, nullptr,
+            [](AnswerAuditTest &t) {
+                t.script().answerColor(QColor(10, 20, 30));
+                t.press(t.controls().colors.btnLink);
+                t.press(t.controls().colors.pnlColors->button(0));
+            }},
+        AnswerCase {"BackgroundTyped", 2, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().colors.txtBGImage, "b"); }},
+        AnswerCase {"BackgroundChosen", 2, nullptr,
+            [](AnswerAuditTest &t) { t.choosePicture(t.controls().colors.btnBGImg); }},
+        AnswerCase {"BackgroundCleared", 2,
+            [](AnswerAuditTest &t) { t.choosePicture(t.controls().colors.btnBGImg); },
+            [](AnswerAuditTest &t) { t.press(t.controls().colors.btnBGClear); }},
+        AnswerCase {"ImageTyped", 3, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().images.txtImage, "i"); }},
+        AnswerCase {"ImageHeight", 3, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().images.txtImageH, "9"); }},
+        AnswerCase {"ImageWidth", 3, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().images.txtImageW, "9"); }},
+        AnswerCase {"ImageChosen", 3, nullptr,
+            [](AnswerAuditTest &t) { t.choosePicture(t.controls().images.btnImage); }},
+        AnswerCase {"ImageCleared", 3,
+            [](AnswerAuditTest &t) { t.choosePicture(t.controls().images.btnImage); },
+            [](AnswerAuditTest &t) { t.press(t.controls().images.btnImgClear); }},
+        AnswerCase {"LinkAdded", 4, nullptr,
+            [](AnswerAuditTest &t) {
+                t.script().answerDialog([](QDialog &dialog) {
+                    QTest::keyClicks(
+                        child<QLineEdit>(dialog, "txtAddress"), QStringLiteral("http://a.example/"));
+                    click(dialog, "btnOK");
+                });
+                t.press(t.controls().links.btnLinkNew);
+            }},
+        AnswerCase {"LinkDeleted", 4, [](AnswerAuditTest &t) { t.addLinks(1); },
+            [](AnswerAuditTest &t) {
+                t.script().answerMessage(MessageAnswer::Yes);
+                t.press(t.controls().links.btnLinkDel);
+            }},
+        AnswerCase {"LinkMovedDown", 4, [](AnswerAuditTest &t) { t.addLinks(2); },
+            [](AnswerAuditTest &t) { t.press(t.controls().links.btnMoveDown); }},
+        AnswerCase {"LinkTicked", 4,
+            [](AnswerAuditTest &t) { addLink(t.controls().links.lvLinks, QString(), false); },
+            [](AnswerAuditTest &t) {
+                t.controls().links.lvLinks->topLevelItem(0)->setCheckState(0, Qt::Checked);
+            }},
+        AnswerCase {"LinkStyleChosen", 4, nullptr,
+            [](AnswerAuditTest &t) { t.nextEntry(t.controls().links.cbLinks); }},
+        AnswerCase {"TextTyped", 5, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().text.txtText, "x"); }},
+        AnswerCase {"TextMadeBold", 5, nullptr,
+            [](AnswerAuditTest &t) { t.press(t.controls().text.btnBold); }},
+        AnswerCase {"BulletsTyped", 6, nullptr,
+            [](AnswerAuditTest &t) { t.type(t.controls().bullets.txtBullets, "x"); }},
+        AnswerCase {"BulletTypeChosen", 6, nullptr,
+            [](AnswerAuditTest &t) { t.nextEntry(t.controls().bullets.cbBullets); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct ResetWayCase {
+    const char *name;
+    bool open; // "&Open Zephyro File", which resets before it reads
+};
+
+void PrintTo(const ResetWayCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ResetLinkRuleTest : public WizardTest, public ::testing::WithParamInterface<ResetWayCase> {};
+
+TEST_P(ResetLinkRuleTest, ResettingADropBoxWithImageLinksWarnsOfNothing)
+{
+    typeInto(ui().start.txtPageTitle, QStringLiteral("Page"));
+    addLink(ui().links.lvLinks, QStringLiteral("/pics/button.gif"), true);
+    ui().links.cbLinks->setCurrentIndex(1);
+    ASSERT_TRUE(dialogs->messages().isEmpty());
+
+    dialogs->answerMessage(MessageAnswer::No);
+    if (GetParam().open) {
+        dialogs->answerFile(writeAppFile(QStringLiteral("ZephyroFiles/other.pwz"),
+            "Marbleton HTML Editor Zephyro .pwz file. It is not recommended\r\n\r\n"
+            "TITLE=Other\r\n"));
+        QTest::mouseClick(ui().start.btnPWZ, Qt::LeftButton);
+        EXPECT_EQ(ui().start.txtPageTitle->text(), QStringLiteral("Other"));
+    } else {
+        QTest::mouseClick(ui().start.btnClearWiz, Qt::LeftButton);
+        EXPECT_TRUE(ui().start.txtPageTitle->text().isEmpty());
+    }
+    ASSERT_EQ(dialogs->messages().size(), 1);
+    EXPECT_EQ(dialogs->messages()[0].text, kQuestion);
+    EXPECT_EQ(ui().links.lvLinks->topLevelItemCount(), 0);
+    EXPECT_EQ(ui().links.cbLinks->currentIndex(), 0);
+    EXPECT_FALSE(window->isModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ResetLinkRuleTest,
+    ::testing::Values(ResetWayCase {"Reset", false}, ResetWayCase {"Open", true}),
+    [](const auto &info) { return std::string(info.param.name); });

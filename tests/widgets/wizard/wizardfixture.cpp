@@ -52,6 +52,8 @@ void WizardTest::createWindow(bool shellSucceeds, const QStringList &arguments,
             dataFolder.isEmpty() ? appDir.path() + QLatin1Char('/') : dataFolder, arguments});
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // What start-up has to report shows once the window is on the screen.
+    QCoreApplication::processEvents();
 }
 
 void WizardTest::TearDown()
