@@ -1,8 +1,8 @@
 #include "pagebuilder.h"
 
 #include "htmlcolor.h"
-#include "writtenname.h"
 #include "htmlescape.h"
+#include "writtenname.h"
 
 #include <QDateTime>
 #include <QLocale>

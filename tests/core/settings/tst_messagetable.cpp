@@ -14,6 +14,8 @@ TEST(MessageTable, HoldsEveryMessageInEnglish)
         1422, 1423, 1424, 1425, 1426, 1427, 1428, 1429, 1440,
         // Saving: the file really written is another than the dialog asked about.
         1500,
+        // Tool tips of the picture buttons.
+        1520, 1521, 1522, 1523, 1524,
         // The link editor.
         1560, 1561, 1562, 1563, 1564, 1565, 1566,
         // Later messages that had no number.
