@@ -486,6 +486,7 @@ INSTANTIATE_TEST_SUITE_P(EveryAnswer, AnswerAuditTest,
                 t.script().answerDialog([](QDialog &dialog) {
                     QTest::keyClicks(
                         child<QLineEdit>(dialog, "txtAddress"), QStringLiteral("http://a.example/"));
+                    QTest::keyClicks(child<QLineEdit>(dialog, "txtDescription"), QStringLiteral("A"));
                     click(dialog, "btnOK");
                 });
                 t.press(t.controls().links.btnLinkNew);
