@@ -301,7 +301,7 @@ void TfrmWiz::wireEvents()
     connect(m_start, &StartStep::templateChosen, m_save, &SaveStep::enableSave);
     connect(m_save, &SaveStep::layoutStyleMissing, this, [this] { backToTemplates(false); });
     // Showing step 1 scrolls the strip back by itself, wherever the save was made.
-    connect(m_save, &SaveStep::anotherPageWanted, this, [this](bool) { backToTemplates(true); });
+    connect(m_save, &SaveStep::anotherPageWanted, this, [this] { backToTemplates(true); });
 
     connect(m_ui.start.btnClearWiz, &QPushButton::clicked, this, &TfrmWiz::btnClearWizClick);
     connect(m_ui.start.btnPWZ, &QPushButton::clicked, this, &TfrmWiz::btnPWZClick);

@@ -77,7 +77,7 @@ bool SaveStep::SaveProjectFile(const QString &chosenPath)
     if (!(m_openProject && m_host.closePrompted())
         && m_host.showMessage(MessageKind::Information, Msg::MakeAnotherPage, ButtonSet::YesNo)
             == MessageAnswer::Yes)
-        emit anotherPageWanted(false);
+        emit anotherPageWanted();
     return true;
 }
 
@@ -144,7 +144,7 @@ SaveStep::SaveOutcome SaveStep::saveAsPage()
         m_host.OpenBrowser(saved);
     if (m_host.showMessage(MessageKind::Information, Msg::MakeAnotherPage, ButtonSet::YesNo)
         == MessageAnswer::Yes)
-        emit anotherPageWanted(true);
+        emit anotherPageWanted();
     return SaveOutcome::Written;
 }
 

@@ -43,9 +43,8 @@ public:
 signals:
     // No template is chosen: the user is sent back to the template list.
     void layoutStyleMissing();
-    // The user wants another page after a save; stripBack when the strip should scroll
-    // back to its start as well.
-    void anotherPageWanted(bool stripBack);
+    // The user wants another page after a save.
+    void anotherPageWanted();
 
 private:
     void btnSaveClick();
