@@ -106,6 +106,10 @@ constexpr English kEnglish[] = {
     {1522, u"Choose an image for the page"},
     {1523, u"Clear the image"},
     {1524, u"Clear the link's image"},
+    {1630, u"File: %1"},
+    {1631,
+        u"Not sent, so that the page on the server does not point at a file that did not "
+        u"arrive. The page there stays as it was."},
 };
 
 } // namespace

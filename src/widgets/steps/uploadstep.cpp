@@ -4,7 +4,6 @@
 #include "messagenumbers.h"
 #include "profilestore.h"
 #include "tfrmserverprofile.h"
-#include "tftpclient.h"
 #include "wizardhost.h"
 
 #include <QApplication>
@@ -20,13 +19,11 @@
 
 namespace {
 
-// Fixed English texts: the message table has no numbers for them.
-
-// The text after the last path delimiter: the name the file gets on the server.
-QString remoteName(const QString &path)
+// The warning's line for a failure: "Error ", the reason, and "Could not complete request."
+QString errorText(const WizardHost &host, const QString &reason)
 {
-    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    return path.mid(slash + 1);
+    return QStringLiteral("Error ") + reason + QLatin1Char(' ')
+        + host.messageText(Msg::CouldNotCompleteRequest);
 }
 
 } // namespace
@@ -35,22 +32,7 @@ UploadStep::UploadStep(const UploadControls &controls, WizardHost &host, QObject
     : QObject(parent)
     , m_controls(controls)
     , m_host(host)
-    , m_ftp(new TFtpClient(this))
 {
-    m_ftp->setObjectName(QStringLiteral("ftp"));
-    m_ftp->SetTimeout(15);
-    m_ftp->SetMultiThreaded(false);
-    m_ftp->SetPort(QStringLiteral("ftp"));
-    m_ftp->SetDisplayFlag(false);
-    m_ftp->SetBinary(true);
-    m_ftp->SetShareMode(ftpShareExclusive);
-    m_ftp->OnProgress = [this](TCustomFtpClient *, qint64 count, bool &) { ftpProgress(count); };
-    m_ftp->OnRequestDone = [this](TCustomFtpClient *, TFtpRequest rqType, quint16 error) {
-        ftpRequestDone(rqType, error);
-    };
-    m_ftp->OnCertificate = [this](TCustomFtpClient *, const TlsCertificateInfo &info, bool changed,
-                               bool &trust) { trust = ftpCertificate(info, changed); };
-
     m_controls.lsbFiles->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(m_controls.btnUploadNew, &QToolButton::clicked, this, &UploadStep::btnUploadNewClick);
     connect(m_controls.btnUploadEdit, &QToolButton::clicked, this, &UploadStep::btnUploadEditClick);
@@ -65,16 +47,7 @@ UploadStep::UploadStep(const UploadControls &controls, WizardHost &host, QObject
 
 UploadStep::~UploadStep()
 {
-    // Gone in the middle of an upload: a blocking call further up the stack still waits on
-    // the client, which must outlive it and no longer call back here.
-    m_ftp->OnProgress = {};
-    m_ftp->OnRequestDone = {};
-    m_ftp->OnCertificate = {};
-    if (m_running) {
-        m_ftp->Abort();
-        m_ftp->setParent(nullptr);
-        m_ftp->deleteLater();
-    }
+    // The upload is a child and goes with this object; it calls nothing back as it goes.
     if (m_busy)
         QApplication::restoreOverrideCursor();
 }
@@ -222,7 +195,7 @@ void UploadStep::setProgress(const QString &text)
 
 void UploadStep::btnUploadClick()
 {
-    if (m_running)
+    if (m_running || m_controls.lsbFiles->count() == 0)
         return;
     m_profileName = m_controls.cbSites->currentText();
     m_connectInfo = ProfileStore::loadConnectInfo(iniPath(), m_profileName);
@@ -231,131 +204,97 @@ void UploadStep::btnUploadClick()
 
 void UploadStep::ConnectAndUpload()
 {
-    // Every blocking call runs the event loop, in which the window may go; then this object
-    // is gone too and nothing of it may be touched.
-    const QPointer<UploadStep> alive(this);
-    setRunning(true);
-    if (m_ftp->IsConnected()) {
-        m_ftp->Quit();
-        if (alive.isNull())
-            return;
-    }
-    setBusy(true);
-    setStatus(m_host.messageText(Msg::Connecting));
-    QCoreApplication::processEvents();
-    if (alive.isNull())
-        return;
-
-    m_ftp->SetBinary(true);
-    m_ftp->SetHostName(m_connectInfo.hostName);
-    m_ftp->SetPort(m_connectInfo.port);
-    m_ftp->SetTransferMode(m_connectInfo.transferMode);
-    m_ftp->SetSecurity(m_connectInfo.security);
-    m_ftp->SetTrustedFingerprint(m_connectInfo.trustedCertificate);
-    m_ftp->SetUserName(m_connectInfo.userName);
-    m_ftp->SetPassWord(m_connectInfo.password);
-    m_ftp->SetHostDirName(m_connectInfo.initialDirectory);
-    // Its request-done event changes to the profile's directory before this returns.
-    m_ftp->Connect();
-    if (alive.isNull())
-        return;
-    if (m_ftp->IsConnected() && !m_stopping) {
-        // Only this choice can end up in plain text without the user having asked for it.
-        const bool fellBack
-            = m_connectInfo.security == TFtpSecurity::ExplicitIfAvailable && !m_ftp->IsSecure();
-        setStatus(m_host.messageText(fellBack ? Msg::ConnectedNotEncrypted : Msg::Connected));
-        TransferFiles();
-        if (alive.isNull())
-            return;
-    } else {
-        setBusy(false);
-        setStatus(m_host.messageText(Msg::Disconnected));
-    }
-    setBusy(false);
-    setRunning(false);
-}
-
-void UploadStep::TransferFiles()
-{
-    if (!m_ftp->IsConnected())
-        return;
-    const QPointer<UploadStep> alive(this);
-    setStatus(m_host.messageText(Msg::TransferringFiles));
-    m_ftp->SetType();
-    if (alive.isNull())
-        return;
-
-    // The list as it was when Upload was pressed; saving a page meanwhile may replace it.
     QStringList files;
     for (int row = 0; row < m_controls.lsbFiles->count(); ++row)
         files << m_controls.lsbFiles->item(row)->text();
-    qsizetype sent = 0;
-    for (const QString &path : std::as_const(files)) {
-        // A failure has closed the connection: the rest are not tried.
-        if (m_stopping || !m_ftp->IsConnected())
-            break;
-        m_ftp->SetHostFileName(remoteName(path));
-        m_ftp->SetLocalFileName(path);
-        m_currentFile = path;
-        const bool stored = m_ftp->Put();
-        if (alive.isNull())
-            return;
-        if (stored)
-            ++sent;
-    }
-    // After a timeout the request-done event comes late: its warning goes before the
-    // final box.
-    QCoreApplication::processEvents();
-    if (alive.isNull())
-        return;
-    m_currentFile.clear();
-
-    setBusy(false);
-    const QString outcome = sent == files.size()
-        ? m_host.messageText(Msg::TransferComplete)
-        : m_host.messageText(Msg::TransferIncomplete).arg(sent).arg(files.size());
-    setStatus(outcome);
-    setProgress(QString());
-    if (m_ftp->IsConnected()) {
-        m_ftp->Quit();
-        if (alive.isNull())
-            return;
-    }
-    setStatus(m_host.messageText(Msg::Disconnected));
-    if (!m_stopping)
-        m_host.dialogs().message(
-            m_host.hostWindow(), MessageKind::Information, outcome, ButtonSet::Ok);
+    m_upload = new SiteUpload(this);
+    m_upload->setProfile(m_connectInfo);
+    // The list as it is now; saving a page meanwhile may replace it.
+    m_upload->setFiles(files);
+    m_upload->setTimeout(15);
+    m_upload->onCertificate = [this](const TlsCertificateInfo &info, bool changed) {
+        return ftpCertificate(info, changed);
+    };
+    connect(m_upload, &SiteUpload::statusChanged, this, &UploadStep::ftpStatus);
+    connect(m_upload, &SiteUpload::progress, this, &UploadStep::ftpProgress);
+    connect(m_upload, &SiteUpload::finished, this, &UploadStep::uploadFinished);
+    m_sent.clear();
+    setRunning(true);
+    setBusy(true);
+    setStatus(m_host.messageText(Msg::Connecting));
+    m_upload->start();
 }
 
-void UploadStep::ftpRequestDone(TFtpRequest rqType, quint16 error)
+void UploadStep::ftpStatus(int message)
 {
-    const QPointer<UploadStep> alive(this);
-    if (error != 0) {
-        setBusy(false);
-        // Stopped by the user as the window closes: no box.
-        if (m_stopping)
-            return;
-        QString text = QStringLiteral("Error ") + m_ftp->ErrorMessage() + QLatin1Char(' ')
-            + m_host.messageText(Msg::CouldNotCompleteRequest);
-        // Name the file that failed, unless the client's message already does.
-        if (rqType == TFtpRequest::Put && !m_currentFile.isEmpty()
-            && !m_ftp->ErrorMessage().contains(m_currentFile))
-            text += QStringLiteral("\nFile: ") + m_currentFile;
-        if (m_ftp->IsConnected()) {
-            m_ftp->Quit();
-            if (alive.isNull())
-                return;
-            setStatus(m_host.messageText(Msg::Disconnected));
-        }
-        m_host.dialogs().message(m_host.hostWindow(), MessageKind::Warning, text, ButtonSet::Ok);
+    // The end is told once the outcome is known.
+    if (message == Msg::Disconnected)
+        return;
+    const QString text = m_host.messageText(message);
+    if (text != m_controls.lblUpload3->text())
+        setStatus(text);
+}
+
+void UploadStep::ftpProgress(const QString &remoteName, qint64 count)
+{
+    m_sent.insert(remoteName, count);
+    qint64 total = 0;
+    for (const qint64 bytes : std::as_const(m_sent))
+        total += bytes;
+    setProgress(QString::number(total) + QStringLiteral(" bytes"));
+}
+
+void UploadStep::uploadFinished(const UploadOutcome &outcome)
+{
+    m_upload->deleteLater();
+    m_upload = nullptr;
+    setBusy(false);
+    setProgress(QString());
+    // Stopped by the user as the window closes: no box.
+    if (outcome.stopped || m_stopping) {
+        setStatus(m_host.messageText(Msg::Disconnected));
+        setRunning(false);
         return;
     }
-    if (rqType == TFtpRequest::Connect) {
-        if (!m_connectInfo.initialDirectory.isEmpty())
-            m_ftp->ChangeDir();
-        else
-            m_ftp->PrintDir();
+    const bool complete = outcome.complete();
+    QString box;
+    if (complete) {
+        box = m_host.messageText(Msg::TransferComplete);
+        setStatus(box);
+    } else if (!outcome.connected) {
+        box = errorText(m_host, outcome.failure);
+    } else {
+        setStatus(m_host.messageText(Msg::TransferIncomplete)
+                      .arg(outcome.storedCount())
+                      .arg(outcome.files.size()));
+        box = incompleteText(outcome);
     }
+    setStatus(m_host.messageText(Msg::Disconnected));
+    setRunning(false);
+    m_host.dialogs().message(m_host.hostWindow(),
+        complete ? MessageKind::Information : MessageKind::Warning, box, ButtonSet::Ok);
+}
+
+QString UploadStep::incompleteText(const UploadOutcome &outcome) const
+{
+    const auto error = [this](const QString &reason) { return errorText(m_host, reason); };
+    QString text = m_host.messageText(Msg::TransferIncomplete)
+                       .arg(outcome.storedCount())
+                       .arg(outcome.files.size());
+    // Why the upload ended early; the files it never came to are in the count.
+    if (!outcome.failure.isEmpty())
+        text += QLatin1Char('\n') + error(outcome.failure);
+    for (std::size_t i = 0; i < outcome.files.size(); ++i) {
+        const UploadedFile &file = outcome.files[i];
+        const bool heldBack
+            = file.reason.isEmpty() && outcome.failure.isEmpty() && i + 1 == outcome.files.size();
+        if (file.stored || (file.reason.isEmpty() && !heldBack))
+            continue;
+        text += QLatin1String("\n\n")
+            + m_host.messageText(Msg::UploadedFileName).arg(file.localPath) + QLatin1Char('\n')
+            + (heldBack ? m_host.messageText(Msg::PageHeldBack) : error(file.reason));
+    }
+    return text;
 }
 
 bool UploadStep::ftpCertificate(const TlsCertificateInfo &info, bool changed)
@@ -380,11 +319,6 @@ bool UploadStep::ftpCertificate(const TlsCertificateInfo &info, bool changed)
     return true;
 }
 
-void UploadStep::ftpProgress(qint64 count)
-{
-    setProgress(QString::number(count) + QStringLiteral(" bytes"));
-}
-
 bool UploadStep::stopForClose()
 {
     if (!m_running)
@@ -394,12 +328,13 @@ bool UploadStep::stopForClose()
         != MessageAnswer::Yes)
         return false;
     m_stopping = true;
-    m_ftp->Abort();
+    if (m_upload != nullptr)
+        m_upload->abort();
     return true;
 }
 
 void UploadStep::FormDestroy()
 {
-    if (!m_running && m_ftp->IsConnected())
-        m_ftp->Quit();
+    if (m_upload != nullptr)
+        m_upload->abort();
 }

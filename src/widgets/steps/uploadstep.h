@@ -1,9 +1,10 @@
 #pragma once
 
 #include "connectinfo.h"
+#include "siteupload.h"
 #include "stepcontrols.h"
-#include "tcustomftpclient.h"
 
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 
@@ -11,12 +12,10 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QToolButton;
-class TFtpClient;
 class WizardHost;
 
-// Step 8: the server profiles, the list of files to send, and the upload itself on the
-// window's FTP client. Every FTP call blocks while the event loop runs, so the client's
-// events and the user's input arrive in the middle of an upload; the step's controls are
+// Step 8: the server profiles, the list of files to send, and the upload itself, which a
+// SiteUpload runs on the event loop while the window stays usable; the step's controls are
 // disabled until it ends, and the window asks before it closes on one.
 class UploadStep final : public QObject {
     Q_OBJECT
@@ -48,10 +47,8 @@ public:
     // Asks whether to stop a running upload; Yes aborts it and gives true. True when none
     // runs.
     bool stopForClose();
-    // Ends a connection still open with QUIT, as the window goes.
+    // Cuts an upload still running, as the window goes.
     void FormDestroy();
-
-    TFtpClient &ftp() { return *m_ftp; }
 
 signals:
     // Every text the status and progress lines show, in order.
@@ -60,9 +57,13 @@ signals:
 
 private:
     void ConnectAndUpload();
-    void TransferFiles();
-    void ftpRequestDone(TFtpRequest rqType, quint16 error);
-    void ftpProgress(qint64 count);
+    void ftpStatus(int message);
+    // Bytes of one file sent so far; the progress line shows the whole upload's.
+    void ftpProgress(const QString &remoteName, qint64 count);
+    void uploadFinished(const UploadOutcome &outcome);
+    // The warning for an upload that left files out: how many arrived, then each file left
+    // out with the reason.
+    QString incompleteText(const UploadOutcome &outcome) const;
     // Asks about a certificate the system does not trust; Trust keeps it in the profile.
     bool ftpCertificate(const TlsCertificateInfo &info, bool changed);
     void runProfileDialog(const QString *name);
@@ -75,7 +76,7 @@ private:
 
     UploadControls m_controls;
     WizardHost &m_host;
-    TFtpClient *m_ftp;
+    SiteUpload *m_upload = nullptr; // the upload running
     TConnectInfo m_connectInfo;
     // The profile being uploaded to, where a trusted certificate is kept.
     QString m_profileName;
@@ -84,6 +85,5 @@ private:
     bool m_running = false;
     bool m_stopping = false;
     bool m_busy = false;
-    // The entry being sent, so that a failure names it.
-    QString m_currentFile;
+    QHash<QString, qint64> m_sent; // bytes so far, by remote name
 };
