@@ -67,5 +67,7 @@ enum Number : int {
     HintChooseImage = 1522,
     HintClearImage = 1523,
     HintClearLinkImage = 1524,
+    // The upload: a lost connection is made again.
+    Reconnecting = 1610,
 };
 }
