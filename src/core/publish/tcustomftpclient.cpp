@@ -155,6 +155,29 @@ void TCustomFtpClient::PortAsync()
     runStep(PortStep);
 }
 
+void TCustomFtpClient::RenameFromAsync()
+{
+    startFileCommand(TFtpRequest::RenameFrom, Command::RenameFrom, QStringLiteral("RNFR "));
+}
+
+void TCustomFtpClient::RenameToAsync()
+{
+    startFileCommand(TFtpRequest::RenameTo, Command::RenameTo, QStringLiteral("RNTO "));
+}
+
+void TCustomFtpClient::DeleteAsync()
+{
+    startFileCommand(TFtpRequest::Delete, Command::Delete, QStringLiteral("DELE "));
+}
+
+void TCustomFtpClient::startFileCommand(TFtpRequest kind, Command command, const QString &verb)
+{
+    if (m_hostFileName.isEmpty())
+        throw FtpException(QStringLiteral("HostFileName empty"));
+    refuseLineBreak(QStringLiteral("HostFileName"), m_hostFileName);
+    startCommand(kind, command, verb + m_hostFileName);
+}
+
 void TCustomFtpClient::startChain(TFtpRequest kind, unsigned steps)
 {
     // The first step's refusals refuse the whole request, before anything has changed.

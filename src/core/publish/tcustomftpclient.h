@@ -32,6 +32,9 @@ enum class TFtpRequest {
     Pass,
     Port,
     List, // chained: the data connection, then NLST; the listing is read and dropped
+    RenameFrom,
+    RenameTo,
+    Delete,
 };
 
 // One state at a time; every change raises OnStateChange.
@@ -142,6 +145,11 @@ public:
     void UserAsync();
     void PassAsync();
     void PortAsync();
+    // RFC 959, section 4.1.3: RNFR names the file to rename (HostFileName), RNTO, sent next,
+    // its new name (HostFileName again); DELE deletes HostFileName.
+    void RenameFromAsync();
+    void RenameToAsync();
+    void DeleteAsync();
 
     // The PORT command naming a data port (RFC 959, section 4.1.2): 127.0.0.1 for a server at
     // 127.0.0.1, else the local address of the control connection.
@@ -214,6 +222,9 @@ private:
         Auth,
         Pbsz,
         Prot,
+        RenameFrom,
+        RenameTo,
+        Delete,
     };
     // Steps of chained requests, in the order they run.
     enum Step : unsigned {
@@ -241,6 +252,7 @@ private:
     void runStep(Step step);
     void checkCanStart() const;
     void startCommand(TFtpRequest kind, Command command, const QString &text);
+    void startFileCommand(TFtpRequest kind, Command command, const QString &verb);
     void beginRequest(TFtpRequest kind);
     // Sends a command whose reply handler judges the next reply.
     void sendAwaited(ReplyHandler handler, const QString &text);

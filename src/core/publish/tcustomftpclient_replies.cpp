@@ -117,6 +117,14 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     case Command::Pbsz:
         success = code == 200;
         break;
+    case Command::RenameFrom:
+        // RFC 959, section 5.4: 350 asks for the RNTO that completes the rename.
+        success = code == 350;
+        break;
+    case Command::RenameTo:
+    case Command::Delete:
+        success = code == 250;
+        break;
     case Command::Prot:
         success = code == 200;
         m_dataProtected = success;

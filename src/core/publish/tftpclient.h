@@ -49,6 +49,9 @@ public:
     bool User() { return waitFor(&TCustomFtpClient::UserAsync); }
     bool Pass() { return waitFor(&TCustomFtpClient::PassAsync); }
     bool Port() { return waitFor(&TCustomFtpClient::PortAsync); }
+    bool RenameFrom() { return waitFor(&TCustomFtpClient::RenameFromAsync); }
+    bool RenameTo() { return waitFor(&TCustomFtpClient::RenameToAsync); }
+    bool Delete() { return waitFor(&TCustomFtpClient::DeleteAsync); }
 
 protected:
     void RequestStarted(quint64 serial) override;

@@ -67,6 +67,8 @@ enum Number : int {
     HintChooseImage = 1522,
     HintClearImage = 1523,
     HintClearLinkImage = 1524,
+    // The upload: a lost connection is made again.
+    Reconnecting = 1610,
     // What an upload that did not store every file says of each file left out.
     UploadedFileName = 1630,
     PageHeldBack = 1631,

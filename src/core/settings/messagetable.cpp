@@ -106,6 +106,8 @@ constexpr English kEnglish[] = {
     {1522, u"Choose an image for the page"},
     {1523, u"Clear the image"},
     {1524, u"Clear the link's image"},
+    // The upload.
+    {1610, u"Reconnecting"},
     {1630, u"File: %1"},
     {1631,
         u"Not sent, so that the page on the server does not point at a file that did not "

@@ -14,6 +14,9 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // How long replyReady() watches the data connection: bytes sent at once arrive well within.
@@ -92,6 +95,10 @@ ScriptedFtpServer::ScriptedFtpServer(const char *address)
     });
     on("STOR", &ScriptedFtpServer::storeFile);
     on("NLST", &ScriptedFtpServer::listNames);
+    on("SIZE", &ScriptedFtpServer::sizeOf);
+    on("RNFR", &ScriptedFtpServer::renameFromFile);
+    on("RNTO", &ScriptedFtpServer::renameToFile);
+    on("DELE", &ScriptedFtpServer::deleteFile);
     on("QUIT", [](Session &session, const QByteArray &) {
         session.reply("221 Goodbye\r\n");
         session.end();
@@ -115,6 +122,7 @@ void ScriptedFtpServer::on(const QByteArray &verb, const QByteArray &reply)
 void ScriptedFtpServer::start()
 {
     join();
+    m_joining = false;
     if (!certificateFile.isEmpty() && m_tlsContext == nullptr) {
         // OpenSSL writes to its socket with write(): a client gone must not kill the test.
         ::signal(SIGPIPE, SIG_IGN);
@@ -125,21 +133,59 @@ void ScriptedFtpServer::start()
         static const unsigned char context[] = "scripted";
         SSL_CTX_set_session_id_context(m_tlsContext, context, sizeof context - 1);
     }
-    m_thread = std::thread([this] { serve(); });
+    m_thread = std::thread([this] { acceptSessions(); });
 }
 
 void ScriptedFtpServer::join()
 {
+    m_joining = true;
     if (m_thread.joinable())
         m_thread.join();
+    for (std::thread &session : m_sessionThreads)
+        session.join();
+    m_sessionThreads.clear();
 }
 
-void ScriptedFtpServer::serve()
+void ScriptedFtpServer::acceptSessions()
+{
+    const int first = LoopbackPeer::acceptWithin(m_listener);
+    if (first < 0)
+        return;
+    if (sessions <= 1) {
+        serve(first, 0);
+        return;
+    }
+    m_sessionThreads.emplace_back([this, first] { serve(first, 0); });
+    for (int index = 1; index < sessions; ++index) {
+        const int control = acceptUntilJoined();
+        if (control < 0)
+            return;
+        m_sessionThreads.emplace_back([this, control, index] { serve(control, index); });
+    }
+}
+
+int ScriptedFtpServer::acceptUntilJoined()
+{
+    // Short sleeps, so that join() need not wait out the deadline when no more sessions come.
+    constexpr int SliceMs = 20;
+    for (int waited = 0; waited < LoopbackPeer::TimeoutMs && !m_joining; waited += SliceMs) {
+        pollfd waiting {m_listener, POLLIN, 0};
+        if (::poll(&waiting, 1, SliceMs) == 1)
+            return ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+    }
+    return -1;
+}
+
+void ScriptedFtpServer::serve(int control, int index)
 {
     Session session(*this);
-    session.control = LoopbackPeer::acceptWithin(m_listener);
-    if (session.control < 0)
-        return;
+    session.control = control;
+    session.index = index;
+    {
+        const std::lock_guard lock(m_mutex);
+        while (m_sessionCommands.size() <= index)
+            m_sessionCommands.append(QList<QByteArray>());
+    }
     timeval limit {};
     limit.tv_sec = LoopbackPeer::TimeoutMs / 1000;
     ::setsockopt(session.control, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
@@ -147,13 +193,14 @@ void ScriptedFtpServer::serve()
         ::close(session.control);
         return;
     }
-    session.reply(greeting);
+    session.reply(greetings.value(index, greeting));
     QByteArray pending;
     QByteArray line;
     while (!hangUp && !session.m_ended && readLine(session, pending, line)) {
         {
             const std::lock_guard lock(m_mutex);
             m_commands << line;
+            m_sessionCommands[index] << line;
             if (session.m_controlTls == nullptr)
                 m_plainCommands << line;
         }
@@ -235,6 +282,32 @@ bool ScriptedFtpServer::hasStored(const QByteArray &name) const
     return m_stored.contains(name);
 }
 
+void ScriptedFtpServer::setStored(const QByteArray &name, const QByteArray &bytes)
+{
+    const std::lock_guard lock(m_mutex);
+    m_stored.insert(name, bytes);
+}
+
+QList<QByteArray> ScriptedFtpServer::storedNames() const
+{
+    const std::lock_guard lock(m_mutex);
+    QList<QByteArray> names = m_stored.keys();
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QList<QByteArray> ScriptedFtpServer::commandsOf(int session) const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_sessionCommands.value(session);
+}
+
+int ScriptedFtpServer::sessionCount() const
+{
+    const std::lock_guard lock(m_mutex);
+    return int(m_sessionCommands.size());
+}
+
 bool ScriptedFtpServer::dataBeforeReady() const
 {
     const std::lock_guard lock(m_mutex);
@@ -262,6 +335,51 @@ void ScriptedFtpServer::storeFile(Session &session, const QByteArray &name)
     }
     session.store(name, bytes);
     session.reply("226 Transfer complete\r\n");
+}
+
+void ScriptedFtpServer::sizeOf(Session &session, const QByteArray &name)
+{
+    if (!session.m_server.hasStored(name)) {
+        session.reply("550 No such file\r\n");
+        return;
+    }
+    session.reply("213 " + QByteArray::number(session.m_server.stored(name).size()) + "\r\n");
+}
+
+void ScriptedFtpServer::renameFromFile(Session &session, const QByteArray &name)
+{
+    if (!session.m_server.hasStored(name)) {
+        session.reply("550 No such file\r\n");
+        return;
+    }
+    session.renameFrom = name;
+    session.reply("350 Ready for destination name\r\n");
+}
+
+void ScriptedFtpServer::renameToFile(Session &session, const QByteArray &name)
+{
+    // RFC 959, section 4.1.3: RNTO must come right after its RNFR.
+    const QByteArray from = std::exchange(session.renameFrom, QByteArray());
+    bool renamed = false;
+    {
+        const std::lock_guard lock(session.m_server.m_mutex);
+        QHash<QByteArray, QByteArray> &files = session.m_server.m_stored;
+        if (!from.isEmpty() && files.contains(from)) {
+            files.insert(name, files.take(from));
+            renamed = true;
+        }
+    }
+    session.reply(renamed ? "250 Renamed\r\n" : "503 Bad sequence of commands\r\n");
+}
+
+void ScriptedFtpServer::deleteFile(Session &session, const QByteArray &name)
+{
+    bool removed = false;
+    {
+        const std::lock_guard lock(session.m_server.m_mutex);
+        removed = session.m_server.m_stored.remove(name);
+    }
+    session.reply(removed ? "250 Deleted\r\n" : "550 No such file\r\n");
 }
 
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)

@@ -5,10 +5,12 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <ostream>
 #include <thread>
+#include <vector>
 
 struct ssl_st;
 struct ssl_ctx_st;
@@ -51,7 +53,9 @@ public:
         // Reads up to size bytes of the control connection; 0 at its end.
         int readSome(char *buffer, int size);
 
-        int control = -1; // the control connection
+        int control = -1;      // the control connection
+        int index = 0;         // sessions are counted from 0 in the order they came
+        QByteArray renameFrom; // from the last RNFR
         // From the last PORT command.
         QByteArray dataAddress;
         quint16 dataPort = 0;
@@ -89,6 +93,10 @@ public:
     quint16 port() const { return m_port; }
     // Sent when the client connects; empty: the server never greets.
     QByteArray greeting = "220 Scripted server ready\r\n";
+    // The greetings of the sessions by their index; greeting for those beyond the list.
+    QList<QByteArray> greetings;
+    // How many sessions are served; after the first, accepting stops at join().
+    int sessions = 1;
     // Closes the connection right after the greeting.
     bool hangUp = false;
     void on(const QByteArray &verb, const QByteArray &reply);
@@ -117,6 +125,12 @@ public:
     QList<QByteArray> commands() const;
     QByteArray stored(const QByteArray &name) const;
     bool hasStored(const QByteArray &name) const;
+    // A file that was there before the session, or none.
+    void setStored(const QByteArray &name, const QByteArray &bytes);
+    QList<QByteArray> storedNames() const;
+    // The command lines of one session, and how many sessions came.
+    QList<QByteArray> commandsOf(int session) const;
+    int sessionCount() const;
     // Whether the client sent on a data connection before replyReady() had answered.
     bool dataBeforeReady() const;
     // How each data connection read by receiveData() ended, in order.
@@ -129,17 +143,28 @@ public:
     static void offerEpsv(Session &session, const QByteArray &);
     // A few bytes of listing on the data connection, as NLST (RFC 959, section 4.1.3).
     static void listNames(Session &session, const QByteArray &);
+    // RFC 3659's SIZE, and RFC 959's RNFR, RNTO and DELE on the files stored.
+    static void sizeOf(Session &session, const QByteArray &name);
+    static void renameFromFile(Session &session, const QByteArray &name);
+    static void renameToFile(Session &session, const QByteArray &name);
+    static void deleteFile(Session &session, const QByteArray &name);
 
 private:
-    void serve();
+    void acceptSessions();
+    void serve(int control, int index);
+    // The next session's connection, or -1 once join() was called or the deadline passed.
+    int acceptUntilJoined();
 
     QByteArray m_address;
     int m_listener = -1;
     quint16 m_port = 0;
     QHash<QByteArray, Handler> m_handlers;
     std::thread m_thread;
+    std::vector<std::thread> m_sessionThreads; // sessions after the first
+    std::atomic<bool> m_joining {false};
     mutable std::mutex m_mutex;
     QList<QByteArray> m_commands;
+    QList<QList<QByteArray>> m_sessionCommands;
     QHash<QByteArray, QByteArray> m_stored;
     bool m_dataBeforeReady = false;
     QList<DataEnd> m_dataEnds;

@@ -36,7 +36,7 @@ const QString TransferCut = QStringLiteral("! Transfer cut: data connection rese
 QString kindName(TFtpRequest kind)
 {
     static const char *const names[] = {"None", "Connect", "ChangeDir", "PrintDir", "SetType",
-        "Put", "Quit", "Open", "User", "Pass", "Port", "List"};
+        "Put", "Quit", "Open", "User", "Pass", "Port", "List", "RenameFrom", "RenameTo", "Delete"};
     return QLatin1String(names[static_cast<int>(kind)]);
 }
 
@@ -402,6 +402,58 @@ TEST_F(FtpClient, FailedCommandsEndWithTheirReply)
         QStringList({QStringLiteral("ChangeDir 550"), QStringLiteral("PrintDir 500"),
             QStringLiteral("Quit 500")}));
 }
+
+struct FileCommandCase {
+    const char *name;
+    bool (TFtpClient::*call)();
+    void (TCustomFtpClient::*start)();
+    const char *command; // as the server sees it
+    const char *verb;
+    QByteArray reply; // empty: the scripted server's own answer
+    int error;
+};
+
+class FileCommand : public FtpClient, public ::testing::WithParamInterface<FileCommandCase> {};
+
+// RNFR, RNTO and DELE name HostFileName and end with the reply's code when it is no success.
+TEST_P(FileCommand, NamesTheFileAndEndsWithTheReply)
+{
+    const FileCommandCase &row = GetParam();
+    server.setStored("old.html", "old");
+    if (!row.reply.isEmpty())
+        server.on(row.verb, row.reply);
+    connect();
+    ftp.SetHostFileName(QStringLiteral("old.html"));
+    EXPECT_EQ((ftp.*row.call)(), row.error == 0) << ftp.ErrorMessage().toStdString();
+    const QString kind = kindName(ftp.RequestType());
+    EXPECT_EQ(done, QStringList {QStringLiteral("%1 %2").arg(kind).arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage().isEmpty(), row.error == 0);
+    EXPECT_TRUE(ftp.IsConnected());
+    ftp.SetHostFileName(QStringLiteral("two\r\nDELE all"));
+    EXPECT_EQ(
+        refusalOf([&] { (ftp.*row.start)(); }), QStringLiteral("HostFileName holds a line break"));
+    ftp.SetHostFileName(QString());
+    EXPECT_EQ(refusalOf([&] { (ftp.*row.start)(); }), QStringLiteral("HostFileName empty"));
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_TRUE(server.commands().contains(row.command)) << server.commands().join(' ').data();
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, FileCommand,
+    ::testing::Values(FileCommandCase {"RenameFrom", &TFtpClient::RenameFrom,
+                          &TCustomFtpClient::RenameFromAsync, "RNFR old.html", "RNFR", {}, 0},
+        FileCommandCase {"RenameFromRefused", &TFtpClient::RenameFrom,
+            &TCustomFtpClient::RenameFromAsync, "RNFR old.html", "RNFR", "550 Not allowed\r\n",
+            550},
+        FileCommandCase {"RenameTo", &TFtpClient::RenameTo, &TCustomFtpClient::RenameToAsync,
+            "RNTO old.html", "RNTO", "250 Renamed\r\n", 0},
+        FileCommandCase {"RenameToOutOfSequence", &TFtpClient::RenameTo,
+            &TCustomFtpClient::RenameToAsync, "RNTO old.html", "RNTO", {}, 503},
+        FileCommandCase {"Delete", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
+            "DELE old.html", "DELE", {}, 0},
+        FileCommandCase {"DeleteRefused", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
+            "DELE old.html", "DELE", "450 Busy\r\n", 450}),
+    [](const ::testing::TestParamInfo<FileCommandCase> &info) { return info.param.name; });
 
 TEST_F(FtpClient, BlockingCallsNestInRequestDoneHandlers)
 {

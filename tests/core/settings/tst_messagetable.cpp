@@ -20,6 +20,8 @@ TEST(MessageTable, HoldsEveryMessageInEnglish)
         1560, 1561, 1562, 1563, 1564, 1565, 1566,
         // Later messages that had no number.
         1603, 1604, 1605,
+        // The upload.
+        1610,
         // What an upload that did not store every file says of each file.
         1630, 1631};
     EXPECT_EQ(table.numbers(), expected);

@@ -1,0 +1,499 @@
+#include "loopbackpeer.h"
+#include "messagenumbers.h"
+#include "pyftpdserver.h"
+#include "scriptedftpserver.h"
+#include "siteupload.h"
+#include "testcertificates.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+using Session = ScriptedFtpServer::Session;
+
+const QByteArray FeatWithSize = "211-Features:\r\n SIZE\r\n211 End\r\n";
+constexpr int FinishMs = 40000;
+
+// What an upload raised, up to and after its finished().
+struct Watched {
+    QList<int> statuses;
+    QStringList lines;
+    QList<UploadedFile> files;
+    int finishedCount = 0;
+    int afterFinished = 0; // events of any kind after finished()
+    UploadOutcome outcome;
+
+    bool saw(const QString &part) const
+    {
+        return std::any_of(lines.cbegin(), lines.cend(),
+            [&part](const QString &line) { return line.contains(part); });
+    }
+};
+
+void watch(SiteUpload &upload, Watched &seen)
+{
+    const auto after = [&seen] {
+        if (seen.finishedCount > 0)
+            ++seen.afterFinished;
+    };
+    QObject::connect(&upload, &SiteUpload::statusChanged, [&seen, after](int message) {
+        after();
+        seen.statuses << message;
+    });
+    QObject::connect(&upload, &SiteUpload::display, [&seen, after](const QString &line) {
+        after();
+        seen.lines << line;
+    });
+    QObject::connect(&upload, &SiteUpload::fileFinished, [&seen, after](const UploadedFile &file) {
+        after();
+        seen.files << file;
+    });
+    QObject::connect(&upload, &SiteUpload::progress, after);
+    QObject::connect(&upload, &SiteUpload::finished, [&seen](const UploadOutcome &outcome) {
+        ++seen.finishedCount;
+        seen.outcome = outcome;
+    });
+}
+
+// Runs an upload to its end (bounded) and a moment beyond it, for events that should not come.
+Watched runUpload(SiteUpload &upload)
+{
+    Watched seen;
+    watch(upload, seen);
+    upload.start();
+    EXPECT_TRUE(QTest::qWaitFor([&seen] { return seen.finishedCount > 0; }, FinishMs))
+        << seen.lines.join(u'\n').toStdString();
+    QTest::qWait(50);
+    EXPECT_EQ(seen.finishedCount, 1);
+    EXPECT_EQ(seen.afterFinished, 0);
+    EXPECT_FALSE(upload.running());
+    // Every failed file says why.
+    for (const UploadedFile &file : seen.outcome.files)
+        EXPECT_EQ(file.reason.isEmpty(), file.stored) << file.remoteName.toStdString();
+    return seen;
+}
+
+TConnectInfo profileFor(quint16 port, const QString &folder = QString())
+{
+    TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"),
+        QStringLiteral("pass"), folder, QString::number(port)};
+    profile.transferMode = TFtpTransferMode::Passive;
+    profile.security = TFtpSecurity::None;
+    return profile;
+}
+
+// Local files with contents that show a lost or misplaced block; the page last.
+class LocalSite {
+public:
+    LocalSite(int pictures, qint64 size)
+    {
+        EXPECT_TRUE(m_dir.isValid());
+        for (int i = 0; i < pictures; ++i)
+            add(QStringLiteral("picture%1.jpg").arg(i), size + i);
+        add(QStringLiteral("index.html"), 3000);
+    }
+    QStringList paths() const { return m_paths; }
+    QByteArray bytes(int i) const { return PyFtpdServer::contents(m_paths.at(i)); }
+    QByteArray name(int i) const { return SiteUpload::remoteNameOf(m_paths.at(i)).toUtf8(); }
+    int count() const { return int(m_paths.size()); }
+
+private:
+    void add(const QString &name, qint64 size)
+    {
+        m_paths << PyFtpdServer::writeFile(m_dir.filePath(name), size);
+    }
+    QTemporaryDir m_dir;
+    QStringList m_paths;
+};
+
+// --- A real server ---------------------------------------------------------------------------
+
+class SiteUploadPyftpdlib : public ::testing::TestWithParam<int> {};
+
+TEST_P(SiteUploadPyftpdlib, ReplacesEveryFileWholeAndLeavesNoTemporaryName)
+{
+    PyFtpdServer server(QStringLiteral("user"), QStringLiteral("pass"));
+    ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+    const QDir site(server.root() + QStringLiteral("/site"));
+    ASSERT_TRUE(QDir(server.root()).mkdir(QStringLiteral("site")));
+    const LocalSite local(5, 300000);
+    for (int i = 0; i < local.count(); ++i) {
+        QFile old(site.filePath(QString::fromUtf8(local.name(i))));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the old version");
+    }
+    SiteUpload upload;
+    TConnectInfo profile = profileFor(server.port(), QStringLiteral("site"));
+    profile.transferMode = TFtpTransferMode::Auto;
+    upload.setProfile(profile);
+    upload.setFiles(local.paths());
+    upload.setConnections(GetParam());
+    const Watched seen = runUpload(upload);
+    EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
+    EXPECT_TRUE(seen.outcome.failure.isEmpty());
+    for (int i = 0; i < local.count(); ++i)
+        EXPECT_TRUE(PyFtpdServer::contents(site.filePath(QString::fromUtf8(local.name(i))))
+            == local.bytes(i))
+            << local.name(i).constData();
+    EXPECT_EQ(site.entryList(QDir::Files | QDir::Hidden).size(), local.count())
+        << site.entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+    EXPECT_TRUE(seen.saw(QStringLiteral("> RNTO index.html")));
+    EXPECT_EQ(seen.statuses,
+        QList<int>({Msg::Connecting, Msg::Connected, Msg::TransferringFiles, Msg::TransferComplete,
+            Msg::Disconnected}));
+}
+
+INSTANTIATE_TEST_SUITE_P(SiteUpload, SiteUploadPyftpdlib, ::testing::Values(1, 3),
+    [](const ::testing::TestParamInfo<int> &info) {
+        return std::to_string(info.param) + "Connections";
+    });
+
+// --- Scripted faults -------------------------------------------------------------------------
+
+// Reads part of a file and cuts the data connection, as a server whose disk filled up would.
+void cutMidFile(Session &session, const QByteArray &)
+{
+    session.reply("150 Opening data connection\r\n");
+    const int data = session.connectData();
+    QByteArray part;
+    LoopbackPeer::receiveExactly(data, 1000, part);
+    LoopbackPeer::resetAndClose(data);
+    session.reply("426 Connection closed; transfer aborted.\r\n");
+}
+
+bool isTemporary(const QByteArray &name)
+{
+    return name.startsWith('.') && name.endsWith(".zephyro-upload");
+}
+
+struct Fault {
+    const char *name;
+    void (*script)(ScriptedFtpServer &server);
+    int sessions;
+    int connections;
+    // Which files are stored: all, or all but the first picture, or none after the first.
+    enum class Stored { All, AllButFirst, OnlyFirst } stored;
+    const char *reason;  // how each failed file's reason begins
+    const char *line;    // a display line that must be shown, or nullptr
+    bool reconnects;     // Msg::Reconnecting is raised
+    const char *failure; // how the outcome's failure begins, nullptr: none
+};
+
+class SiteUploadFault : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(SiteUploadFault, LeavesOldFilesWholeAndNamesWhatFailed)
+{
+    const Fault &row = GetParam();
+    ScriptedFtpServer server;
+    server.sessions = row.sessions;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("FEAT", FeatWithSize);
+    const LocalSite local(3, 5000);
+    for (int i = 0; i < local.count(); ++i)
+        server.setStored(local.name(i), "old " + local.name(i));
+    row.script(server);
+    server.start();
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(local.paths());
+    upload.setConnections(row.connections);
+    // Longer than FinishMs: no fault may be left to the timeout.
+    upload.setTimeout(60);
+    const Watched seen = runUpload(upload);
+    server.join();
+
+    const QString log = seen.lines.join(u'\n');
+    for (int i = 0; i < local.count(); ++i) {
+        SCOPED_TRACE(local.name(i).constData());
+        const bool stored = row.stored == Fault::Stored::All
+            || (row.stored == Fault::Stored::AllButFirst && i != 0)
+            || (row.stored == Fault::Stored::OnlyFirst && i == 0);
+        const UploadedFile &file = seen.outcome.files.at(std::size_t(i));
+        EXPECT_EQ(file.stored, stored) << log.toStdString();
+        EXPECT_TRUE(
+            server.stored(local.name(i)) == (stored ? local.bytes(i) : "old " + local.name(i)));
+        if (!stored) {
+            EXPECT_TRUE(file.reason.startsWith(QLatin1String(row.reason)))
+                << file.reason.toStdString();
+        }
+        EXPECT_FALSE(file.reason.contains(QStringLiteral("Size not checked")));
+    }
+    for (const QByteArray &name : server.storedNames())
+        EXPECT_FALSE(isTemporary(name) && row.stored != Fault::Stored::OnlyFirst) << name.data();
+    if (row.line != nullptr) {
+        EXPECT_TRUE(seen.saw(QLatin1String(row.line))) << log.toStdString();
+    }
+    EXPECT_EQ(seen.statuses.contains(Msg::Reconnecting), row.reconnects);
+    if (row.failure == nullptr) {
+        EXPECT_TRUE(seen.outcome.failure.isEmpty()) << seen.outcome.failure.toStdString();
+    } else {
+        EXPECT_TRUE(seen.outcome.failure.startsWith(QLatin1String(row.failure)))
+            << seen.outcome.failure.toStdString();
+    }
+    EXPECT_EQ(seen.files.size(), local.count());
+}
+
+const Fault faults[] = {
+    {"TransferCutMidFile",
+        [](ScriptedFtpServer &server) {
+            server.on("STOR", [](Session &session, const QByteArray &name) {
+                if (name == ".picture0.jpg.zephyro-upload")
+                    cutMidFile(session, name);
+                else
+                    ScriptedFtpServer::storeFile(session, name);
+            });
+        },
+        1, 1, Fault::Stored::AllButFirst, "426 ", nullptr, false, nullptr},
+    {"SizeMismatch",
+        [](ScriptedFtpServer &server) {
+            server.on("SIZE", [](Session &session, const QByteArray &name) {
+                if (name == ".picture0.jpg.zephyro-upload")
+                    session.reply("213 1\r\n");
+                else
+                    ScriptedFtpServer::sizeOf(session, name);
+            });
+        },
+        1, 1, Fault::Stored::AllButFirst, "550 Size check failed", nullptr, false, nullptr},
+    {"DropAfterTheFirstFile",
+        [](ScriptedFtpServer &server) {
+            server.on("RNTO", [](Session &session, const QByteArray &name) {
+                ScriptedFtpServer::renameToFile(session, name);
+                if (session.index == 0)
+                    session.end();
+            });
+        },
+        2, 1, Fault::Stored::All, "", "! Connection lost", true, nullptr},
+    {"DropAgainAfterReconnecting",
+        [](ScriptedFtpServer &server) {
+            server.on("RNTO", [](Session &session, const QByteArray &name) {
+                ScriptedFtpServer::renameToFile(session, name);
+                session.end();
+            });
+            server.on("STOR", [](Session &session, const QByteArray &name) {
+                if (session.index == 0) {
+                    ScriptedFtpServer::storeFile(session, name);
+                    return;
+                }
+                session.reply("421 Service closing\r\n");
+                session.end();
+            });
+        },
+        2, 1, Fault::Stored::OnlyFirst, "421 Service closing", "! Connection lost", true,
+        "421 Service closing"},
+    {"IdleTimeoutBetweenFiles",
+        [](ScriptedFtpServer &server) {
+            server.on("EPSV", [&server](Session &session, const QByteArray &argument) {
+                const QList<QByteArray> sent = server.commandsOf(session.index);
+                if (session.index == 0
+                    && std::count(sent.cbegin(), sent.cend(), QByteArray("EPSV")) == 2) {
+                    session.reply("421 Idle timeout\r\n");
+                    session.end();
+                    return;
+                }
+                ScriptedFtpServer::offerEpsv(session, argument);
+            });
+        },
+        2, 1, Fault::Stored::All, "", "421 Idle timeout", true, nullptr},
+    {"IdleTimeoutAnsweringSize",
+        [](ScriptedFtpServer &server) {
+            server.on("SIZE", [](Session &session, const QByteArray &name) {
+                if (session.index == 0) {
+                    session.reply("421 Idle timeout\r\n");
+                    session.end();
+                    return;
+                }
+                ScriptedFtpServer::sizeOf(session, name);
+            });
+        },
+        2, 1, Fault::Stored::All, "", "421 Idle timeout", true, nullptr},
+    {"TemporaryNameRefused",
+        [](ScriptedFtpServer &server) {
+            server.on("STOR", [](Session &session, const QByteArray &name) {
+                if (name.startsWith('.'))
+                    session.reply("553 Dot files are not allowed\r\n");
+                else
+                    ScriptedFtpServer::storeFile(session, name);
+            });
+        },
+        1, 1, Fault::Stored::All, "", "refused the temporary name (553 Dot files", false, nullptr},
+    {"RenameFromRefused",
+        [](ScriptedFtpServer &server) { server.on("RNFR", "550 Rename not allowed\r\n"); }, 1, 1,
+        Fault::Stored::All, "", "refused the rename (550 Rename not allowed)", false, nullptr},
+    {"RenameToRefused", [](ScriptedFtpServer &server) { server.on("RNTO", "553 File exists\r\n"); },
+        1, 1, Fault::Stored::All, "", "refused the rename (553 File exists)", false, nullptr},
+    {"OneConnectionOnly",
+        [](ScriptedFtpServer &server) {
+            server.greetings
+                = {"220 Ready\r\n", "421 Too many connections\r\n", "421 Too many connections\r\n"};
+        },
+        3, 3, Fault::Stored::All, "", "not made: 421 Too many connections", false, nullptr},
+    {"QuitNeverAnswered",
+        [](ScriptedFtpServer &server) { server.on("QUIT", [](Session &, const QByteArray &) {}); },
+        1, 1, Fault::Stored::All, "", "> QUIT", false, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(SiteUpload, SiteUploadFault, ::testing::ValuesIn(faults),
+    [](const ::testing::TestParamInfo<Fault> &info) { return info.param.name; });
+
+// The fallback is made once per connection: after it, no temporary name is tried.
+TEST(SiteUploadFallback, StoresUnderFinalNamesOnceRefused)
+{
+    const struct {
+        const char *name;
+        bool renameAfterUpload;
+        QByteArray (*stor)(const QByteArray &name); // the reply to STOR, empty: stored
+        int temporaryStores;
+    } rows[] = {
+        {"RefusedOnce", true,
+            [](const QByteArray &name) {
+                return name.startsWith('.') ? QByteArray("553 No\r\n") : QByteArray();
+            },
+            1},
+        {"NotAskedFor", false, [](const QByteArray &) { return QByteArray(); }, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedFtpServer server;
+        server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+        const auto stor = row.stor;
+        server.on("STOR", [stor](Session &session, const QByteArray &name) {
+            const QByteArray refusal = stor(name);
+            if (refusal.isEmpty())
+                ScriptedFtpServer::storeFile(session, name);
+            else
+                session.reply(refusal);
+        });
+        server.start();
+        const LocalSite local(3, 100);
+        SiteUpload upload;
+        TConnectInfo profile = profileFor(server.port());
+        profile.renameAfterUpload = row.renameAfterUpload;
+        upload.setProfile(profile);
+        upload.setFiles(local.paths());
+        upload.setConnections(1);
+        const Watched seen = runUpload(upload);
+        server.join();
+        EXPECT_TRUE(seen.outcome.complete());
+        const QList<QByteArray> sent = server.commands();
+        EXPECT_EQ(std::count_if(sent.cbegin(), sent.cend(),
+                      [](const QByteArray &line) { return line.startsWith("STOR ."); }),
+            row.temporaryStores);
+        for (int i = 0; i < local.count(); ++i)
+            EXPECT_TRUE(server.stored(local.name(i)) == local.bytes(i));
+    }
+}
+
+// Pictures over three connections; the page waits for every one of them.
+TEST(SiteUploadOrder, ThePageIsStoredAfterEveryPicture)
+{
+    ScriptedFtpServer server;
+    server.sessions = 3;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.start();
+    const LocalSite local(7, 20000);
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(local.paths());
+    upload.setConnections(3);
+    const Watched seen = runUpload(upload);
+    server.join();
+    EXPECT_TRUE(seen.outcome.complete());
+    EXPECT_EQ(server.sessionCount(), 3);
+    const QList<QByteArray> sent = server.commands();
+    const qsizetype pageStored = sent.indexOf("STOR .index.html.zephyro-upload");
+    ASSERT_GE(pageStored, 0);
+    for (int i = 0; i + 1 < local.count(); ++i) {
+        const qsizetype renamed = sent.indexOf("RNTO " + local.name(i));
+        EXPECT_GE(renamed, 0) << local.name(i).constData();
+        EXPECT_LT(renamed, pageStored) << local.name(i).constData();
+    }
+    for (int session = 0; session < 3; ++session)
+        EXPECT_TRUE(server.commandsOf(session).contains("TYPE I")) << session;
+    EXPECT_EQ(seen.files.constLast().remoteName, QStringLiteral("index.html"));
+}
+
+// One question for the certificate, whose answer the other connections take.
+TEST(SiteUploadCertificate, IsAskedOnceForEveryConnection)
+{
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    ScriptedFtpServer server;
+    server.sessions = 3;
+    server.certificateFile = certificates.file(TestCertificates::SelfSigned);
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.start();
+    const LocalSite local(4, 1000);
+    SiteUpload upload;
+    TConnectInfo profile = profileFor(server.port());
+    profile.security = TFtpSecurity::ExplicitRequired;
+    upload.setProfile(profile);
+    upload.setFiles(local.paths());
+    int asked = 0;
+    upload.onCertificate = [&asked](const TlsCertificateInfo &, bool) {
+        ++asked;
+        return true;
+    };
+    const Watched seen = runUpload(upload);
+    server.join();
+    EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(server.sessionCount(), 3);
+}
+
+TEST(SiteUploadFailure, ALoginRefusedEndsTheUploadWithItsReason)
+{
+    ScriptedFtpServer server;
+    server.sessions = 2;
+    server.on("PASS", "530 Login incorrect.\r\n");
+    server.start();
+    const LocalSite local(2, 100);
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(local.paths());
+    const Watched seen = runUpload(upload);
+    server.join();
+    EXPECT_FALSE(seen.outcome.connected);
+    EXPECT_EQ(seen.outcome.failure, QStringLiteral("530 Login incorrect."));
+    EXPECT_EQ(seen.outcome.storedCount(), 0);
+    // No second connection tried the password.
+    EXPECT_EQ(server.sessionCount(), 1);
+}
+
+TEST(SiteUploadAbort, CutsAtOnceAndRaisesNothingAfterFinished)
+{
+    ScriptedFtpServer server;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.start();
+    const LocalSite local(1, 4 * 1024 * 1024);
+    server.setStored(local.name(0), "old");
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(local.paths());
+    Watched seen;
+    watch(upload, seen);
+    QObject::connect(&upload, &SiteUpload::progress, &upload, [&upload](const QString &, qint64) {
+        if (upload.running())
+            upload.abort();
+    });
+    upload.start();
+    EXPECT_TRUE(QTest::qWaitFor([&seen] { return seen.finishedCount > 0; }, FinishMs));
+    server.join();
+    QTest::qWait(100);
+    EXPECT_EQ(seen.finishedCount, 1);
+    EXPECT_EQ(seen.afterFinished, 0);
+    EXPECT_TRUE(seen.outcome.stopped);
+    EXPECT_FALSE(seen.outcome.failure.isEmpty());
+    EXPECT_FALSE(seen.outcome.files.front().stored);
+    EXPECT_FALSE(seen.outcome.files.front().reason.isEmpty());
+    EXPECT_TRUE(server.stored(local.name(0)) == "old");
+}
+
+} // namespace
