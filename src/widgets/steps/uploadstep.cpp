@@ -183,6 +183,8 @@ void UploadStep::setBusy(bool busy)
 
 void UploadStep::setStatus(const QString &text)
 {
+    if (text == m_controls.lblUpload3->text())
+        return;
     m_controls.lblUpload3->setText(text);
     emit statusShown(text);
 }
@@ -217,8 +219,10 @@ void UploadStep::ConnectAndUpload()
     };
     connect(m_upload, &SiteUpload::statusChanged, this, &UploadStep::ftpStatus);
     connect(m_upload, &SiteUpload::progress, this, &UploadStep::ftpProgress);
+    connect(m_upload, &SiteUpload::fileFinished, this, &UploadStep::ftpFileFinished);
     connect(m_upload, &SiteUpload::finished, this, &UploadStep::uploadFinished);
-    m_sent.clear();
+    m_sending.clear();
+    m_sentBefore = 0;
     setRunning(true);
     setBusy(true);
     setStatus(m_host.messageText(Msg::Connecting));
@@ -230,18 +234,21 @@ void UploadStep::ftpStatus(int message)
     // The end is told once the outcome is known.
     if (message == Msg::Disconnected)
         return;
-    const QString text = m_host.messageText(message);
-    if (text != m_controls.lblUpload3->text())
-        setStatus(text);
+    setStatus(m_host.messageText(message));
 }
 
 void UploadStep::ftpProgress(const QString &remoteName, qint64 count)
 {
-    m_sent.insert(remoteName, count);
-    qint64 total = 0;
-    for (const qint64 bytes : std::as_const(m_sent))
+    m_sending.insert(remoteName, count);
+    qint64 total = m_sentBefore;
+    for (const qint64 bytes : std::as_const(m_sending))
         total += bytes;
     setProgress(QString::number(total) + QStringLiteral(" bytes"));
+}
+
+void UploadStep::ftpFileFinished(const UploadedFile &file)
+{
+    m_sentBefore += m_sending.take(file.remoteName);
 }
 
 void UploadStep::uploadFinished(const UploadOutcome &outcome)

@@ -60,6 +60,7 @@ private:
     void ftpStatus(int message);
     // Bytes of one file sent so far; the progress line shows the whole upload's.
     void ftpProgress(const QString &remoteName, qint64 count);
+    void ftpFileFinished(const UploadedFile &file);
     void uploadFinished(const UploadOutcome &outcome);
     // The warning for an upload that left files out: how many arrived, then each file left
     // out with the reason.
@@ -85,5 +86,7 @@ private:
     bool m_running = false;
     bool m_stopping = false;
     bool m_busy = false;
-    QHash<QString, qint64> m_sent; // bytes so far, by remote name
+    // The bytes of the files being sent, by remote name, and of those done.
+    QHash<QString, qint64> m_sending;
+    qint64 m_sentBefore = 0;
 };
