@@ -67,5 +67,12 @@ enum Number : int {
     HintChooseImage = 1522,
     HintClearImage = 1523,
     HintClearLinkImage = 1524,
+    // The profile dialog's Test for a server that never greets, an oversized Remote.ini, and
+    // the choice to replace files only once they arrived whole (its caption is tag 1623).
+    TestNoAnswer = 1620,
+    TestTryImplicitTls = 1621,
+    RemoteIniTooLarge = 1622,
+    HintRenameAfterUpload = 1624,
+    NameRenameAfterUpload = 1625,
 };
 }
