@@ -17,6 +17,7 @@ struct TConnectInfo {
     // The SHA-256 fingerprint (Fingerprints::format) of a certificate the user trusted for
     // this server; empty when none was.
     QString trustedCertificate {};
-    // Store each file under a temporary name and rename it once its size is checked.
+    // Store each file under a temporary name and rename it over the old one once its size
+    // has been checked.
     bool renameAfterUpload = true;
 };

@@ -1,10 +1,9 @@
 #include "connectiontest.h"
 
 #include "ftpexception.h"
+#include "ftpresults.h"
 #include "socketerrors.h"
 #include "tftpclient.h"
-
-#include <QPointer>
 
 namespace {
 
@@ -22,10 +21,15 @@ bool isSocketError(int error)
     return error >= 10000;
 }
 
+// Implicit FTPS has a port of its own (RFC 4217, section 1; IANA "ftps").
+constexpr int kImplicitTlsPort = 990;
+
 class Probe {
 public:
     Probe(TFtpClient &client, const TConnectInfo &profile)
         : m_client(client)
+        , m_security(profile.security)
+        , m_port(profile.port.trimmed().toInt())
     {
         client.SetHostName(profile.hostName.trimmed());
         client.SetPort(profile.port.trimmed());
@@ -34,21 +38,24 @@ public:
         client.SetHostDirName(profile.initialDirectory);
         client.SetTransferMode(profile.transferMode);
         client.SetSecurity(profile.security);
-        m_tls = profile.security != TFtpSecurity::None;
         client.SetTrustedFingerprint(profile.trustedCertificate);
         client.SetBinary(true);
         client.OnRequestDone
             = [this](TCustomFtpClient *, TFtpRequest, quint16 error) { m_error = error; };
-        // The command that made the last data connection tells its mode.
+        // The lines tell how far the connect came, and the mode of the last data connection.
         client.OnDisplay = [this](TCustomFtpClient *, const QString &line) {
-            if (line.startsWith(QLatin1String("< 2")) && !m_sentCommand)
-                m_greeted = true;
-            if (line.startsWith(QLatin1String("> ")))
-                m_sentCommand = true;
-            if (line.startsWith(QLatin1String("> EPSV"))
-                || line.startsWith(QLatin1String("> PASV")))
+            if (line.startsWith(QLatin1String("< "))) {
+                m_replied = true;
+                if (line.startsWith(QLatin1String("< 2")) && m_lastCommand.isEmpty())
+                    m_greeted = true;
+            } else if (line.startsWith(QLatin1String("> "))) {
+                m_lastCommand = line.mid(2).section(u' ', 0, 0).toUpper();
+            } else if (line == QLatin1String("! TLS started")) {
+                m_tlsStarted = true;
+            }
+            if (m_lastCommand == QLatin1String("EPSV") || m_lastCommand == QLatin1String("PASV"))
                 m_passive = true;
-            else if (line.startsWith(QLatin1String("> PORT")))
+            else if (m_lastCommand == QLatin1String("PORT"))
                 m_passive = false;
         };
     }
@@ -64,13 +71,10 @@ public:
 
     ConnectionTestResult run()
     {
-        if (!call(&TFtpClient::Open))
-            return failed(openStep());
-        if (!call(&TFtpClient::User))
-            return failed(Step::Login);
-        // 331 asks for the password; 230 has logged in without one.
-        if (m_client.StatusCode() == 331 && !call(&TFtpClient::Pass))
-            return failed(Step::Login);
+        // As an upload connects: the login, then PBSZ and PROT on a protected connection, then
+        // FEAT; the listing then runs over TLS as the files would.
+        if (!call(&TFtpClient::Connect))
+            return failed(connectStep());
         if (!m_client.HostDirName().isEmpty() && !call(&TFtpClient::ChangeDir))
             return failed(Step::Directory);
         if (!call(&TFtpClient::List))
@@ -100,16 +104,38 @@ private:
         return false;
     }
 
-    Step openStep() const
+    // The step of the connect that failed, told by what went over the connection.
+    Step connectStep()
     {
         if (isLookupError(m_error))
             return Step::HostLookup;
-        // Welcomed in plain text, then AUTH TLS or its handshake failed.
-        if (m_greeted && m_tls)
-            return Step::Security;
-        if (isSocketError(m_error) || !m_client.IsConnected())
+        if (!m_client.SessionOpened())
             return Step::Connect;
-        return Step::Greeting;
+        if (!m_replied && !m_tlsStarted) {
+            if (m_client.TlsInsteadOfReply()) {
+                m_implicitTlsLikely = true;
+                return Step::NoAnswer;
+            }
+            // Aborted by the blocking call's limit: the server took the connection and kept
+            // silent, as an implicit TLS server does for a client that does not start TLS.
+            if (m_error == FtpResults::TransferFailed) {
+                m_implicitTlsLikely
+                    = m_port == kImplicitTlsPort && m_security != TFtpSecurity::Implicit;
+                return Step::NoAnswer;
+            }
+            // Implicit TLS: the handshake or the certificate failed before any reply.
+            if (m_security == TFtpSecurity::Implicit)
+                return Step::Security;
+            return Step::Greeting;
+        }
+        if (!m_greeted)
+            return Step::Greeting;
+        if (m_lastCommand == QLatin1String("PBSZ") || m_lastCommand == QLatin1String("PROT"))
+            return Step::Security;
+        if (m_lastCommand == QLatin1String("AUTH") && !m_tlsStarted)
+            return Step::Security;
+        // USER or PASS refused, by the server or before it was sent (an empty field).
+        return Step::Login;
     }
 
     ConnectionTestResult failed(Step step)
@@ -117,10 +143,11 @@ private:
         ConnectionTestResult result;
         result.failedAt = step;
         result.error = m_error;
+        result.implicitTlsLikely = m_implicitTlsLikely;
         // A socket error reads better as its description than as the client's "500 ..." line.
         if (!m_refusal.isEmpty())
             result.detail = m_refusal;
-        else if (isSocketError(m_error))
+        else if (isSocketError(m_error) && step != Step::Security)
             result.detail = SocketErrors::description(m_error);
         else
             result.detail = m_client.ErrorMessage();
@@ -133,12 +160,16 @@ private:
     }
 
     TFtpClient &m_client;
+    TFtpSecurity m_security;
+    int m_port;
     int m_error = 0;
     QString m_refusal;
+    QString m_lastCommand;
     bool m_passive = false;
-    bool m_tls = false;
+    bool m_replied = false;
     bool m_greeted = false;
-    bool m_sentCommand = false;
+    bool m_tlsStarted = false;
+    bool m_implicitTlsLikely = false;
 };
 
 } // namespace

@@ -12,6 +12,7 @@ struct ConnectionTestResult {
         None,           // every step worked
         HostLookup,     // the host name was not found
         Connect,        // no connection to the server's port
+        NoAnswer,       // the server took the connection but sent no FTP reply
         Greeting,       // the server turned the connection away
         Security,       // the server greeted, but TLS could not be set up
         Login,          // the user name or the password was refused
@@ -28,9 +29,13 @@ struct ConnectionTestResult {
     bool passive = false;
     // Whether the control connection ran TLS once logged in.
     bool secure = false;
+    // NoAnswer: the server seems to speak implicit TLS (it sent a TLS record, or it kept
+    // silent on port 990 when TLS was not started at once).
+    bool implicitTlsLikely = false;
 };
 
-// Tries a profile without saving it, on the given client: logs in, changes to the initial
+// Tries a profile without saving it, on the given client: connects as an upload does (the
+// login, then PBSZ and PROT under TLS, then FEAT), changes to the initial
 // directory (when one is given), lists it over one data connection in the profile's transfer
 // mode, with the profile's security and trusted certificate, and quits. The client's
 // OnCertificate is the caller's. Every call blocks while the event loop runs; Abort() on the

@@ -58,6 +58,14 @@ std::optional<FtpReplyLine> FtpReplyReader::takeLine()
     }
 }
 
+bool FtpReplyReader::startsWithTlsRecord() const
+{
+    if (m_buffer.size() < 2)
+        return false;
+    const auto type = static_cast<quint8>(m_buffer.at(0));
+    return type >= 20 && type <= 23 && m_buffer.at(1) == 3;
+}
+
 void FtpReplyReader::clear()
 {
     m_buffer.clear();

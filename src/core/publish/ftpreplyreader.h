@@ -38,6 +38,10 @@ public:
     // Forgets everything held, including an unfinished multi-line reply.
     void clear();
 
+    // RFC 8446, section 5.1: the bytes held begin as a TLS record does, a content type of 20
+    // to 23 and the major version 3, where an FTP reply begins with a digit.
+    bool startsWithTlsRecord() const;
+
     // Reads the number a line begins with: leading blanks, tabs, CR and LF are skipped, then
     // an optional sign and decimal digits (none: 0). Sets intermediate when the character
     // right after the digits is "-".

@@ -10,9 +10,6 @@
 
 namespace {
 
-// A profile file holds a few lines per server; a much larger one is not ours to rewrite.
-constexpr qint64 kMaxFileSize = 1024 * 1024;
-
 const QByteArray kByteOrderMark("\xEF\xBB\xBF");
 
 bool isBlank(QChar c)
@@ -156,17 +153,33 @@ QString lineEndOf(QStringView text)
     return end > 0 && text.at(end - 1) == u'\r' ? QStringLiteral("\r\n") : QStringLiteral("\n");
 }
 
-std::optional<QByteArray> readBytes(const QString &path)
+std::optional<QByteArray> readBytes(const QString &path, IniFile::LoadError &error)
 {
+    error = IniFile::LoadError::Unreadable;
     QFile file(path);
-    if (!file.exists())
+    if (!file.exists()) {
+        error = IniFile::LoadError::None;
         return QByteArray();
+    }
     // A device or a pipe could be endless.
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    const QFileInfo info(path);
+    if (!info.isFile())
         return std::nullopt;
-    QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize)
+    if (info.size() > IniFile::MaxFileSize) {
+        error = IniFile::LoadError::TooLarge;
         return std::nullopt;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    // It may have grown since.
+    QByteArray bytes = file.read(IniFile::MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    if (bytes.size() > IniFile::MaxFileSize) {
+        error = IniFile::LoadError::TooLarge;
+        return std::nullopt;
+    }
+    error = IniFile::LoadError::None;
     return bytes;
 }
 
@@ -270,9 +283,12 @@ QString IniFile::foldedName(QStringView name)
     return trimmedBlanks(name).toString().toCaseFolded();
 }
 
-std::optional<IniFile> IniFile::load(const QString &path)
+std::optional<IniFile> IniFile::load(const QString &path, LoadError *error)
 {
-    const std::optional<QByteArray> bytes = readBytes(path);
+    LoadError why = LoadError::None;
+    const std::optional<QByteArray> bytes = readBytes(path, why);
+    if (error != nullptr)
+        *error = why;
     if (!bytes)
         return std::nullopt;
     return fromBytes(path, *bytes);

@@ -31,6 +31,15 @@ class IniFile final {
 public:
     // The Windows version read values into a buffer of 1024 characters.
     static constexpr qsizetype MaxValueLength = 1023;
+    // Far more than any file of profiles holds, and still little to read into memory.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
+    // Why load() read nothing.
+    enum class LoadError {
+        None,
+        Unreadable, // cannot be read, or is no regular file
+        TooLarge,   // larger than MaxFileSize
+    };
 
     // The text-level rules, without a file.
 
@@ -52,8 +61,9 @@ public:
     // Files.
 
     // Reads the file; a missing file reads as an empty one. Nullopt when it exists but
-    // cannot be read, is not a regular file, or is far larger than a profile file can be.
-    static std::optional<IniFile> load(const QString &path);
+    // cannot be read, is not a regular file, or is larger than MaxFileSize; error, when
+    // given, then tells which.
+    static std::optional<IniFile> load(const QString &path, LoadError *error = nullptr);
     // The file as load() reads it from these bytes, and the bytes save() writes: for bytes
     // read and not changed, the same bytes.
     static IniFile fromBytes(const QString &path, QByteArrayView bytes);

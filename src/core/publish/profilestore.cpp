@@ -25,6 +25,11 @@ const QString kPort = QStringLiteral("Port");
 const QString kTransferMode = QStringLiteral("TransferMode");
 const QString kSecurity = QStringLiteral("Security");
 const QString kTrustedCertificate = QStringLiteral("TrustedCertificate");
+const QString kPasswordCodePage = QStringLiteral("PasswordCodePage");
+const QString kRenameAfterUpload = QStringLiteral("RenameAfterUpload");
+// The Windows version's code page, in which it scrambles passwords.
+const QString kWindows1252 = QStringLiteral("1252");
+const QString kUtf8 = QStringLiteral("UTF-8");
 
 constexpr int kDefaultPort = 21;
 
@@ -33,18 +38,33 @@ QString nameKey(qsizetype number)
     return QStringLiteral("Name") + QString::number(number);
 }
 
-QString decodedPassword(const QString &stored)
+// A password marked as Windows-1252 is read so; without the mark (files of the Windows
+// version, or a password it saved over ours, which leaves an old "UTF-8" standing) valid
+// UTF-8 is taken as UTF-8, anything else as Windows-1252.
+QString decodedPassword(const QString &stored, const QString &codePage)
 {
     const QByteArray bytes = StrDecrypt(Base64Decode(stored));
+    if (codePage.trimmed() == kWindows1252)
+        return Windows1252::decode(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8,
         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8(bytes);
     return utf8.hasError() ? Windows1252::decode(bytes) : text;
 }
 
-QString encodedPassword(const QString &plain)
+struct StoredPassword {
+    QString scrambled;
+    QString codePage;
+};
+
+// Scrambled in Windows-1252 when it holds every character, as the Windows version reads it;
+// else from UTF-8, which that version cannot read right but loses nothing here.
+StoredPassword encodedPassword(const QString &plain)
 {
-    return Base64Encode(StrEncrypt(plain.toUtf8()));
+    const std::optional<QByteArray> windows = Windows1252::encode(plain);
+    if (windows)
+        return {Base64Encode(StrEncrypt(*windows)), kWindows1252};
+    return {Base64Encode(StrEncrypt(plain.toUtf8())), kUtf8};
 }
 
 QString withoutEndBlanks(const QString &text)
@@ -107,9 +127,9 @@ QString remoteIniPath(const QString &applicationDirectory)
         + QStringLiteral("/Marbleton Software/Remote.ini");
 }
 
-QStringList loadProfiles(const QString &iniPath)
+QStringList loadProfiles(const QString &iniPath, IniFile::LoadError *error)
 {
-    const std::optional<IniFile> file = IniFile::load(iniPath);
+    const std::optional<IniFile> file = IniFile::load(iniPath, error);
     if (!file)
         return {};
     const QHash<QString, QString> names = file->section(kProfiles);
@@ -131,7 +151,7 @@ TConnectInfo loadConnectInfo(const QString &iniPath, const QString &name)
     TConnectInfo info;
     info.hostName = value(kHostName);
     info.userName = value(kUserName);
-    info.password = decodedPassword(value(kPassword));
+    info.password = decodedPassword(value(kPassword), value(kPasswordCodePage));
     info.initialDirectory = value(kInitialDir);
     info.port = QString::number(integerValue(value(kPort)).value_or(kDefaultPort));
     // Profiles of older versions have no key; an unknown value is read as the default too.
@@ -140,6 +160,8 @@ TConnectInfo loadConnectInfo(const QString &iniPath, const QString &name)
     info.security
         = FtpSecurities::parse(value(kSecurity)).value_or(TFtpSecurity::ExplicitIfAvailable);
     info.trustedCertificate = readFingerprint(value(kTrustedCertificate));
+    // Absent in older files: on, as for new profiles.
+    info.renameAfterUpload = value(kRenameAfterUpload).trimmed() != QLatin1String("0");
     return info;
 }
 
@@ -185,7 +207,13 @@ SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, c
             profile);
 
     const QString unwritable = unableToWrite(iniPath);
-    std::optional<IniFile> file = IniFile::load(iniPath);
+    IniFile::LoadError loadError = IniFile::LoadError::None;
+    std::optional<IniFile> file = IniFile::load(iniPath, &loadError);
+    // Written over, its profiles would be lost.
+    if (loadError == IniFile::LoadError::TooLarge)
+        return failed(Failure::TooLarge,
+            QStringLiteral("%1 is too large to be a file of server profiles").arg(iniPath),
+            profile);
     if (!file)
         return failed(Failure::CannotWrite, unwritable, profile);
 
@@ -199,16 +227,20 @@ SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, c
     outcome.appended = outcome.index == serverList.size();
 
     const std::optional<int> port = integerValue(fields.port);
+    const StoredPassword password = encodedPassword(fields.password);
     const bool written = file->setValue(kProfiles, nameKey(outcome.index), profile)
         && file->setValue(profile, kHostName, fields.hostName)
         && file->setValue(profile, kInitialDir, fields.initialDirectory)
         && file->setValue(profile, kUserName, fields.userName)
-        && file->setValue(profile, kPassword, encodedPassword(fields.password))
+        && file->setValue(profile, kPassword, password.scrambled)
+        && file->setValue(profile, kPasswordCodePage, password.codePage)
         && (!port
             || (file->setValue(profile, kPort, QString::number(*port))
                 && file->setValue(profile, kTransferMode, TransferModes::name(fields.transferMode))
                 && file->setValue(profile, kSecurity, FtpSecurities::name(fields.security))
-                && file->setValue(profile, kTrustedCertificate, fields.trustedCertificate)));
+                && file->setValue(profile, kTrustedCertificate, fields.trustedCertificate)
+                && file->setValue(profile, kRenameAfterUpload,
+                    fields.renameAfterUpload ? QStringLiteral("1") : QStringLiteral("0"))));
     QDir().mkpath(QFileInfo(iniPath).absolutePath());
     if (!written || !file->save())
         return failed(Failure::CannotWrite, unwritable, profile);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connectinfo.h"
+#include "inifile.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,14 +13,19 @@
 //   [Profiles]        Name0, Name1, ...: the profile names, numbered from 0; the list ends
 //                     at the first missing or empty one
 //   [<profile name>]  HostName, InitialDir, UserName, Port (decimal), and Password: the
-//                     password's UTF-8 bytes scrambled by StrEncrypt, then Base64Encode'd
-//                     (empty for an empty password), TransferMode ("Auto", "Passive" or
-//                     "Active"; missing in files of older versions, which read it as "Auto"),
-//                     Security (an FtpSecurities::name; missing or unknown reads as
-//                     "ExplicitIfAvailable") and TrustedCertificate (a fingerprint as
+//                     password's Windows-1252 bytes (UTF-8 when it has a character that
+//                     code page lacks) scrambled by StrEncrypt, then Base64Encode'd (empty
+//                     for an empty password), PasswordCodePage ("1252" or "UTF-8": which of
+//                     the two; only "1252" is relied on, see below), TransferMode ("Auto",
+//                     "Passive" or "Active"; missing in files of older versions, which read it as
+//                     "Auto"), Security (an FtpSecurities::name; missing or unknown reads as
+//                     "ExplicitIfAvailable"), TrustedCertificate (a fingerprint as
 //                     Fingerprints::format gives it; empty or missing when none is trusted)
+//                     and RenameAfterUpload ("1" or "0"; missing reads as "1")
 // Files written by the Windows version read the same; their passwords were scrambled in
-// Windows-1252, which is how bytes that are not UTF-8 are read back.
+// Windows-1252 and have no PasswordCodePage. It ignores that key and keeps it when it saves
+// a profile, so a "UTF-8" may stand beside a password it wrote: without "1252", bytes that
+// are valid UTF-8 are read as UTF-8 and others as Windows-1252.
 // Nothing here shows a message: failures come back as texts for the window to show.
 namespace ProfileStore {
 
@@ -29,8 +35,8 @@ namespace ProfileStore {
 QString remoteIniPath(const QString &applicationDirectory);
 
 // The names for the server list, in profile-number order; empty when the file is missing
-// or cannot be read.
-QStringList loadProfiles(const QString &iniPath);
+// or cannot be read, error (when given) then telling why.
+QStringList loadProfiles(const QString &iniPath, IniFile::LoadError *error = nullptr);
 
 // The profile's values, with the password in plain text and the port as decimal text. A
 // name without a section gives four empty texts and the port "21". The profile dialog
@@ -52,6 +58,8 @@ struct SaveOutcome {
         InvalidPort,
         // The file could not be written (or read first): it is as it was.
         CannotWrite,
+        // The file is larger than IniFile::MaxFileSize: it is as it was, its profiles kept.
+        TooLarge,
     };
     Failure failure = Failure::None;
     // The message for the error box; empty when the profile was saved.
@@ -68,8 +76,8 @@ struct SaveOutcome {
 // Saves the profile typed in the dialog (fields.port as typed) under the name, given the
 // server list as the window shows it. The values are written in this order, in one write
 // of the file: in [Profiles] the name key of the profile's number, then in the profile's
-// section HostName, InitialDir, UserName, Password, Port, TransferMode, Security and
-// TrustedCertificate. A name that is in the list
+// section HostName, InitialDir, UserName, Password, PasswordCodePage, Port, TransferMode,
+// Security, TrustedCertificate and RenameAfterUpload. A name that is in the list
 // apart from letter case saves over that profile (its name key takes the new spelling); a
 // changed name is a new profile, the old one staying as it was.
 SaveOutcome saveProfile(const QString &iniPath, const QStringList &serverList, const QString &name,

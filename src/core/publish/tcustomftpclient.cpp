@@ -352,6 +352,8 @@ void TCustomFtpClient::openStep()
     m_nextReply = ReplyHandler::Ignore;
     m_awaitingReply = false;
     m_lookupRefusal.clear();
+    m_sessionOpened = false;
+    m_tlsInsteadOfReply = false;
     m_sizeOffered = false;
     m_activeFallback = false;
     m_dataProtected = false;

@@ -132,6 +132,10 @@ public:
     bool DataConnectionFailed() const { return m_dataConnectionFailed; }
     // True while the control socket is anything but closed.
     bool IsConnected() const;
+    // Of the last Open: whether the server took the TCP connection, and whether the first
+    // bytes it sent were a TLS record where the greeting belongs (it speaks implicit TLS).
+    bool SessionOpened() const { return m_sessionOpened; }
+    bool TlsInsteadOfReply() const { return m_tlsInsteadOfReply; }
 
     // Each starts a request or throws FtpException with the reason it cannot.
     void ConnectAsync();
@@ -343,6 +347,8 @@ private:
     ReplyHandler m_nextReply = ReplyHandler::Ignore;
     bool m_awaitingReply = false; // the command in flight has no final reply yet
     bool m_connected = false;     // the control connection's TCP session is up
+    bool m_sessionOpened = false;
+    bool m_tlsInsteadOfReply = false;
     in_addr m_serverAddress {};
     QString m_lookupRefusal;
     bool m_dataConnectionFailed = false;

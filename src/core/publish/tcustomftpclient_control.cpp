@@ -63,6 +63,7 @@ void TCustomFtpClient::controlSessionConnected(quint16 error)
     // RFC 959, section 5.4: the server speaks first; its greeting is awaited. Implicit FTPS
     // speaks TLS from the first byte, so the greeting comes through it.
     m_connected = true;
+    m_sessionOpened = true;
     m_awaitingReply = true;
     if (m_security == TFtpSecurity::Implicit)
         m_control->StartTls(m_hostName.trimmed());
@@ -79,6 +80,14 @@ void TCustomFtpClient::controlDataAvailable()
     if (received < 0)
         return;
     m_reader.append(buffer, received);
+    // Otherwise the greeting would be awaited until the timeout.
+    if (m_state == TFtpState::WaitingForBanner && m_security != TFtpSecurity::Implicit
+        && m_reader.startsWithTlsRecord()) {
+        m_tlsInsteadOfReply = true;
+        refuseConnection(FtpResults::LocalFailure,
+            QStringLiteral("Server sent TLS instead of a greeting; it may expect implicit TLS"));
+        return;
+    }
     // A reply may close the connection; what follows it is then of no use.
     while (m_control->State() == wsConnected) {
         const std::optional<FtpReplyLine> reply = m_reader.takeLine();

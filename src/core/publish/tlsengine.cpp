@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -66,17 +67,21 @@ QDateTime utc(const ASN1_TIME *time)
         QTime(parts.tm_hour, parts.tm_min, parts.tm_sec), Qt::UTC);
 }
 
-int firstVerifyError = -1;
+// The slot of an SSL object that points to its engine's list of verification errors.
+int verifyErrorsSlot = -1;
 
-// Verification goes on past every error; the first one is the reason shown.
-int keepFirstError(int preverified, X509_STORE_CTX *store)
+// Verification goes on past every error, so that each problem of the certificate is named,
+// not only the first one OpenSSL meets.
+int collectErrors(int preverified, X509_STORE_CTX *store)
 {
     if (preverified == 0) {
         auto *ssl = static_cast<SSL *>(
             X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-        if (ssl != nullptr && SSL_get_ex_data(ssl, firstVerifyError) == nullptr)
-            SSL_set_ex_data(ssl, firstVerifyError,
-                reinterpret_cast<void *>(static_cast<intptr_t>(X509_STORE_CTX_get_error(store))));
+        auto *errors = ssl != nullptr
+            ? static_cast<std::vector<long> *>(SSL_get_ex_data(ssl, verifyErrorsSlot))
+            : nullptr;
+        if (errors != nullptr)
+            errors->push_back(X509_STORE_CTX_get_error(store));
     }
     return 1;
 }
@@ -109,8 +114,20 @@ QString TlsErrors::verifyReason(long result)
 
 TlsEngine::TlsEngine()
 {
-    if (firstVerifyError < 0)
-        firstVerifyError = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    if (verifyErrorsSlot < 0)
+        verifyErrorsSlot = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+}
+
+QString TlsErrors::verifyReasons(const std::vector<long> &results)
+{
+    QStringList reasons;
+    for (const long result : results) {
+        const QString reason = verifyReason(result);
+        // Several results share a reason ("issuer is not trusted"), and one may repeat.
+        if (!reason.isEmpty() && !reasons.contains(reason))
+            reasons << reason;
+    }
+    return reasons.join(QLatin1String(", "));
 }
 
 TlsEngine::~TlsEngine()
@@ -141,7 +158,9 @@ bool TlsEngine::start(const QString &hostName, const TlsSession &session)
     BIO_set_mem_eof_return(m_input, -1);
     SSL_set_bio(m_ssl, m_input, m_output);
     SSL_set_connect_state(m_ssl);
-    SSL_set_verify(m_ssl, SSL_VERIFY_NONE, keepFirstError);
+    m_verifyErrors.clear();
+    SSL_set_ex_data(m_ssl, verifyErrorsSlot, &m_verifyErrors);
+    SSL_set_verify(m_ssl, SSL_VERIFY_NONE, collectErrors);
     const QByteArray host = hostName.toUtf8();
     X509_VERIFY_PARAM *param = SSL_get0_param(m_ssl);
     if (X509_VERIFY_PARAM_set1_ip_asc(param, host.constData()) != 1) {
@@ -296,8 +315,10 @@ void TlsEngine::readCertificate()
         m_certificate.sha256 = QByteArray(reinterpret_cast<const char *>(digest), int(length));
     X509_free(peer);
     const long verdict = SSL_get_verify_result(m_ssl);
-    const auto first = reinterpret_cast<intptr_t>(SSL_get_ex_data(m_ssl, firstVerifyError));
-    m_certificate.systemTrusted = verdict == X509_V_OK && first == 0;
+    m_certificate.systemTrusted = verdict == X509_V_OK && m_verifyErrors.empty();
+    // A resumed session is not verified again; its verdict is the one kept.
+    if (m_verifyErrors.empty() && verdict != X509_V_OK)
+        m_verifyErrors.push_back(verdict);
     if (!m_certificate.systemTrusted)
-        m_certificate.reason = TlsErrors::verifyReason(first != 0 ? long(first) : verdict);
+        m_certificate.reason = TlsErrors::verifyReasons(m_verifyErrors);
 }

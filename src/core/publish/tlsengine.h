@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 struct ssl_st;
 struct ssl_session_st;
@@ -68,9 +69,14 @@ private:
     bool m_failed = false;
     QString m_errorText;
     TlsCertificateInfo m_certificate;
+    // Every verification error of the handshake, as OpenSSL reported them.
+    std::vector<long> m_verifyErrors;
 };
 
 namespace TlsErrors {
 // The readable reason for an X509 verification result.
 QString verifyReason(long result);
+// The reasons for several, each once, in their order: "self-signed certificate, certificate
+// has expired".
+QString verifyReasons(const std::vector<long> &results);
 } // namespace TlsErrors

@@ -30,8 +30,10 @@ struct TlsCertificateInfo {
     QDateTime notBefore, notAfter; // UTC
     QByteArray sha256;             // 32 raw bytes: SHA-256 of the DER certificate
     bool systemTrusted
-        = false;    // the chain verifies against the system CA store and the name matches
-    QString reason; // empty when systemTrusted; else readable, e.g. "self-signed certificate"
+        = false; // the chain verifies against the system CA store and the name matches
+    // Empty when systemTrusted; else every problem, readable and comma-separated, e.g.
+    // "self-signed certificate, certificate has expired".
+    QString reason;
 };
 
 namespace Fingerprints {

@@ -69,6 +69,13 @@ enum Number : int {
     HintClearLinkImage = 1524,
     // The upload: a lost connection is made again.
     Reconnecting = 1610,
+    // The profile dialog's Test for a server that never greets, an oversized Remote.ini, and
+    // the choice to replace files only once they arrived whole (its caption is tag 1623).
+    TestNoAnswer = 1620,
+    TestTryImplicitTls = 1621,
+    RemoteIniTooLarge = 1622,
+    HintRenameAfterUpload = 1624,
+    NameRenameAfterUpload = 1625,
     // What an upload that did not store every file says of each file left out.
     UploadedFileName = 1630,
     PageHeldBack = 1631,

@@ -108,6 +108,18 @@ constexpr English kEnglish[] = {
     {1524, u"Clear the link's image"},
     // The upload.
     {1610, u"Reconnecting"},
+    // The Test for a server that never greets, an oversized Remote.ini, whole files only.
+    {1620, u"The test failed: the server %1 took the connection on port %2 but did not answer."},
+    {1621,
+        u"It may expect implicit TLS: please choose \"Implicit TLS (port 990)\" under Security."},
+    {1622,
+        u"Remote.ini is larger than 16 MB, far larger than a file of server profiles, so its "
+        u"profiles cannot be used. It is left as it is: please move it away or make it smaller."},
+    {1624,
+        u"Each file is stored under a temporary name and renamed over the old one once its size "
+        u"has been checked, so visitors never see a file half sent."},
+    {1625, u"Replace files only after they have arrived whole"},
+    // What an upload that did not store every file says of each file left out.
     {1630, u"File: %1"},
     {1631,
         u"Not sent, so that the page on the server does not point at a file that did not "

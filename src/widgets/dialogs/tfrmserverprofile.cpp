@@ -9,6 +9,7 @@
 #include "wizardhost.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -24,7 +25,7 @@
 namespace {
 
 constexpr int kClientWidth = 398;
-constexpr int kClientHeight = 298;
+constexpr int kClientHeight = 324;
 constexpr int kFieldLeft = 208;
 constexpr int kFieldWidth = 180;
 
@@ -95,21 +96,28 @@ void TfrmServerProfile::setupUi()
     cbSecurity
         = ui::comboBox(this, "cbSecurity", {}, false, QRect(kFieldLeft, top, kFieldWidth, 21));
     lbl7->setBuddy(cbSecurity);
+    // Below the picture, where its long caption fits.
+    chkRenameAfterUpload
+        = ui::place(new QCheckBox(this), "chkRenameAfterUpload", QRect(8, 254, 382, 21));
+    chkRenameAfterUpload->setText(
+        QStringLiteral("Replace files on the server only after they have arrived whole"));
+    ui::setTag(chkRenameAfterUpload, 1623);
+    chkRenameAfterUpload->setChecked(true);
 
-    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 256, 382, 2));
+    auto *rule = ui::place(new QFrame(this), "bvlProfile", QRect(8, 282, 382, 2));
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
-    btnTest = ui::pushButton(this, "btnTest", QStringLiteral("&Test"), 1408, QRect(8, 266, 75, 25));
+    btnTest = ui::pushButton(this, "btnTest", QStringLiteral("&Test"), 1408, QRect(8, 292, 75, 25));
     btnTest->setToolTip(QStringLiteral("Try these values without saving them"));
-    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 266, 75, 25));
+    btnOK = ui::pushButton(this, "btnOK", QStringLiteral("OK"), 1406, QRect(234, 292, 75, 25));
     btnOK->setToolTip(QStringLiteral("Server Profile"));
     btnOK->setDefault(true);
     btnCancel = ui::pushButton(
-        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 266, 75, 25));
+        this, "btnCancel", QStringLiteral("Cancel"), 1209, QRect(315, 292, 75, 25));
 
     QWidget *order[] = {txtProfileName, txtHostName, txtInitialDir, txtUserName, txtPassword,
-        txtPort, cbTransferMode, cbSecurity, btnTest, btnOK, btnCancel};
+        txtPort, cbTransferMode, cbSecurity, chkRenameAfterUpload, btnTest, btnOK, btnCancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -134,6 +142,8 @@ void TfrmServerProfile::FormCreate()
         cbSecurity->addItem(m_host.messageText(item));
     // The choices are sentences, longer than the field: the open list shows them whole.
     cbSecurity->view()->setMinimumWidth(cbSecurity->view()->sizeHintForColumn(0) + 24);
+    chkRenameAfterUpload->setToolTip(m_host.messageText(Msg::HintRenameAfterUpload));
+    chkRenameAfterUpload->setAccessibleName(m_host.messageText(Msg::NameRenameAfterUpload));
     txtProfileName->setFocus();
 }
 
@@ -147,6 +157,7 @@ void TfrmServerProfile::setProfile(const QString &name, const TConnectInfo &info
     txtPort->setText(info.port);
     cbTransferMode->setCurrentIndex(static_cast<int>(info.transferMode));
     cbSecurity->setCurrentIndex(static_cast<int>(info.security));
+    chkRenameAfterUpload->setChecked(info.renameAfterUpload);
     m_trustedHost = info.hostName.trimmed();
     m_trustedCertificate = info.trustedCertificate;
 }
@@ -163,6 +174,7 @@ TConnectInfo TfrmServerProfile::typedFields() const
     fields.transferMode
         = static_cast<TFtpTransferMode>(std::max(0, cbTransferMode->currentIndex()));
     fields.security = static_cast<TFtpSecurity>(std::max(0, cbSecurity->currentIndex()));
+    fields.renameAfterUpload = chkRenameAfterUpload->isChecked();
     // A certificate trusted for one server says nothing about another.
     if (fields.hostName.trimmed().compare(m_trustedHost, Qt::CaseInsensitive) == 0)
         fields.trustedCertificate = m_trustedCertificate;
@@ -184,6 +196,11 @@ void TfrmServerProfile::btnOKClick()
         if (saved.appended)
             m_serverList->addItem(saved.name);
         m_serverList->setCurrentIndex(static_cast<int>(saved.index));
+    }
+    if (saved.failure == ProfileStore::SaveOutcome::Failure::TooLarge) {
+        m_host.dialogs().message(
+            this, MessageKind::Error, m_host.messageText(Msg::RemoteIniTooLarge), ButtonSet::Ok);
+        return;
     }
     if (saved.failure != ProfileStore::SaveOutcome::Failure::None) {
         m_host.dialogs().message(this, MessageKind::Error, saved.error, ButtonSet::Ok);
@@ -257,6 +274,12 @@ QString TfrmServerProfile::testSentence(
         return text(Msg::TestNoConnection).arg(tried.hostName.trimmed(), tried.port, result.detail);
     case Step::Greeting:
         return text(Msg::TestTurnedAway).arg(result.detail);
+    case Step::NoAnswer:
+        // A silent port 990, or TLS bytes where a greeting belongs, is implicit TLS.
+        if (result.implicitTlsLikely && tried.security != TFtpSecurity::Implicit)
+            return text(Msg::TestNoAnswer).arg(tried.hostName.trimmed(), tried.port)
+                + QLatin1Char(' ') + text(Msg::TestTryImplicitTls);
+        return text(Msg::TestNoAnswer).arg(tried.hostName.trimmed(), tried.port);
     case Step::Security:
         return text(Msg::TestNoEncryption).arg(result.detail);
     case Step::Login:
@@ -276,7 +299,7 @@ void TfrmServerProfile::setTesting(bool testing)
     // Only Cancel stays: it stops the test.
     for (QWidget *control :
         std::initializer_list<QWidget *> {txtProfileName, txtHostName, txtInitialDir, txtUserName,
-            txtPassword, txtPort, cbTransferMode, cbSecurity, btnTest, btnOK})
+            txtPassword, txtPort, cbTransferMode, cbSecurity, chkRenameAfterUpload, btnTest, btnOK})
         control->setEnabled(!testing);
     if (testing)
         setCursor(Qt::BusyCursor);

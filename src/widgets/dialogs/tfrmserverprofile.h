@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class TFtpClient;
 struct ConnectionTestResult;
@@ -63,6 +64,7 @@ private:
     QLineEdit *txtPort = nullptr;
     QComboBox *cbTransferMode = nullptr;
     QComboBox *cbSecurity = nullptr;
+    QCheckBox *chkRenameAfterUpload = nullptr;
     QPushButton *btnTest = nullptr;
     QPushButton *btnOK = nullptr;
     QPushButton *btnCancel = nullptr;

@@ -59,7 +59,11 @@ QString UploadStep::iniPath() const
 
 void UploadStep::LoadProfiles()
 {
-    m_controls.cbSites->addItems(ProfileStore::loadProfiles(iniPath()));
+    IniFile::LoadError error = IniFile::LoadError::None;
+    m_controls.cbSites->addItems(ProfileStore::loadProfiles(iniPath(), &error));
+    // An empty list would look as if the profiles were gone.
+    if (error == IniFile::LoadError::TooLarge)
+        m_host.showMessage(MessageKind::Warning, Msg::RemoteIniTooLarge, ButtonSet::Ok);
     if (m_controls.cbSites->count() > 0)
         m_controls.cbSites->setCurrentIndex(0);
 }

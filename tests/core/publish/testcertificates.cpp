@@ -68,8 +68,8 @@ bool writePem(const QString &path, X509 *cert, EVP_PKEY *key)
     return written;
 }
 
-const char *const fileNames[]
-    = {"good.pem", "expired.pem", "wrongname.pem", "selfsigned.pem", "otherselfsigned.pem"};
+const char *const fileNames[] = {"good.pem", "expired.pem", "wrongname.pem", "selfsigned.pem",
+    "otherselfsigned.pem", "selfsignedexpired.pem", "selfsignednotyetvalid.pem"};
 
 } // namespace
 
@@ -94,6 +94,8 @@ TestCertificates::TestCertificates()
         {WrongName, "ftp.example.com", "DNS:ftp.example.com", false, -Day, 30 * Day},
         {SelfSigned, "localhost", "DNS:localhost,IP:127.0.0.1", true, -Day, 30 * Day},
         {OtherSelfSigned, "localhost", "DNS:localhost,IP:127.0.0.1", true, -Day, 30 * Day},
+        {SelfSignedExpired, "localhost", "DNS:localhost,IP:127.0.0.1", true, -30 * Day, -Day},
+        {SelfSignedNotYetValid, "localhost", "DNS:localhost,IP:127.0.0.1", true, Day, 30 * Day},
     };
     long serial = 2;
     for (const Made &m : made) {

@@ -4,12 +4,21 @@
 #include <QTemporaryDir>
 
 // Certificates and keys made for one test run, never kept: a CA, and server certificates for
-// 127.0.0.1 and localhost signed by it (good, expired, for another name), and a self-signed
-// one. Each is written as PEM with its key in the same file. trustCa() makes the client take
-// the CA as the system's store, through SSL_CERT_FILE, until the object goes.
+// 127.0.0.1 and localhost signed by it (good, expired, for another name), and self-signed
+// ones (valid, expired, not valid yet). Each is written as PEM with its key in the same file.
+// trustCa() makes the client take the CA as the system's store, through SSL_CERT_FILE, until the
+// object goes.
 class TestCertificates final {
 public:
-    enum Kind { Good, Expired, WrongName, SelfSigned, OtherSelfSigned };
+    enum Kind {
+        Good,
+        Expired,
+        WrongName,
+        SelfSigned,
+        OtherSelfSigned,
+        SelfSignedExpired,
+        SelfSignedNotYetValid,
+    };
 
     TestCertificates();
     ~TestCertificates();

@@ -1,4 +1,6 @@
+#include "connectiontest.h"
 #include "loopbackpeer.h"
+#include "pyftpdserver.h"
 #include "scriptedftpserver.h"
 #include "testcertificates.h"
 #include "tftpclient.h"
@@ -235,7 +237,15 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsCertificate,
         CertificateCase {"Expired", Kind::Expired, true, Known::Nothing, false, true, false, false,
             "certificate has expired"},
         CertificateCase {"IssuerUnknown", Kind::Good, false, Known::Nothing, false, true, false,
-            false, "issuer is not trusted"}),
+            false, "issuer is not trusted"},
+        // Every problem is named, not only the first.
+        CertificateCase {"SelfSignedAndExpired", Kind::SelfSignedExpired, false, Known::Nothing,
+            false, true, false, false, "self-signed certificate, certificate has expired"},
+        CertificateCase {"SelfSignedAndNotYetValid", Kind::SelfSignedNotYetValid, false,
+            Known::Nothing, false, true, false, false,
+            "self-signed certificate, certificate is not yet valid", "localhost"},
+        CertificateCase {"WrongHostNameAndIssuerUnknown", Kind::WrongName, false, Known::Nothing,
+            false, true, false, false, "issuer is not trusted, host name does not match"}),
     [](const ::testing::TestParamInfo<CertificateCase> &info) { return info.param.name; });
 
 // The user may take longer to answer than the blocking call's limit; the answer still counts.
@@ -387,6 +397,90 @@ TEST(FtpSecurityNames, RoundTripAndAreReadInAnyCase)
     EXPECT_EQ(FtpSecurities::parse(u" implicit "), TFtpSecurity::Implicit);
     EXPECT_EQ(FtpSecurities::name(TFtpSecurity::ExplicitRequired), u"ExplicitRequired");
     EXPECT_FALSE(FtpSecurities::parse(u"Explicit").has_value());
+}
+
+// --- The profile dialog's Test -------------------------------------------------------------
+
+struct ProfileTestCase {
+    const char *name;
+    PyFtpdServer::Tls tls;
+    TFtpSecurity security;
+    TFtpTransferMode mode;
+};
+
+class FtpsProfileTest : public ::testing::TestWithParam<ProfileTestCase> {};
+
+// pyftpdlib's TLS handler refuses a listing on a plain data connection (522), as vsftpd with
+// ssl_enable and proftpd with TLSRequired do: the Test sets up the connection as an upload
+// does, PBSZ 0 and PROT P included, and lists over TLS.
+TEST_P(FtpsProfileTest, LogsInAsAnUploadDoesAndListsOverTls)
+{
+    const ProfileTestCase &row = GetParam();
+    TestCertificates certificates;
+    ASSERT_TRUE(certificates.valid());
+    certificates.trustCa();
+    PyFtpdServer server(
+        QStringLiteral("user"), QStringLiteral("pass"), row.tls, certificates.file(Kind::Good));
+    ASSERT_TRUE(server.failure().isEmpty()) << server.failure().toStdString();
+    TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"),
+        QStringLiteral("pass"), QString(), QString::number(server.port())};
+    profile.security = row.security;
+    profile.transferMode = row.mode;
+    TFtpClient client;
+    const ConnectionTestResult result = testConnection(client, profile);
+    EXPECT_EQ(result.failedAt, ConnectionTestResult::Step::None) << result.detail.toStdString();
+    EXPECT_TRUE(result.secure);
+    EXPECT_TRUE(result.passive);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ftps, FtpsProfileTest,
+    ::testing::Values(ProfileTestCase {"IfAvailable", PyFtpdServer::Tls::Explicit,
+                          TFtpSecurity::ExplicitIfAvailable, TFtpTransferMode::Auto},
+        ProfileTestCase {"Required", PyFtpdServer::Tls::Explicit, TFtpSecurity::ExplicitRequired,
+            TFtpTransferMode::Passive},
+        ProfileTestCase {"Implicit", PyFtpdServer::Tls::Implicit, TFtpSecurity::Implicit,
+            TFtpTransferMode::Auto}),
+    [](const ::testing::TestParamInfo<ProfileTestCase> &info) { return info.param.name; });
+
+// A server that takes the connection and sends no reply is told apart from one that cannot
+// be reached; a TLS record where the greeting belongs is implicit TLS, told at once, as is
+// silence on the implicit TLS port.
+TEST(FtpsProfileTestNoGreeting, IsSaidToHaveTakenTheConnectionButNotAnswered)
+{
+    using Step = ConnectionTestResult::Step;
+    const struct {
+        const char *name;
+        QByteArray greeting;
+        int timeout;
+        TFtpSecurity security;
+        bool implicitTlsLikely;
+    } rows[] = {
+        // A TLS alert record (RFC 8446, section 5.1), then the server waits; the limit of
+        // the blocking call is far away.
+        {"TlsRecord", QByteArray("\x15\x03\x03\x00\x02\x02\x46", 7), 60,
+            TFtpSecurity::ExplicitIfAvailable, true},
+        {"Silent", QByteArray(), 1, TFtpSecurity::ExplicitIfAvailable, false},
+        {"SilentWhileTlsIsOffered", QByteArray(), 1, TFtpSecurity::Implicit, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ScriptedFtpServer server;
+        server.greeting = row.greeting;
+        server.start();
+        TConnectInfo profile {QStringLiteral("127.0.0.1"), QStringLiteral("user"),
+            QStringLiteral("pass"), QString(), QString::number(server.port())};
+        profile.security = row.security;
+        TFtpClient client;
+        client.SetTimeout(row.timeout);
+        const ConnectionTestResult result = testConnection(client, profile);
+        EXPECT_EQ(result.failedAt, Step::NoAnswer) << result.detail.toStdString();
+        EXPECT_EQ(result.implicitTlsLikely, row.implicitTlsLikely);
+        if (row.implicitTlsLikely)
+            EXPECT_EQ(result.detail,
+                QStringLiteral(
+                    "Server sent TLS instead of a greeting; it may expect implicit TLS"));
+        server.join();
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "profilestore.h"
 
+#include "inifile.h"
 #include "inifolder.h"
 #include "profilescramble.h"
 
@@ -272,8 +273,8 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_TRUE(saved.appended);
     EXPECT_EQ(bytes(),
         "[Profiles]\nName0=Untitled\n\n[Untitled]\nHostName=\nInitialDir=\nUserName=\n"
-        "Password=\nPort=21\nTransferMode=Auto\nSecurity=ExplicitIfAvailable\n"
-        "TrustedCertificate=\n");
+        "Password=\nPasswordCodePage=1252\nPort=21\nTransferMode=Auto\n"
+        "Security=ExplicitIfAvailable\nTrustedCertificate=\nRenameAfterUpload=1\n");
 
     // A bad port: everything before it is written, so the name is listed.
     saved = ProfileStore::saveProfile(path(), {QStringLiteral("Untitled")}, QStringLiteral("Home"),
@@ -285,7 +286,7 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     const QStringList list {QStringLiteral("Untitled"), QStringLiteral("Home")};
     EXPECT_EQ(ProfileStore::loadProfiles(path()), list);
     EXPECT_TRUE(bytes().endsWith("[Home]\nHostName=ftp.example.com\nInitialDir=/www\n"
-                                 "UserName=me\nPassword=ZY8=\n"))
+                                 "UserName=me\nPassword=ZY8=\nPasswordCodePage=1252\n"))
         << bytes().toStdString();
 
     // OK again with the port mended completes the same profile.
@@ -294,8 +295,9 @@ TEST_F(ProfileStoreTest, SavesInTheOrderOfTheProfileDialog)
     EXPECT_EQ(saved.failure, Failure::None);
     EXPECT_EQ(saved.index, 1);
     EXPECT_FALSE(saved.appended);
-    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPort=2128\nTransferMode=Auto\n"
-                                 "Security=ExplicitIfAvailable\nTrustedCertificate=\n"))
+    EXPECT_TRUE(bytes().endsWith("UserName=me\nPassword=\nPasswordCodePage=1252\nPort=2128\n"
+                                 "TransferMode=Auto\nSecurity=ExplicitIfAvailable\n"
+                                 "TrustedCertificate=\nRenameAfterUpload=1\n"))
         << bytes().toStdString();
 }
 
@@ -383,6 +385,106 @@ TEST_F(ProfileStoreTest, AFileThatCannotBeWrittenStaysAsItWas)
     EXPECT_EQ(saved.index, -1);
     EXPECT_TRUE(QDir(path()).isEmpty());
     EXPECT_TRUE(ProfileStore::loadProfiles(path()).isEmpty());
+}
+
+// The Windows version scrambles the password's Windows-1252 bytes and reads them so; a
+// password it cannot hold is kept in UTF-8, and both come back as typed.
+TEST_F(ProfileStoreTest, PasswordsAreStoredSoThatTheWindowsVersionReadsThem)
+{
+    const struct {
+        const char *name;
+        QString password;
+        QByteArray scrambledFrom; // the bytes Password holds before scrambling
+    } rows[] = {
+        {"Ascii", QStringLiteral("secret"), "secret"},
+        {"Umlaut", QStringLiteral("p\u00e4ss\u20ac"), "p\xE4ss\x80"},
+        // Its Windows-1252 bytes are valid UTF-8 for another text.
+        {"LooksLikeUtf8", QStringLiteral("\u00c3\u00a9t\u00e9"), "\xC3\xA9t\xE9"},
+        {"Cyrillic", QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c"),
+            QStringLiteral("\u043f\u0430\u0440\u043e\u043b\u044c").toUtf8()},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(ProfileStore::saveProfile(
+                      path(), {}, QStringLiteral("P"), fields("h", "21", row.password))
+                      .failure,
+            ProfileStore::SaveOutcome::Failure::None);
+        const std::optional<QString> stored = IniFile::readValue(path(), u"P", u"Password");
+        ASSERT_TRUE(stored.has_value());
+        EXPECT_EQ(StrDecrypt(Base64Decode(*stored)), row.scrambledFrom);
+        EXPECT_EQ(
+            ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).password, row.password);
+    }
+    // The Windows version saved its own password over ours and left the mark standing.
+    IniFile::writeValue(path(), u"P", u"Password", Base64Encode(StrEncrypt("\xC3\xA9")));
+    EXPECT_EQ(ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).password,
+        QStringLiteral("\u00e9"));
+}
+
+TEST_F(ProfileStoreTest, RenamingAfterTheUploadIsOnUnlessTheProfileSaysOff)
+{
+    const struct {
+        const char *stored; // nullptr: no key, as in older files
+        bool read;
+    } rows[] = {{nullptr, true}, {"1", true}, {"0", false}, {" 0 ", false}, {"", true}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.stored ? row.stored : "(none)");
+        QByteArray file = "[P]\nHostName=h\n";
+        if (row.stored != nullptr)
+            file += QByteArray("RenameAfterUpload=") + row.stored + "\n";
+        put(file);
+        EXPECT_EQ(
+            ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).renameAfterUpload, row.read);
+    }
+    for (const bool rename : {false, true}) {
+        TConnectInfo info = fields("h", "21");
+        info.renameAfterUpload = rename;
+        ASSERT_EQ(ProfileStore::saveProfile(path(), {}, QStringLiteral("P"), info).failure,
+            ProfileStore::SaveOutcome::Failure::None);
+        EXPECT_EQ(
+            ProfileStore::loadConnectInfo(path(), QStringLiteral("P")).renameAfterUpload, rename);
+    }
+}
+
+// Remote.ini beyond a megabyte (long comments, many profiles) still lists its profiles; one
+// beyond 16 MB is no file of profiles, is said to be too large and is never written over.
+TEST_F(ProfileStoreTest, AFileUpTo16MBIsReadAndALargerOneKeptAsItIs)
+{
+    const QByteArray head = "[Profiles]\nName0=Home\n\n[Home]\nHostName=h\nPort=21\n";
+    const struct {
+        const char *name;
+        qint64 size;
+        bool read;
+    } rows[] = {
+        {"TwoMegabytes", 2 * 1024 * 1024, true},
+        {"JustBelowTheLimit", 16 * 1024 * 1024 - 200, true},
+        {"OneByteMore", 16 * 1024 * 1024 + 1, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        // A comment line up to the size, its last byte a line end.
+        QByteArray file = head + ';' + QByteArray(row.size - head.size() - 2, 'x') + '\n';
+        ASSERT_EQ(file.size(), row.size);
+        put(file);
+        EXPECT_EQ(ProfileStore::loadProfiles(path()),
+            row.read ? QStringList {QStringLiteral("Home")} : QStringList());
+        const ProfileStore::SaveOutcome saved = ProfileStore::saveProfile(
+            path(), ProfileStore::loadProfiles(path()), QStringLiteral("Work"), fields("w", "21"));
+        if (row.read) {
+            EXPECT_TRUE(saved.error.isEmpty()) << saved.error.toStdString();
+            EXPECT_EQ(ProfileStore::loadProfiles(path()),
+                QStringList({QStringLiteral("Home"), QStringLiteral("Work")}));
+        } else {
+            EXPECT_EQ(saved.index, -1);
+            EXPECT_EQ(saved.failure, ProfileStore::SaveOutcome::Failure::TooLarge);
+            EXPECT_TRUE(saved.error.contains(QStringLiteral("too large")))
+                << saved.error.toStdString();
+            IniFile::LoadError error = IniFile::LoadError::None;
+            ProfileStore::loadProfiles(path(), &error);
+            EXPECT_EQ(error, IniFile::LoadError::TooLarge);
+            EXPECT_TRUE(bytes() == file);
+        }
+    }
 }
 
 } // namespace

@@ -22,6 +22,8 @@ TEST(MessageTable, HoldsEveryMessageInEnglish)
         1603, 1604, 1605,
         // The upload.
         1610,
+        // The Test for a silent server, an oversized Remote.ini, whole files only.
+        1620, 1621, 1622, 1624, 1625,
         // What an upload that did not store every file says of each file.
         1630, 1631};
     EXPECT_EQ(table.numbers(), expected);

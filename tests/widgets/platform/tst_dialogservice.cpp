@@ -3,6 +3,8 @@
 #include "dialogservice.h"
 #include "updown.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -125,4 +127,44 @@ TEST(CertificateDialog, ShowsTheFactsAndSaysWhenTheCertificateChanged)
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
     EXPECT_EQ(translated, QStringList({"frmCertificate", "frmCertificate"}));
+}
+
+// Every fact shows whole, whatever the font: the fingerprint's four lines above all, whose
+// fixed font has a line spacing of its own.
+TEST(CertificateDialog, ShowsEveryLineWholeInAnyFontSize)
+{
+    CertificatePrompt prompt;
+    prompt.host = QStringLiteral("ftp.example.com");
+    prompt.subject = QStringLiteral("CN=ftp.example.com, O=Example Hosting, C=DE");
+    prompt.issuer = QStringLiteral("CN=ftp.example.com, O=Example Hosting, C=DE");
+    prompt.notBefore = QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC);
+    prompt.notAfter = QDateTime(QDate(2027, 1, 2), QTime(5, 6), Qt::UTC);
+    prompt.fingerprint = QStringList(32, QStringLiteral("WM")).join(u':');
+    prompt.reason = QStringLiteral("self-signed certificate, certificate has expired");
+    const QFont before = QApplication::font();
+    for (const int points : {8, 12, 18}) {
+        SCOPED_TRACE(points);
+        QFont font = before;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        CertificateDialog dialog(prompt);
+        dialog.show();
+        for (const QLabel *label : dialog.findChildren<QLabel *>()) {
+            if (!label->isVisible())
+                continue;
+            SCOPED_TRACE(label->objectName().toStdString());
+            const QRect room = label->contentsRect();
+            const QFontMetrics metrics(label->font());
+            const QStringList lines = label->text().split(u'\n');
+            if (label->wordWrap()) {
+                EXPECT_LE(label->heightForWidth(label->width()), label->height());
+            } else {
+                EXPECT_LE(lines.size() * metrics.lineSpacing(), room.height());
+                for (const QString &line : lines)
+                    EXPECT_LE(metrics.horizontalAdvance(line), room.width()) << line.toStdString();
+            }
+            EXPECT_TRUE(dialog.rect().contains(label->geometry()));
+        }
+    }
+    QApplication::setFont(before);
 }

@@ -2,7 +2,9 @@
 #include "uploadstep.h"
 #include "wizardfixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -42,7 +44,8 @@ TEST_F(ServerProfileTest, SavingKeepsWhatWasWrittenAndTheDialogOpenUntilItIsRigh
         EXPECT_EQ(child<QLineEdit>(d, "txtPassword")->echoMode(), QLineEdit::Password);
         QWidget *at = child<QLineEdit>(d, "txtProfileName");
         for (const char *next : {"txtHostName", "txtInitialDir", "txtUserName", "txtPassword",
-                 "txtPort", "cbTransferMode", "cbSecurity", "btnTest", "btnOK", "btnCancel"}) {
+                 "txtPort", "cbTransferMode", "cbSecurity", "chkRenameAfterUpload", "btnTest",
+                 "btnOK", "btnCancel"}) {
             // As Tab moves: past the labels, which take no focus.
             do
                 at = at->nextInFocusChain();
@@ -200,4 +203,64 @@ TEST_F(ServerProfileTest, SecurityIsChosenPerProfileAndTrustStaysWithItsHost)
             host[0] == ' ' ? trusted.trustedCertificate : QString())
             << host;
     }
+}
+
+// Files are replaced on the server only once they arrived whole, unless the profile says
+// otherwise; the choice is kept with the profile.
+TEST_F(ServerProfileTest, TheProfileKeepsWhetherFilesAreRenamedAfterTheUpload)
+{
+    for (const bool rename : {false, true}) {
+        SCOPED_TRACE(rename);
+        dialogs->answerDialog([&](QDialog &d) {
+            auto *check = child<QCheckBox>(d, "chkRenameAfterUpload");
+            EXPECT_TRUE(check->isChecked());
+            EXPECT_EQ(check->text(),
+                QStringLiteral("Replace files on the server only after they have arrived whole"));
+            EXPECT_FALSE(check->toolTip().isEmpty());
+            EXPECT_FALSE(check->accessibleName().isEmpty());
+            check->setChecked(rename);
+            click(d, "btnOK");
+        });
+        ui().upload.btnUploadNew->click();
+        EXPECT_EQ(
+            ProfileStore::loadConnectInfo(ini(), QStringLiteral("Untitled")).renameAfterUpload,
+            rename);
+        dialogs->answerDialog([&](QDialog &d) {
+            EXPECT_EQ(child<QCheckBox>(d, "chkRenameAfterUpload")->isChecked(), rename);
+        });
+        window->upload().EditProfile(QStringLiteral("Untitled"));
+    }
+}
+
+// A Remote.ini larger than 16 MB is no file of profiles: the window says so instead of an
+// empty server list, and saving a profile says so again and leaves the file as it was.
+TEST_F(ServerProfileTest, ARemoteIniTooLargeIsToldAboutAndNeverWrittenOver)
+{
+    {
+        QFile file(ini());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Profiles]\nName0=Home\n");
+        // Sparse: no need to write the megabytes.
+        ASSERT_TRUE(file.resize(16 * 1024 * 1024 + 1));
+    }
+    const auto tooLarge = [this] {
+        return !dialogs->messages().isEmpty()
+            && dialogs->messages().constLast().text.startsWith(
+                QStringLiteral("Remote.ini is larger than 16 MB"));
+    };
+    createWindow(true, {}, [](ScriptedDialogs &d) { d.answerMessage(MessageAnswer::Ok); });
+    EXPECT_TRUE(tooLarge());
+    EXPECT_EQ(sites(), QStringList());
+    dialogs->answerDialog([&](QDialog &d) {
+        dialogs->answerMessage(MessageAnswer::Ok);
+        click(d, "btnOK");
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(tooLarge());
+        click(d, "btnCancel");
+    });
+    ui().upload.btnUploadNew->click();
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.size(), 16 * 1024 * 1024 + 1);
+    EXPECT_TRUE(file.read(22) == "[Profiles]\nName0=Home\n");
 }

@@ -393,6 +393,31 @@ TEST_F(UploadTest, TheProfileDialogsTestSaysWhatWorkedOrWhereItStopped)
     EXPECT_EQ(ui().upload.cbSites->count(), 0);
 }
 
+// A server that takes the connection and sends a TLS record instead of a greeting speaks
+// implicit TLS: the Test says that it did not answer and what to choose, without waiting.
+TEST_F(UploadTest, TheProfileDialogsTestSuggestsImplicitTlsForAServerThatDoesNotGreet)
+{
+    ScriptedFtpServer implicit;
+    implicit.greeting = QByteArray("\x15\x03\x03\x00\x02\x02\x46", 7);
+    implicit.start();
+    dialogs->answerDialog([&](QDialog &d) {
+        type(d, "txtHostName", QStringLiteral("127.0.0.1"));
+        type(d, "txtUserName", QStringLiteral("user"));
+        type(d, "txtPort", QString::number(implicit.port()));
+        dialogs->answerMessage(MessageAnswer::Ok);
+        click(d, "btnTest");
+        click(d, "btnCancel");
+    });
+    ui().upload.btnUploadNew->click();
+    implicit.join();
+    ASSERT_FALSE(dialogs->messages().isEmpty());
+    EXPECT_EQ(dialogs->messages().constLast().text,
+        QStringLiteral("The test failed: the server 127.0.0.1 took the connection on port %1 but "
+                       "did not answer. It may expect implicit TLS: please choose \"Implicit TLS "
+                       "(port 990)\" under Security.")
+            .arg(implicit.port()));
+}
+
 // A server that never answers keeps the test waiting; Cancel stops it at once and closes the
 // dialog without a message.
 TEST_F(UploadTest, CancelStopsAProfileTestThatHangs)
