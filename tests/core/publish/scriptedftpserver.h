@@ -148,6 +148,9 @@ public:
     static void renameFromFile(Session &session, const QByteArray &name);
     static void renameToFile(Session &session, const QByteArray &name);
     static void deleteFile(Session &session, const QByteArray &name);
+    // Leaves a command unanswered until the client closes the connection, for up to a minute:
+    // longer than any client should wait.
+    static void holdUnanswered(Session &session, const QByteArray &);
 
 private:
     void acceptSessions();

@@ -336,8 +336,8 @@ const Fault faults[] = {
         },
         3, 3, Fault::Stored::All, "", "not made: 421 Too many connections", false, nullptr},
     {"QuitNeverAnswered",
-        [](ScriptedFtpServer &server) { server.on("QUIT", [](Session &, const QByteArray &) {}); },
-        1, 1, Fault::Stored::All, "", "> QUIT", false, nullptr},
+        [](ScriptedFtpServer &server) { server.on("QUIT", &ScriptedFtpServer::holdUnanswered); }, 1,
+        1, Fault::Stored::All, "", "> QUIT", false, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(SiteUpload, SiteUploadFault, ::testing::ValuesIn(faults),
