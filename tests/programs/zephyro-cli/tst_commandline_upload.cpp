@@ -13,6 +13,22 @@
 
 namespace {
 
+// One run of the command line, with what it printed.
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList &arguments)
+{
+    CliRun run;
+    QTextStream outStream(&run.out);
+    QTextStream errStream(&run.err);
+    run.status = runCommandLine(arguments, QString(), outStream, errStream);
+    return run;
+}
+
 class CommandLineUpload : public ::testing::Test {
 protected:
     void SetUp() override
@@ -272,22 +288,17 @@ TEST_P(CommandLineScriptedUpload, PrintsEachFailedFileWithItsReason)
     for (const char *name : {"a.gif", "b.gif", "index.html"})
         files << PyFtpdServer::writeFile(local.filePath(QLatin1String(name)), 2000);
     qputenv("ZEPHYRO_PASSWORD", "pass");
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = runCommandLine(
+    const CliRun run = runCli(
         QStringList {QStringLiteral("upload"), QStringLiteral("--host"),
             QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QString::number(server.port()),
             QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--mode"),
             QStringLiteral("passive"), QStringLiteral("--security"), QStringLiteral("none")}
-            + row.options + files,
-        QString(), outStream, errStream);
+        + row.options + files);
     server.join();
-    EXPECT_EQ(status, row.status) << err.toStdString();
-    EXPECT_EQ(err, QLatin1String(row.errors));
-    EXPECT_TRUE(out.contains(QLatin1String(row.shown))) << out.toStdString();
-    EXPECT_FALSE(err.contains(QStringLiteral("Error \n")));
+    EXPECT_EQ(run.status, row.status) << run.err.toStdString();
+    EXPECT_EQ(run.err, QLatin1String(row.errors));
+    EXPECT_TRUE(run.out.contains(QLatin1String(row.shown))) << run.out.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Error \n")));
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineScriptedUpload,
@@ -327,17 +338,11 @@ TEST(CommandLineUploadUsage, ConnectionsAreOneToFour)
 {
     for (const char *value : {"0", "5", "two", ""}) {
         SCOPED_TRACE(value);
-        QString out;
-        QString err;
-        QTextStream outStream(&out);
-        QTextStream errStream(&err);
-        EXPECT_NE(runCommandLine({QStringLiteral("upload"), QStringLiteral("--host"),
-                                     QStringLiteral("h"), QStringLiteral("--user"),
-                                     QStringLiteral("u"), QStringLiteral("--connections"),
-                                     QLatin1String(value), QStringLiteral("a")},
-                      QString(), outStream, errStream),
-            0);
-        EXPECT_EQ(err,
+        const CliRun run = runCli({QStringLiteral("upload"), QStringLiteral("--host"),
+            QStringLiteral("h"), QStringLiteral("--user"), QStringLiteral("u"),
+            QStringLiteral("--connections"), QLatin1String(value), QStringLiteral("a")});
+        EXPECT_NE(run.status, 0);
+        EXPECT_EQ(run.err,
             QStringLiteral("\"%1\" is no number of connections: give 1 to 4.\n")
                 .arg(QLatin1String(value)));
     }
@@ -524,20 +529,16 @@ TEST(CommandLineHostileServer, PrintsItsControlCharactersAsQuestionMarks)
     QTemporaryDir local;
     ASSERT_TRUE(local.isValid());
     qputenv("ZEPHYRO_PASSWORD", "pass");
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = runCommandLine(
-        {QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
+    const CliRun run
+        = runCli({QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
             QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--user"),
-            QStringLiteral("u"), QStringLiteral("--verbose"), local.filePath(QStringLiteral("a"))},
-        QString(), outStream, errStream);
+            QStringLiteral("u"), QStringLiteral("--verbose"), local.filePath(QStringLiteral("a"))});
     server.join();
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(err, QStringLiteral("Error 530 ?]0;owned?No?? way\n"));
-    EXPECT_TRUE(out.contains(QStringLiteral("< 220 ?[2Jwelcome?\tin\n"))) << out.toStdString();
-    for (const QChar c : out + err) {
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.err, QStringLiteral("Error 530 ?]0;owned?No?? way\n"));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("< 220 ?[2Jwelcome?\tin\n")))
+        << run.out.toStdString();
+    for (const QChar c : run.out + run.err) {
         EXPECT_TRUE(c == u'\n' || c == u'\t' || (c >= u' ' && c < QChar(0x7F)) || c >= QChar(0xA0))
             << int(c.unicode());
     }
