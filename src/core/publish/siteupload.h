@@ -91,7 +91,8 @@ signals:
     void statusChanged(int message);
     // Bytes of a file sent so far.
     void progress(const QString &remoteName, qint64 bytes);
-    // A file has been stored or has failed.
+    // A file has been stored or has failed; not raised for the files of an upload that could
+    // not start or was stopped (the outcome names them).
     void fileFinished(const UploadedFile &file);
     // Every line of the conversation (commands, replies, the client's own "! " lines), for a
     // log; the lines of a second or later connection begin with its number ("[2] ").

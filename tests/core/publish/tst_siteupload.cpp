@@ -514,6 +514,17 @@ TEST(SiteUploadFailure, ALoginRefusedEndsTheUploadWithItsReason)
     EXPECT_EQ(server.sessionCount(), 1);
 }
 
+TEST(SiteUploadFailure, NoFilesFinishWithoutConnecting)
+{
+    LoopbackPeer::RefusedPort nowhere;
+    SiteUpload upload;
+    upload.setProfile(profileFor(nowhere.port()));
+    const Watched seen = runUpload(upload);
+    EXPECT_TRUE(seen.outcome.complete());
+    EXPECT_TRUE(seen.outcome.failure.isEmpty());
+    EXPECT_FALSE(seen.statuses.contains(Msg::Connecting));
+}
+
 TEST(SiteUploadAbort, CutsAtOnceAndRaisesNothingAfterFinished)
 {
     ScriptedFtpServer server;
