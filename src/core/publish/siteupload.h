@@ -43,8 +43,8 @@ struct UploadOutcome {
 // stored or has failed. A connection lost between files or during one is made once more;
 // pictures may go over several connections at once. Nothing here blocks.
 //
-// Its signals are raised from the event loop; a receiver may call abort(), and may delete the
-// object with deleteLater() only.
+// Its signals are raised from the event loop (finished() also from abort()); a receiver may
+// call abort(), and may delete the object with deleteLater() only.
 class SiteUpload final : public QObject {
     Q_OBJECT
 
@@ -79,7 +79,7 @@ public:
 
     void start();
     // Stops at once: connections are cut, temporary files are left for the next upload to
-    // replace; finished() follows with stopped set, and nothing after it.
+    // replace; finished() is raised before it returns, with stopped set, and nothing after it.
     void abort();
     bool running() const { return m_running; }
     // The outcome so far; whole once finished() has been raised.

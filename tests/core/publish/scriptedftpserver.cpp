@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -395,6 +396,8 @@ void ScriptedFtpServer::holdUnanswered(Session &session, const QByteArray &)
 
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)
 {
+    if (m_server.replyDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_server.replyDelayMs));
     if (m_controlTls != nullptr)
         SSL_write(m_controlTls, lines.constData(), int(lines.size()));
     else
