@@ -4,6 +4,7 @@
 #include "uploadconnection.h"
 
 #include <QPointer>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -86,6 +87,14 @@ void SiteUpload::start()
     m_lastLoss.clear();
     m_status = 0;
     m_nextNumber = 1;
+    if (m_files.isEmpty()) {
+        // Nothing to send: done, from the event loop as always.
+        QTimer::singleShot(0, this, [this] {
+            if (m_running)
+                finish();
+        });
+        return;
+    }
     status(Msg::Connecting);
     addConnection()->start();
 }
@@ -161,8 +170,10 @@ void SiteUpload::loggedIn(UploadConnection *link)
             addConnection()->start();
     }
     status(Msg::TransferringFiles);
-    if (m_running)
-        dispatch();
+    if (!m_running)
+        return;
+    dispatch();
+    checkDone();
 }
 
 void SiteUpload::dispatch()

@@ -43,8 +43,8 @@ struct UploadOutcome {
 // stored or has failed. A connection lost between files or during one is made once more;
 // pictures may go over several connections at once. Nothing here blocks.
 //
-// Its signals are raised from the event loop; a receiver may call abort(), and may delete the
-// object with deleteLater() only.
+// Its signals are raised from the event loop (finished() also from abort()); a receiver may
+// call abort(), and may delete the object with deleteLater() only.
 class SiteUpload final : public QObject {
     Q_OBJECT
 
@@ -79,7 +79,7 @@ public:
 
     void start();
     // Stops at once: connections are cut, temporary files are left for the next upload to
-    // replace; finished() follows with stopped set, and nothing after it.
+    // replace; finished() is raised before it returns, with stopped set, and nothing after it.
     void abort();
     bool running() const { return m_running; }
     // The outcome so far; whole once finished() has been raised.
@@ -91,7 +91,8 @@ signals:
     void statusChanged(int message);
     // Bytes of a file sent so far.
     void progress(const QString &remoteName, qint64 bytes);
-    // A file has been stored or has failed.
+    // A file has been stored or has failed; not raised for the files of an upload that could
+    // not start or was stopped (the outcome names them).
     void fileFinished(const UploadedFile &file);
     // Every line of the conversation (commands, replies, the client's own "! " lines), for a
     // log; the lines of a second or later connection begin with its number ("[2] ").

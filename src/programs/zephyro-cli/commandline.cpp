@@ -4,17 +4,18 @@
 #include "datafolders.h"
 #include "externaltext.h"
 #include "filecopy.h"
-#include "messagepump.h"
 #include "messagetable.h"
 #include "pagebuilder.h"
 #include "pictureloader.h"
 #include "profilestore.h"
 #include "projectfile.h"
+#include "siteupload.h"
 #include "templategallery.h"
-#include "tftpclient.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QHash>
 #include <QScopeGuard>
 #include <QTextStream>
 
@@ -33,10 +34,11 @@ const char kUsage[] = R"(Usage:
   zephyro-cli build PROJECT.pwz [OUTPUT] [--skip-existing] [--tick-links]
   zephyro-cli templates
   zephyro-cli upload --host HOST [--port PORT] --user USER [--dir DIR] [--mode MODE]
-                     [--security SECURITY] [--trust-fingerprint SHA256] [--verbose] FILE...
+                     [--security SECURITY] [--trust-fingerprint SHA256]
+                     [--connections N] [--verbose] FILE...
   zephyro-cli upload --profile NAME [--host HOST] [--port PORT] [--user USER] [--dir DIR]
                      [--mode MODE] [--security SECURITY] [--trust-fingerprint SHA256]
-                     [--verbose] FILE...
+                     [--connections N] [--verbose] FILE...
   zephyro-cli --help
 
 build   Reads a page project, makes its page from the project's template (see
@@ -59,7 +61,10 @@ templates
 upload  Sends files to a web server by FTP as the Upload step does: connects to
         HOST (port 21 unless --port is given) as USER, changes to the remote folder
         DIR when one is given, stores every FILE in binary mode under its file name
-        and disconnects. The password is read from the environment variable
+        and disconnects. Each file is stored as ".NAME.zephyro-upload", its size
+        checked, and renamed over NAME, so that the old file stays until the new
+        one is whole (a server that refuses this gets the final names); the last
+        FILE (the page) goes after all the others. The password is read from the environment variable
         ZEPHYRO_PASSWORD, or asked for on the terminal; it is never given on the
         command line.
         --profile NAME  takes the host, port, user, password and folder from the
@@ -83,10 +88,14 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
                    otherwise, and its host, issuer, dates, fingerprint and reason
                    are printed so that you can decide. A certificate trusted in
                    the window is kept in the profile and counts as given.
+        --connections N  how many connections the files before the last may use
+                   at once, 1 to 4 (3 by default)
         --verbose  also prints every command sent and every reply received
-        Prints the status and the bytes sent; a failure is printed as "Error "
-        followed by the server's reply and ends with a non-zero exit status. The
-        server's control characters are printed as "?".
+        Prints the status and the bytes sent. A connection lost is made once
+        more. Each file that failed is printed as "Error storing NAME: " followed
+        by the server's reply; a failure before any file is printed as "Error "
+        and the reply. Either ends with a non-zero exit status. The server's
+        control characters are printed as "?".
 )";
 
 struct BuildOptions {
@@ -160,6 +169,8 @@ struct UploadOptions {
     TFtpSecurity security = TFtpSecurity::ExplicitIfAvailable;
     QString trustedFingerprint; // Fingerprints::format, or empty
     bool verbose = false;
+    int connections = SiteUpload::DefaultConnections;
+    bool renameAfterUpload = true;
     QStringList files;
 };
 
@@ -237,94 +248,73 @@ std::optional<QString> askPassword()
     return QString::fromLocal8Bit(typed);
 }
 
-// One run of the Upload step's work with the FTP client, in the same order: connect; in the
-// connect's request-done event CWD (or PWD without a folder); TYPE I; one STOR per file;
-// QUIT. Every failure the client reports closes the connection and is printed.
+// One upload of the files with SiteUpload, printed as it goes: the status lines, the bytes sent
+// of each file, every failed file with its reason; with --verbose the whole conversation.
 class Upload final {
 public:
     Upload(
         const UploadOptions &options, const QString &password, QTextStream &out, QTextStream &err)
-        : m_options(options)
-        , m_out(out)
+        : m_out(out)
         , m_err(err)
     {
-        m_ftp.SetTimeout(15);
-        m_ftp.SetBinary(true);
-        m_ftp.SetShareMode(ftpShareExclusive);
-        m_ftp.SetHostName(options.host);
-        m_ftp.SetPort(options.port);
-        m_ftp.SetTransferMode(options.mode);
-        m_ftp.SetSecurity(options.security);
-        m_ftp.SetTrustedFingerprint(options.trustedFingerprint);
-        m_ftp.OnCertificate = [this](TCustomFtpClient *, const TlsCertificateInfo &info,
-                                  bool changed, bool &trust) {
-            // The client asks only about a certificate that matches neither the system's
-            // trust nor the fingerprint given: nobody is there to answer, so it is refused.
+        TConnectInfo profile;
+        profile.hostName = options.host;
+        profile.port = options.port;
+        profile.userName = options.user;
+        profile.password = password;
+        profile.initialDirectory = options.directory;
+        profile.transferMode = options.mode;
+        profile.security = options.security;
+        profile.trustedCertificate = options.trustedFingerprint;
+        profile.renameAfterUpload = options.renameAfterUpload;
+        m_upload.setProfile(profile);
+        m_upload.setFiles(options.files);
+        m_upload.setConnections(options.connections);
+        m_upload.setTimeout(15);
+        m_upload.onCertificate = [this](const TlsCertificateInfo &info, bool changed) {
+            // Asked only about a certificate that matches neither the system's trust nor the
+            // fingerprint given: nobody is there to answer, so it is refused.
             describeCertificate(info, changed);
-            trust = false;
+            return false;
         };
-        m_ftp.SetUserName(options.user);
-        m_ftp.SetPassWord(password);
-        m_ftp.SetHostDirName(options.directory);
-        m_ftp.OnRequestDone = [this](TCustomFtpClient *, TFtpRequest kind, quint16 error) {
-            requestDone(kind, error);
-        };
-        m_ftp.OnProgress = [this](TCustomFtpClient *, qint64 count, bool &) { progress(count); };
+        QObject::connect(
+            &m_upload, &SiteUpload::statusChanged, [this](int message) { status(message); });
+        QObject::connect(&m_upload, &SiteUpload::progress,
+            [this](const QString &name, qint64 bytes) { progress(name, bytes); });
+        QObject::connect(&m_upload, &SiteUpload::fileFinished,
+            [this](const UploadedFile &file) { fileFinished(file); });
         if (options.verbose) {
-            m_ftp.OnDisplay = [this](TCustomFtpClient *, const QString &line) {
-                m_out << terminalSafe(line) << Qt::endl;
-            };
+            QObject::connect(&m_upload, &SiteUpload::display,
+                [this](const QString &line) { m_out << terminalSafe(line) << Qt::endl; });
         }
     }
 
     int run()
     {
-        status(Msg::Connecting);
-        note(m_ftp.Connect());
-        settle();
-        if (!m_ftp.IsConnected()) {
-            status(Msg::Disconnected);
-            return finish();
+        QEventLoop loop;
+        UploadOutcome outcome;
+        QObject::connect(
+            &m_upload, &SiteUpload::finished, &loop, [&loop, &outcome](const UploadOutcome &done) {
+                outcome = done;
+                loop.quit();
+            });
+        m_upload.start();
+        if (m_upload.running())
+            loop.exec();
+        // A failure before any file was tried is the one line; files tried name themselves.
+        if (!outcome.connected) {
+            m_err << "Error " << terminalSafe(outcome.failure) << Qt::endl;
+            return 1;
         }
-        status(m_options.security == TFtpSecurity::ExplicitIfAvailable && !m_ftp.IsSecure()
-                ? Msg::ConnectedNotEncrypted
-                : Msg::Connected);
-        status(Msg::TransferringFiles);
-        note(m_ftp.SetType());
-        for (const QString &file : m_options.files) {
-            m_file = QFileInfo(file).fileName();
-            m_ftp.SetHostFileName(m_file);
-            m_ftp.SetLocalFileName(file);
-            m_lastCount = -1;
-            m_printedCount = -1;
-            note(m_ftp.Put());
-            settle();
-            if (m_lastCount != m_printedCount)
-                printProgress(m_lastCount);
-        }
-        if (!m_reported && m_allDone)
-            status(Msg::TransferComplete);
-        if (m_ftp.IsConnected())
-            note(m_ftp.Quit());
-        settle();
-        status(Msg::Disconnected);
-        return finish();
+        return outcome.complete() ? 0 : 1;
     }
 
 private:
-    void requestDone(TFtpRequest kind, quint16 error)
-    {
-        if (error != 0) {
-            if (m_ftp.IsConnected()) {
-                m_ftp.Quit();
-                status(Msg::Disconnected);
-            }
-            report();
-            return;
-        }
-        if (kind == TFtpRequest::Connect)
-            note(m_options.directory.isEmpty() ? m_ftp.PrintDir() : m_ftp.ChangeDir());
-    }
+    struct Counted {
+        qint64 last = -1;
+        qint64 printed = -1;
+        QElapsedTimer clock;
+    };
 
     void describeCertificate(const TlsCertificateInfo &info, bool changed)
     {
@@ -346,19 +336,32 @@ private:
               << fingerprint << Qt::endl;
     }
 
-    void progress(qint64 count)
+    void progress(const QString &name, qint64 count)
     {
-        m_lastCount = count;
+        Counted &file = m_counts[name];
+        file.last = count;
         // A line per piece would be a line per kilobyte: the first, then one a second.
-        if (count != m_printedCount && (m_printedCount < 0 || m_progressClock.hasExpired(1000)))
-            printProgress(count);
+        if (count != file.printed && (file.printed < 0 || file.clock.hasExpired(1000)))
+            printProgress(name, file);
     }
 
-    void printProgress(qint64 count)
+    void printProgress(const QString &name, Counted &file)
     {
-        m_out << m_file << ": " << count << " bytes" << Qt::endl;
-        m_printedCount = count;
-        m_progressClock.start();
+        m_out << terminalSafe(name) << ": " << file.last << " bytes" << Qt::endl;
+        file.printed = file.last;
+        file.clock.start();
+    }
+
+    void fileFinished(const UploadedFile &file)
+    {
+        Counted &counted = m_counts[file.remoteName];
+        if (counted.last != counted.printed)
+            printProgress(file.remoteName, counted);
+        m_counts.remove(file.remoteName);
+        if (!file.stored) {
+            m_err << "Error storing " << terminalSafe(file.remoteName) << ": "
+                  << terminalSafe(file.reason) << Qt::endl;
+        }
     }
 
     void status(int message)
@@ -370,49 +373,11 @@ private:
         m_out << text << Qt::endl;
     }
 
-    void report()
-    {
-        m_reported = true;
-        m_err << "Error " << terminalSafe(m_ftp.ErrorMessage()) << Qt::endl;
-    }
-
-    // A call that failed without a request-done error (a timed-out CWD, a Put refused after
-    // the connection was lost) is a failure too.
-    void note(bool done) { m_allDone = m_allDone && done; }
-
-    // Raises a request-done event that a timed-out call left for the event loop.
-    void settle()
-    {
-        try {
-            MessagePump::processMessages(QEventLoop::AllEvents);
-        } catch (const std::exception &e) {
-            m_allDone = false;
-            m_err << "Error " << terminalSafe(QString::fromUtf8(e.what())) << Qt::endl;
-            m_reported = true;
-        }
-    }
-
-    int finish()
-    {
-        if (m_reported)
-            return 1;
-        if (m_allDone)
-            return 0;
-        report();
-        return 1;
-    }
-
-    const UploadOptions &m_options;
     QTextStream &m_out;
     QTextStream &m_err;
-    TFtpClient m_ftp;
+    SiteUpload m_upload;
     QString m_status;
-    QString m_file;
-    qint64 m_lastCount = -1;
-    qint64 m_printedCount = -1;
-    QElapsedTimer m_progressClock;
-    bool m_reported = false;
-    bool m_allDone = true;
+    QHash<QString, Counted> m_counts;
 };
 
 // The names of --security; the profile's names as well, "None" being both.
@@ -450,6 +415,7 @@ bool readProfile(const QString &name, const QString &applicationDirectory, Uploa
     options.mode = info.transferMode;
     options.security = info.security;
     options.trustedFingerprint = info.trustedCertificate;
+    options.renameAfterUpload = info.renameAfterUpload;
     password = info.password;
     return true;
 }
@@ -481,7 +447,8 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
             || argument == QLatin1String("--user") || argument == QLatin1String("--dir")
             || argument == QLatin1String("--profile") || argument == QLatin1String("--mode")
             || argument == QLatin1String("--security")
-            || argument == QLatin1String("--trust-fingerprint")) {
+            || argument == QLatin1String("--trust-fingerprint")
+            || argument == QLatin1String("--connections")) {
             if (i + 1 >= arguments.size())
                 return fail(err, QStringLiteral("Option \"%1\" needs a value.").arg(argument));
             const QString value = arguments.at(++i);
@@ -495,7 +462,16 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
                 directory = value;
             else if (argument == QLatin1String("--profile"))
                 profile = value;
-            else if (argument == QLatin1String("--security")) {
+            else if (argument == QLatin1String("--connections")) {
+                bool number = false;
+                options.connections = value.toInt(&number);
+                if (!number || options.connections < 1
+                    || options.connections > SiteUpload::MaxConnections)
+                    return fail(err,
+                        QStringLiteral("\"%1\" is no number of connections: give 1 to %2.")
+                            .arg(value)
+                            .arg(SiteUpload::MaxConnections));
+            } else if (argument == QLatin1String("--security")) {
                 if (!(security = securityOption(value)))
                     return fail(err,
                         QStringLiteral("Unknown security \"%1\": use if-available, required, "

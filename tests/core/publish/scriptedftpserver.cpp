@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 namespace {
@@ -382,8 +383,21 @@ void ScriptedFtpServer::deleteFile(Session &session, const QByteArray &name)
     session.reply(removed ? "250 Deleted\r\n" : "550 No such file\r\n");
 }
 
+void ScriptedFtpServer::holdUnanswered(Session &session, const QByteArray &)
+{
+    constexpr int HoldMs = 60000;
+    pollfd closing {session.control, POLLIN, 0};
+    if (::poll(&closing, 1, HoldMs) == 1) {
+        char byte = 0;
+        if (::recv(session.control, &byte, 1, MSG_PEEK) <= 0)
+            session.end();
+    }
+}
+
 void ScriptedFtpServer::Session::reply(const QByteArray &lines)
 {
+    if (m_server.replyDelayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_server.replyDelayMs));
     if (m_controlTls != nullptr)
         SSL_write(m_controlTls, lines.constData(), int(lines.size()));
     else

@@ -97,6 +97,8 @@ public:
     QList<QByteArray> greetings;
     // How many sessions are served; after the first, accepting stops at join().
     int sessions = 1;
+    // Each reply waits this long first, as a round trip over a slow link would.
+    int replyDelayMs = 0;
     // Closes the connection right after the greeting.
     bool hangUp = false;
     void on(const QByteArray &verb, const QByteArray &reply);
@@ -148,6 +150,9 @@ public:
     static void renameFromFile(Session &session, const QByteArray &name);
     static void renameToFile(Session &session, const QByteArray &name);
     static void deleteFile(Session &session, const QByteArray &name);
+    // Leaves a command unanswered until the client closes the connection, for up to a minute:
+    // longer than any client should wait.
+    static void holdUnanswered(Session &session, const QByteArray &);
 
 private:
     void acceptSessions();

@@ -13,7 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -159,14 +160,25 @@ INSTANTIATE_TEST_SUITE_P(SiteUpload, SiteUploadPyftpdlib, ::testing::Values(1, 3
 // --- Scripted faults -------------------------------------------------------------------------
 
 // Reads part of a file and cuts the data connection, as a server whose disk filled up would.
-void cutMidFile(Session &session, const QByteArray &)
+void cutMidFile(Session &session, const QByteArray &name)
 {
     session.reply("150 Opening data connection\r\n");
     const int data = session.connectData();
     QByteArray part;
     LoopbackPeer::receiveExactly(data, 1000, part);
+    // What came is kept, as real servers keep a file cut short.
+    session.store(name, part);
     LoopbackPeer::resetAndClose(data);
     session.reply("426 Connection closed; transfer aborted.\r\n");
+}
+
+// The verb's fault for the first picture's temporary file, the server's own answer for the rest.
+void firstPicture(ScriptedFtpServer &server, const QByteArray &verb,
+    void (*fault)(Session &, const QByteArray &), void (*usual)(Session &, const QByteArray &))
+{
+    server.on(verb, [fault, usual](Session &session, const QByteArray &name) {
+        (name == ".picture0.jpg.zephyro-upload" ? fault : usual)(session, name);
+    });
 }
 
 bool isTemporary(const QByteArray &name)
@@ -244,22 +256,15 @@ TEST_P(SiteUploadFault, LeavesOldFilesWholeAndNamesWhatFailed)
 const Fault faults[] = {
     {"TransferCutMidFile",
         [](ScriptedFtpServer &server) {
-            server.on("STOR", [](Session &session, const QByteArray &name) {
-                if (name == ".picture0.jpg.zephyro-upload")
-                    cutMidFile(session, name);
-                else
-                    ScriptedFtpServer::storeFile(session, name);
-            });
+            firstPicture(server, "STOR", &cutMidFile, &ScriptedFtpServer::storeFile);
         },
         1, 1, Fault::Stored::AllButFirst, "426 ", nullptr, false, nullptr},
     {"SizeMismatch",
         [](ScriptedFtpServer &server) {
-            server.on("SIZE", [](Session &session, const QByteArray &name) {
-                if (name == ".picture0.jpg.zephyro-upload")
-                    session.reply("213 1\r\n");
-                else
-                    ScriptedFtpServer::sizeOf(session, name);
-            });
+            firstPicture(
+                server, "SIZE",
+                [](Session &session, const QByteArray &) { session.reply("213 1\r\n"); },
+                &ScriptedFtpServer::sizeOf);
         },
         1, 1, Fault::Stored::AllButFirst, "550 Size check failed", nullptr, false, nullptr},
     {"DropAfterTheFirstFile",
@@ -304,13 +309,12 @@ const Fault faults[] = {
         2, 1, Fault::Stored::All, "", "421 Idle timeout", true, nullptr},
     {"IdleTimeoutAnsweringSize",
         [](ScriptedFtpServer &server) {
+            // The connection is left open: the 421 alone must end it.
             server.on("SIZE", [](Session &session, const QByteArray &name) {
-                if (session.index == 0) {
+                if (session.index == 0)
                     session.reply("421 Idle timeout\r\n");
-                    session.end();
-                    return;
-                }
-                ScriptedFtpServer::sizeOf(session, name);
+                else
+                    ScriptedFtpServer::sizeOf(session, name);
             });
         },
         2, 1, Fault::Stored::All, "", "421 Idle timeout", true, nullptr},
@@ -336,8 +340,8 @@ const Fault faults[] = {
         },
         3, 3, Fault::Stored::All, "", "not made: 421 Too many connections", false, nullptr},
     {"QuitNeverAnswered",
-        [](ScriptedFtpServer &server) { server.on("QUIT", [](Session &, const QByteArray &) {}); },
-        1, 1, Fault::Stored::All, "", "> QUIT", false, nullptr},
+        [](ScriptedFtpServer &server) { server.on("QUIT", &ScriptedFtpServer::holdUnanswered); }, 1,
+        1, Fault::Stored::All, "", "> QUIT", false, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(SiteUpload, SiteUploadFault, ::testing::ValuesIn(faults),
@@ -391,12 +395,24 @@ TEST(SiteUploadFallback, StoresUnderFinalNamesOnceRefused)
     }
 }
 
-// Pictures over three connections; the page waits for every one of them.
+// Pictures over three connections; the page waits for every one of them, the last one slow.
 TEST(SiteUploadOrder, ThePageIsStoredAfterEveryPicture)
 {
     ScriptedFtpServer server;
     server.sessions = 3;
     server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("STOR", [](Session &session, const QByteArray &name) {
+        if (name != ".picture6.jpg.zephyro-upload") {
+            ScriptedFtpServer::storeFile(session, name);
+            return;
+        }
+        session.reply("150 Opening data connection\r\n");
+        const QByteArray bytes = session.receiveData(session.connectData());
+        // Time for a page sent too early to show up first.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        session.store(name, bytes);
+        session.reply("226 Transfer complete\r\n");
+    });
     server.start();
     const LocalSite local(7, 20000);
     SiteUpload upload;
@@ -446,6 +462,37 @@ TEST(SiteUploadCertificate, IsAskedOnceForEveryConnection)
     EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(server.sessionCount(), 3);
+    // The others logged in with the trust of the first.
+    for (int session = 0; session < 3; ++session)
+        EXPECT_TRUE(server.commandsOf(session).contains("TYPE I")) << session;
+}
+
+// A server gone quiet in the middle of a file: the request is given up after the time without
+// progress, and the file sent again over a new connection.
+TEST(SiteUploadTimeout, AQuietServerIsGivenUpAndTheFileSentAgain)
+{
+    ScriptedFtpServer server;
+    server.sessions = 2;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("STOR", [](Session &session, const QByteArray &name) {
+        if (session.index == 0)
+            ScriptedFtpServer::holdUnanswered(session, name);
+        else
+            ScriptedFtpServer::storeFile(session, name);
+    });
+    server.start();
+    const LocalSite local(1, 1000);
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(local.paths());
+    upload.setTimeout(1);
+    const Watched seen = runUpload(upload);
+    server.join();
+    EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
+    EXPECT_TRUE(seen.saw(QStringLiteral("! Connection lost (426 Timeout)")));
+    EXPECT_TRUE(seen.statuses.contains(Msg::Reconnecting));
+    for (int i = 0; i < local.count(); ++i)
+        EXPECT_TRUE(server.stored(local.name(i)) == local.bytes(i));
 }
 
 TEST(SiteUploadFailure, ALoginRefusedEndsTheUploadWithItsReason)
@@ -465,6 +512,17 @@ TEST(SiteUploadFailure, ALoginRefusedEndsTheUploadWithItsReason)
     EXPECT_EQ(seen.outcome.storedCount(), 0);
     // No second connection tried the password.
     EXPECT_EQ(server.sessionCount(), 1);
+}
+
+TEST(SiteUploadFailure, NoFilesFinishWithoutConnecting)
+{
+    LoopbackPeer::RefusedPort nowhere;
+    SiteUpload upload;
+    upload.setProfile(profileFor(nowhere.port()));
+    const Watched seen = runUpload(upload);
+    EXPECT_TRUE(seen.outcome.complete());
+    EXPECT_TRUE(seen.outcome.failure.isEmpty());
+    EXPECT_FALSE(seen.statuses.contains(Msg::Connecting));
 }
 
 TEST(SiteUploadAbort, CutsAtOnceAndRaisesNothingAfterFinished)

@@ -13,6 +13,22 @@
 
 namespace {
 
+// One run of the command line, with what it printed.
+struct CliRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+CliRun runCli(const QStringList &arguments)
+{
+    CliRun run;
+    QTextStream outStream(&run.out);
+    QTextStream errStream(&run.err);
+    run.status = runCommandLine(arguments, QString(), outStream, errStream);
+    return run;
+}
+
 class CommandLineUpload : public ::testing::Test {
 protected:
     void SetUp() override
@@ -84,7 +100,11 @@ TEST_F(CommandLineUpload, StoresEveryFileUnderItsNameAndSaysHowItWent)
     EXPECT_TRUE(read(server.root() + QStringLiteral("/index.html")) == read(files.first()));
     EXPECT_TRUE(out.contains(QStringLiteral("> PWD\n")));
     EXPECT_TRUE(out.contains(QStringLiteral("> TYPE I\n")));
-    EXPECT_TRUE(out.contains(QStringLiteral("> STOR index.html\n")));
+    // Stored under a temporary name, then renamed over the old file.
+    EXPECT_TRUE(out.contains(QStringLiteral("> STOR .index.html.zephyro-upload\n")));
+    EXPECT_TRUE(out.contains(QStringLiteral("> RNTO index.html\n")));
+    EXPECT_EQ(QDir(server.root()).entryList(QDir::Files | QDir::Hidden),
+        QStringList {QStringLiteral("index.html")});
     EXPECT_FALSE(out.contains(QStringLiteral("pass\n")));
 }
 
@@ -199,6 +219,7 @@ struct Failure {
     const char *password;
     bool missingFile;
     const char *error; // how the error line begins
+    bool pageStored;   // the files after a failed one still go
 };
 
 void PrintTo(const Failure &row, std::ostream *out)
@@ -223,18 +244,109 @@ TEST_P(CommandLineUploadFailure, EndsWithTheErrorAndANonZeroStatus)
     EXPECT_EQ(err.count(QStringLiteral("Error ")), 1) << err.toStdString();
     EXPECT_TRUE(out.endsWith(QStringLiteral("Disconnected\n"))) << out.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("Transfer complete")));
-    // After a failed file the connection is closed, so the files after it are not sent.
-    EXPECT_FALSE(QFile::exists(server.root() + QStringLiteral("/page.html")));
+    EXPECT_EQ(QFile::exists(server.root() + QStringLiteral("/page.html")), row.pageStored);
 }
 
 INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineUploadFailure,
-    ::testing::Values(Failure {"WrongPassword", {}, "wrong", false, "Error 530 "},
+    ::testing::Values(Failure {"WrongPassword", {}, "wrong", false, "Error 530 ", false},
         Failure {"MissingFolder", {QStringLiteral("--dir"), QStringLiteral("nope")}, "pass", false,
-            "Error 550 "},
-        Failure {"MissingLocalFile", {}, "pass", true, "Error 426 Unable to open local file "},
+            "Error 550 ", false},
+        Failure {"MissingLocalFile", {}, "pass", true,
+            "Error storing gone.gif: 426 Unable to open local file ", true},
         Failure {"BadPort", {QStringLiteral("--port"), QStringLiteral("x1")}, "pass", false,
-            "Error SetPort: Cannot convert port 'x1'"}),
+            "Error SetPort: Cannot convert port 'x1'", false}),
     [](const ::testing::TestParamInfo<Failure> &info) { return info.param.name; });
+
+struct ScriptedRun {
+    const char *name;
+    void (*script)(ScriptedFtpServer &server);
+    QStringList options;
+    int status;
+    const char *errors; // the whole error output
+    const char *shown;  // a line the output holds
+};
+
+void PrintTo(const ScriptedRun &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+class CommandLineScriptedUpload : public ::testing::TestWithParam<ScriptedRun> {};
+
+// Faults of a server, as the command line reports them: each failed file with its reason.
+TEST_P(CommandLineScriptedUpload, PrintsEachFailedFileWithItsReason)
+{
+    const ScriptedRun &row = GetParam();
+    ScriptedFtpServer server;
+    server.sessions = 3;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    row.script(server);
+    server.start();
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    QStringList files;
+    for (const char *name : {"a.gif", "b.gif", "index.html"})
+        files << PyFtpdServer::writeFile(local.filePath(QLatin1String(name)), 2000);
+    qputenv("ZEPHYRO_PASSWORD", "pass");
+    const CliRun run = runCli(
+        QStringList {QStringLiteral("upload"), QStringLiteral("--host"),
+            QStringLiteral("127.0.0.1"), QStringLiteral("--port"), QString::number(server.port()),
+            QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--mode"),
+            QStringLiteral("passive"), QStringLiteral("--security"), QStringLiteral("none")}
+        + row.options + files);
+    server.join();
+    EXPECT_EQ(run.status, row.status) << run.err.toStdString();
+    EXPECT_EQ(run.err, QLatin1String(row.errors));
+    EXPECT_TRUE(run.out.contains(QLatin1String(row.shown))) << run.out.toStdString();
+    EXPECT_FALSE(run.err.contains(QStringLiteral("Error \n")));
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineScriptedUpload,
+    ::testing::Values(
+        ScriptedRun {"FileRefused",
+            [](ScriptedFtpServer &server) {
+                server.on("STOR", [](ScriptedFtpServer::Session &session, const QByteArray &name) {
+                    if (name.contains("b.gif"))
+                        session.reply("550 Permission denied.\r\n");
+                    else
+                        ScriptedFtpServer::storeFile(session, name);
+                });
+            },
+            {}, 1, "Error storing b.gif: 550 Permission denied.\n", "index.html: 2000 bytes"},
+        ScriptedRun {"QuitNeverAnswered",
+            [](ScriptedFtpServer &server) {
+                server.on("QUIT", &ScriptedFtpServer::holdUnanswered);
+            },
+            {}, 0, "", "Transfer complete\nDisconnected\n"},
+        ScriptedRun {"LostTwice",
+            [](ScriptedFtpServer &server) {
+                server.on("STOR", [](ScriptedFtpServer::Session &session, const QByteArray &) {
+                    session.reply("421 Too busy\r\n");
+                    session.end();
+                });
+            },
+            {QStringLiteral("--connections"), QStringLiteral("1")}, 1,
+            "Error storing a.gif: 421 Too busy\nError storing b.gif: 421 Too busy\n"
+            "Error storing index.html: 421 Too busy\n",
+            "Reconnecting\n"},
+        ScriptedRun {"TwoConnections", [](ScriptedFtpServer &server) { server.sessions = 2; },
+            {QStringLiteral("--connections"), QStringLiteral("2"), QStringLiteral("--verbose")}, 0,
+            "", "[2] > TYPE I\n"}),
+    [](const ::testing::TestParamInfo<ScriptedRun> &info) { return info.param.name; });
+
+TEST(CommandLineUploadUsage, ConnectionsAreOneToFour)
+{
+    for (const char *value : {"0", "5", "two", ""}) {
+        SCOPED_TRACE(value);
+        const CliRun run = runCli({QStringLiteral("upload"), QStringLiteral("--host"),
+            QStringLiteral("h"), QStringLiteral("--user"), QStringLiteral("u"),
+            QStringLiteral("--connections"), QLatin1String(value), QStringLiteral("a")});
+        EXPECT_NE(run.status, 0);
+        EXPECT_EQ(run.err,
+            QStringLiteral("\"%1\" is no number of connections: give 1 to 4.\n")
+                .arg(QLatin1String(value)));
+    }
+}
 
 // Profiles as the Upload step saves them, in the program's folder: one for the test server,
 // one whose every value is wrong for it.
@@ -417,20 +529,16 @@ TEST(CommandLineHostileServer, PrintsItsControlCharactersAsQuestionMarks)
     QTemporaryDir local;
     ASSERT_TRUE(local.isValid());
     qputenv("ZEPHYRO_PASSWORD", "pass");
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const int status = runCommandLine(
-        {QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
+    const CliRun run
+        = runCli({QStringLiteral("upload"), QStringLiteral("--host"), QStringLiteral("127.0.0.1"),
             QStringLiteral("--port"), QString::number(server.port()), QStringLiteral("--user"),
-            QStringLiteral("u"), QStringLiteral("--verbose"), local.filePath(QStringLiteral("a"))},
-        QString(), outStream, errStream);
+            QStringLiteral("u"), QStringLiteral("--verbose"), local.filePath(QStringLiteral("a"))});
     server.join();
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(err, QStringLiteral("Error 530 ?]0;owned?No?? way\n"));
-    EXPECT_TRUE(out.contains(QStringLiteral("< 220 ?[2Jwelcome?\tin\n"))) << out.toStdString();
-    for (const QChar c : out + err) {
+    EXPECT_NE(run.status, 0);
+    EXPECT_EQ(run.err, QStringLiteral("Error 530 ?]0;owned?No?? way\n"));
+    EXPECT_TRUE(run.out.contains(QStringLiteral("< 220 ?[2Jwelcome?\tin\n")))
+        << run.out.toStdString();
+    for (const QChar c : run.out + run.err) {
         EXPECT_TRUE(c == u'\n' || c == u'\t' || (c >= u' ' && c < QChar(0x7F)) || c >= QChar(0xA0))
             << int(c.unicode());
     }
