@@ -11,6 +11,9 @@
 namespace {
 
 const QString StoppedReason = QStringLiteral("Stopped by the user");
+const QString HeldBackReason
+    = QStringLiteral("Not sent, so that the page on the server does not point at a file that "
+                     "did not arrive");
 
 } // namespace
 
@@ -80,7 +83,7 @@ void SiteUpload::start()
         m_pictures.push_back(index);
     m_page = int(m_files.size()) - 1;
     m_pageTaken = false;
-    m_inFlight = 0;
+    m_sending.clear();
     m_finishedCount = 0;
     m_trustedFingerprint.clear();
     m_certificateAsked = false;
@@ -184,21 +187,56 @@ void SiteUpload::dispatch()
             return;
         if (!link->waiting())
             continue;
+        // Two files of one name at once would share the temporary name: the later waits.
+        const auto free = std::find_if(m_pictures.begin(), m_pictures.end(),
+            [this](int index) { return !nameBeingSent(index); });
         int index = -1;
-        if (!m_pictures.empty()) {
-            index = m_pictures.front();
-            m_pictures.pop_front();
-        } else if (m_page >= 0 && !m_pageTaken && m_inFlight == 0) {
+        if (free != m_pictures.end()) {
+            index = *free;
+            m_pictures.erase(free);
+        } else if (m_page >= 0 && !m_pageTaken && m_pictures.empty() && m_sending.empty()) {
             // The page goes last, so that it never points at a picture not yet there.
-            index = m_page;
             m_pageTaken = true;
+            if (holdPageBack())
+                continue;
+            index = m_page;
         } else {
             continue;
         }
-        ++m_inFlight;
+        m_sending.push_back(index);
         const UploadedFile &file = m_outcome.files.at(std::size_t(index));
         link->store(index, file.localPath, file.remoteName);
     }
+}
+
+bool SiteUpload::nameBeingSent(int index) const
+{
+    const QString &name = m_outcome.files.at(std::size_t(index)).remoteName;
+    return std::any_of(m_sending.cbegin(), m_sending.cend(),
+        [&](int sending) { return m_outcome.files.at(std::size_t(sending)).remoteName == name; });
+}
+
+bool SiteUpload::holdPageBack()
+{
+    // A page sent after a picture failed would point at what is not there, or at the old
+    // picture; the old page stays, with the pictures it knows.
+    const bool pictureMissing = std::any_of(m_outcome.files.cbegin(),
+        m_outcome.files.cbegin() + m_page, [](const UploadedFile &file) { return !file.stored; });
+    if (!pictureMissing)
+        return false;
+    UploadedFile &page = m_outcome.files.at(std::size_t(m_page));
+    page.heldBack = true;
+    page.reason = HeldBackReason;
+    ++m_finishedCount;
+    emit fileFinished(page);
+    return true;
+}
+
+void SiteUpload::sent(int index)
+{
+    const auto found = std::find(m_sending.begin(), m_sending.end(), index);
+    if (found != m_sending.end())
+        m_sending.erase(found);
 }
 
 void SiteUpload::fileDone(UploadConnection *link, int index, bool stored, const QString &reason)
@@ -206,7 +244,7 @@ void SiteUpload::fileDone(UploadConnection *link, int index, bool stored, const 
     Q_UNUSED(link)
     if (!m_running || index < 0)
         return;
-    --m_inFlight;
+    sent(index);
     ++m_finishedCount;
     UploadedFile &file = m_outcome.files.at(std::size_t(index));
     file.stored = stored;
@@ -224,7 +262,7 @@ void SiteUpload::ended(UploadConnection *link, const QString &reason, int pendin
         return;
     forget(link);
     if (pendingIndex >= 0) {
-        --m_inFlight;
+        sent(pendingIndex);
         if (pendingIndex == m_page)
             m_pageTaken = false;
         else

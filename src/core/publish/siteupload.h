@@ -22,6 +22,8 @@ struct UploadedFile {
     // Empty when stored; otherwise the server's reply line or the client's own reason, as the
     // user should read it ("550 Permission denied.", "Connection reset by peer", ...).
     QString reason;
+    // The page, not sent because another file failed; the page on the server stays as it was.
+    bool heldBack = false;
 };
 
 // The whole outcome, once finished() is raised.
@@ -108,6 +110,10 @@ private:
     bool askCertificate(UploadConnection *link, const TlsCertificateInfo &info, bool changed);
     // Hands the next file to every connection that waits for one.
     void dispatch();
+    bool nameBeingSent(int index) const;
+    // After a picture failed the page is not sent: true, and it is finished as held back.
+    bool holdPageBack();
+    void sent(int index);
     void checkDone();
     void quitAll();
     void finish();
@@ -127,7 +133,7 @@ private:
     std::deque<int> m_pictures; // waiting, in the order given
     int m_page = -1;            // the last file, sent once every other has finished
     bool m_pageTaken = false;
-    int m_inFlight = 0;
+    std::vector<int> m_sending; // the files being sent
     qsizetype m_finishedCount = 0;
     QString m_trustedFingerprint;
     bool m_certificateAsked = false;

@@ -295,15 +295,12 @@ QString UploadStep::incompleteText(const UploadOutcome &outcome) const
     // Why the upload ended early; the files it never came to are in the count.
     if (!outcome.failure.isEmpty())
         text += QLatin1Char('\n') + error(outcome.failure);
-    for (std::size_t i = 0; i < outcome.files.size(); ++i) {
-        const UploadedFile &file = outcome.files[i];
-        const bool heldBack
-            = file.reason.isEmpty() && outcome.failure.isEmpty() && i + 1 == outcome.files.size();
-        if (file.stored || (file.reason.isEmpty() && !heldBack))
+    for (const UploadedFile &file : outcome.files) {
+        if (file.stored || (file.reason.isEmpty() && !file.heldBack))
             continue;
         text += QLatin1String("\n\n")
             + m_host.messageText(Msg::UploadedFileName).arg(file.localPath) + QLatin1Char('\n')
-            + (heldBack ? m_host.messageText(Msg::PageHeldBack) : error(file.reason));
+            + (file.heldBack ? m_host.messageText(Msg::PageHeldBack) : error(file.reason));
     }
     return text;
 }
