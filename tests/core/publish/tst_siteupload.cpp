@@ -115,6 +115,21 @@ private:
     QStringList m_paths;
 };
 
+// Starts the scripted server, uploads the site to it and waits for both to end.
+Watched uploadTo(ScriptedFtpServer &server, const LocalSite &local, const TConnectInfo &profile,
+    int connections = SiteUpload::DefaultConnections, int timeout = 15)
+{
+    server.start();
+    SiteUpload upload;
+    upload.setProfile(profile);
+    upload.setFiles(local.paths());
+    upload.setConnections(connections);
+    upload.setTimeout(timeout);
+    Watched seen = runUpload(upload);
+    server.join();
+    return seen;
+}
+
 // --- A real server ---------------------------------------------------------------------------
 
 class SiteUploadPyftpdlib : public ::testing::TestWithParam<int> {};
@@ -212,15 +227,8 @@ TEST_P(SiteUploadFault, LeavesOldFilesWholeAndNamesWhatFailed)
     for (int i = 0; i < local.count(); ++i)
         server.setStored(local.name(i), "old " + local.name(i));
     row.script(server);
-    server.start();
-    SiteUpload upload;
-    upload.setProfile(profileFor(server.port()));
-    upload.setFiles(local.paths());
-    upload.setConnections(row.connections);
-    // Longer than FinishMs: no fault may be left to the timeout.
-    upload.setTimeout(60);
-    const Watched seen = runUpload(upload);
-    server.join();
+    // A timeout longer than FinishMs: no fault may be left to it.
+    const Watched seen = uploadTo(server, local, profileFor(server.port()), row.connections, 60);
 
     const QString log = seen.lines.join(u'\n');
     for (int i = 0; i < local.count(); ++i) {
@@ -375,16 +383,10 @@ TEST(SiteUploadFallback, StoresUnderFinalNamesOnceRefused)
             else
                 session.reply(refusal);
         });
-        server.start();
         const LocalSite local(3, 100);
-        SiteUpload upload;
         TConnectInfo profile = profileFor(server.port());
         profile.renameAfterUpload = row.renameAfterUpload;
-        upload.setProfile(profile);
-        upload.setFiles(local.paths());
-        upload.setConnections(1);
-        const Watched seen = runUpload(upload);
-        server.join();
+        const Watched seen = uploadTo(server, local, profile, 1);
         EXPECT_TRUE(seen.outcome.complete());
         const QList<QByteArray> sent = server.commands();
         EXPECT_EQ(std::count_if(sent.cbegin(), sent.cend(),
@@ -413,14 +415,8 @@ TEST(SiteUploadOrder, ThePageIsStoredAfterEveryPicture)
         session.store(name, bytes);
         session.reply("226 Transfer complete\r\n");
     });
-    server.start();
     const LocalSite local(7, 20000);
-    SiteUpload upload;
-    upload.setProfile(profileFor(server.port()));
-    upload.setFiles(local.paths());
-    upload.setConnections(3);
-    const Watched seen = runUpload(upload);
-    server.join();
+    const Watched seen = uploadTo(server, local, profileFor(server.port()), 3);
     EXPECT_TRUE(seen.outcome.complete());
     EXPECT_EQ(server.sessionCount(), 3);
     const QList<QByteArray> sent = server.commands();
@@ -480,14 +476,9 @@ TEST(SiteUploadTimeout, AQuietServerIsGivenUpAndTheFileSentAgain)
         else
             ScriptedFtpServer::storeFile(session, name);
     });
-    server.start();
     const LocalSite local(1, 1000);
-    SiteUpload upload;
-    upload.setProfile(profileFor(server.port()));
-    upload.setFiles(local.paths());
-    upload.setTimeout(1);
-    const Watched seen = runUpload(upload);
-    server.join();
+    const Watched seen
+        = uploadTo(server, local, profileFor(server.port()), SiteUpload::DefaultConnections, 1);
     EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
     EXPECT_TRUE(seen.saw(QStringLiteral("! Connection lost (426 Timeout)")));
     EXPECT_TRUE(seen.statuses.contains(Msg::Reconnecting));
@@ -500,13 +491,8 @@ TEST(SiteUploadFailure, ALoginRefusedEndsTheUploadWithItsReason)
     ScriptedFtpServer server;
     server.sessions = 2;
     server.on("PASS", "530 Login incorrect.\r\n");
-    server.start();
     const LocalSite local(2, 100);
-    SiteUpload upload;
-    upload.setProfile(profileFor(server.port()));
-    upload.setFiles(local.paths());
-    const Watched seen = runUpload(upload);
-    server.join();
+    const Watched seen = uploadTo(server, local, profileFor(server.port()));
     EXPECT_FALSE(seen.outcome.connected);
     EXPECT_EQ(seen.outcome.failure, QStringLiteral("530 Login incorrect."));
     EXPECT_EQ(seen.outcome.storedCount(), 0);
