@@ -186,7 +186,8 @@ protected:
     virtual void TriggerProgress(qint64 count, bool &abort);
     // Raises OnCertificate; the user may take a while to decide.
     virtual void TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust);
-    // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout".
+    // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout", or
+    // the reason a transfer already stopped here, waiting only for the server's reply.
     void AbortTimedOut();
 
     quint64 CurrentRequest() const { return m_requestSerial; }

@@ -1123,9 +1123,23 @@ void stall(Session &session, const QByteArray &)
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 }
 
+// Drops the data connection before the transfer, then answers 150 and never more.
+void dropAndStall(Session &session, const QByteArray &argument)
+{
+    ::close(session.openData());
+    // The client sees the close before the 150, as it would from a server that refused.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    stall(session, argument);
+}
+
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedTransfer,
     ::testing::Values(PassiveStop {"PassiveAbort", TFtpTransferMode::Passive, false, nullptr,
                           "426 Transfer aborted by application", false},
+        // The time runs out, but why the transfer could not go on is known.
+        PassiveStop {"PassiveDataConnectionDropped", TFtpTransferMode::Passive, true, dropAndStall,
+            "426 Connection closed; transfer aborted.", false},
+        PassiveStop {"ActiveDataConnectionDropped", TFtpTransferMode::Active, true, dropAndStall,
+            "426 Connection closed; transfer aborted.", false},
         PassiveStop {
             "PassiveTimeout", TFtpTransferMode::Passive, true, stall, "426 Timeout", false},
         // In active mode the server that never connects back is the data connection's failure.

@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using Session = ScriptedFtpServer::Session;
@@ -163,6 +169,36 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsUpload,
         UploadCase {"ImplicitPassive", TFtpSecurity::Implicit, TFtpTransferMode::Passive},
         UploadCase {"ImplicitActive", TFtpSecurity::Implicit, TFtpTransferMode::Active}),
     [](const ::testing::TestParamInfo<UploadCase> &info) { return info.param.name; });
+
+// The server gives up the data connection in the handshake and never answers again: the put
+// fails with why, not with a bare timeout.
+TEST_F(Ftps, DataHandshakeCutFailsThePutWithItsReason)
+{
+    certificates.trustCa();
+    server.certificateFile = certificates.file(Kind::Good);
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("STOR", [](Session &session, const QByteArray &) {
+        const int data = session.openData();
+        session.replyReady(data, "150 Opening data connection\r\n");
+        char hello[64];
+        ::recv(data, hello, sizeof hello, 0);
+        ::close(data);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    });
+    ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
+    ftp.SetTransferMode(TFtpTransferMode::Passive);
+    server.start();
+    ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    ftp.SetTimeout(1);
+    ftp.SetLocalFileName(file(QStringLiteral("cut.bin"), 100000));
+    ftp.SetHostFileName(QStringLiteral("cut.bin"));
+    EXPECT_FALSE(ftp.Put());
+    EXPECT_EQ(ftp.ErrorMessage(),
+        QStringLiteral("426 Data connection: Connection closed during the TLS handshake"));
+    EXPECT_EQ(ftp.StatusCode(), 426);
+    server.join();
+    EXPECT_FALSE(server.hasStored("cut.bin"));
+}
 
 // --- Certificates --------------------------------------------------------------------------
 
