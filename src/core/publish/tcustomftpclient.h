@@ -280,6 +280,9 @@ private:
     void bannerReply(const FtpReplyLine &reply);
     void standardReply(const FtpReplyLine &reply);
     void passiveReply(const FtpReplyLine &reply);
+    // The server gave no port to EPSV or PASV: PASV after EPSV, then as passiveFailed.
+    void passiveRefused(int error, const QString &message);
+    // No passive connection: active mode in Auto, else the request fails with error.
     void passiveFailed(int error, const QString &message);
     void sizeReply(const FtpReplyLine &reply);
     void transferFirstReply(const FtpReplyLine &reply);

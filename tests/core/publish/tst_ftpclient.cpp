@@ -859,7 +859,15 @@ TEST(FtpPortCommand, NamesLoopbackForALoopbackServerAndTheLocalAddressOtherwise)
 // --- Passive mode, the SIZE check and NLST ---------------------------------------------------
 
 // How the scripted server answers EPSV or PASV.
-enum class Offer { Refuse, Accepting, OtherAddress, NobodyListens, QueueFull };
+enum class Offer {
+    Refuse,
+    RefuseFor4xx,
+    Malformed,
+    Accepting,
+    OtherAddress,
+    NobodyListens,
+    QueueFull
+};
 
 ScriptedFtpServer::Handler offer(Offer how, bool epsv)
 {
@@ -869,6 +877,13 @@ ScriptedFtpServer::Handler offer(Offer how, bool epsv)
         switch (how) {
         case Offer::Refuse:
             session.reply("502 Not here\r\n");
+            return;
+        case Offer::RefuseFor4xx:
+            session.reply("425 Cannot open passive connection\r\n");
+            return;
+        case Offer::Malformed:
+            session.reply(
+                epsv ? "229 Extended Passive Mode (||6446|)\r\n" : "227 Passive Mode\r\n");
             return;
         case Offer::NobodyListens:
             port = refused.port();
@@ -959,7 +974,22 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, TransferModes,
         PassiveCase {"PassivePortNeverAcceptsThenPort", TFtpTransferMode::Auto, Offer::QueueFull,
             Offer::Accepting, 0, {"EPSV", "PORT", "PORT"}},
         PassiveCase {"PassivePortNeverAccepts", TFtpTransferMode::Passive, Offer::QueueFull,
-            Offer::Accepting, 10060, {"EPSV", "EPSV"}, true}),
+            Offer::Accepting, 10060, {"EPSV", "EPSV"}, true},
+        // Any refusal of a passive command, not only a 5xx, moves on to the next way.
+        PassiveCase {"EpsvRefusedFor4xxThenPasv", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"BothRefusedFor4xxThenPort", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::RefuseFor4xx, 0, {"EPSV", "PASV", "PORT", "PORT"}},
+        PassiveCase {"EpsvMalformedThenPasv", TFtpTransferMode::Auto, Offer::Malformed,
+            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PasvMalformedThenPort", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::Malformed, 0, {"EPSV", "PASV", "PORT", "PORT"}},
+        PassiveCase {"PassiveEpsvRefusedFor4xxThenPasv", TFtpTransferMode::Passive,
+            Offer::RefuseFor4xx, Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PassiveEpsvMalformedThenPasv", TFtpTransferMode::Passive, Offer::Malformed,
+            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PassiveWithBothRefusedFor4xxFails", TFtpTransferMode::Passive,
+            Offer::RefuseFor4xx, Offer::RefuseFor4xx, 425, {"EPSV", "PASV", "EPSV", "PASV"}, true}),
     [](const ::testing::TestParamInfo<PassiveCase> &info) { return info.param.name; });
 
 struct MalformedCase {
@@ -971,21 +1001,31 @@ struct MalformedCase {
 class MalformedPassiveReply : public FtpClient,
                               public ::testing::WithParamInterface<MalformedCase> {};
 
-TEST_P(MalformedPassiveReply, FailsThePutWithItsLine)
+// A malformed EPSV reply moves on to PASV, like a refusal; a malformed PASV reply, the last
+// passive way, fails the put with its line.
+TEST_P(MalformedPassiveReply, MovesOnToPasvOrFailsThePutWithItsLine)
 {
     const MalformedCase &row = GetParam();
+    const bool epsv = row.verb == "EPSV";
     server.on(row.verb, row.reply + "\r\n");
+    if (epsv)
+        server.on("PASV", offer(Offer::Accepting, false));
     ftp.SetTransferMode(TFtpTransferMode::Passive);
     connect();
-    EXPECT_FALSE(put(file(QStringLiteral("m.bin"), "m")));
-    EXPECT_EQ(done, QStringList {QStringLiteral("Put 500")});
-    EXPECT_EQ(ftp.ErrorMessage(),
-        QStringLiteral("500 Malformed %1 reply: %2")
-            .arg(QString::fromLatin1(row.verb), QString::fromLatin1(row.reply)));
-    EXPECT_FALSE(ftp.DataConnectionFailed());
+    const QByteArray content = patternBytes(0, 5000);
+    EXPECT_EQ(put(file(QStringLiteral("m.bin"), content)), epsv);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(epsv ? 0 : 500)});
+    const QString line = QStringLiteral("500 Malformed %1 reply: %2")
+                             .arg(QString::fromLatin1(row.verb), QString::fromLatin1(row.reply));
+    EXPECT_EQ(ftp.ErrorMessage(), epsv ? QString() : line);
+    EXPECT_EQ(ftp.DataConnectionFailed(), !epsv);
     EXPECT_TRUE(ftp.Quit());
     server.join();
-    EXPECT_FALSE(server.commands().contains("STOR m.bin"));
+    EXPECT_EQ(dataWays(server.commands()), QList<QByteArray>({"EPSV", "PASV"}));
+    EXPECT_EQ(server.commands().contains("STOR m.bin"), epsv);
+    if (epsv) {
+        EXPECT_TRUE(server.stored("m.bin") == content);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, MalformedPassiveReply,
