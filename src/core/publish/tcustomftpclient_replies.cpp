@@ -43,7 +43,9 @@ void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
     m_statusCode = reply.code;
-    if (reply.intermediate)
+    // RFC 959, section 5.4: 120 says when the server will be ready, and its 220 follows; the
+    // blocking call's Timeout bounds the wait, however many come.
+    if (reply.intermediate || reply.code == 120)
         return;
     m_awaitingReply = false;
     // RFC 959, section 5.4: 220 means ready; anything else (421 above all) turns us away.

@@ -216,6 +216,12 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectOutcome,
             false, "user", "", 0, "", {"USER user", "FEAT"}, true},
         ConnectCase {"PassRefused", "220 Hi\r\n", {}, "530 Login incorrect.\r\n", false, "user",
             "secret", 530, "530 Login incorrect.", Login, true},
+        // RFC 959, section 4.2: 120 tells when the server will be ready; its 220 follows.
+        ConnectCase {"ReadyLater", "120 Service ready in 1 minute\r\n220 Ready now\r\n", {}, {},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
+        ConnectCase {"ReadyLaterSaidTwiceOverSeveralLines",
+            "120-Busy\r\n120 Service ready in 1 minute\r\n120 Still busy\r\n220 Ready\r\n", {}, {},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
         ConnectCase {"GreetingOtherThan220", "421 Too many users\r\n", {}, {}, false, "user",
             "secret", 421, "421 Too many users", {}, false},
         ConnectCase {"GreetingWithoutReplyCode", "Hello\r\n", {}, {}, false, "user", "secret", 500,
@@ -306,6 +312,45 @@ TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
 }
+
+struct NeverReady {
+    const char *name;
+    bool endless; // 120 lines until the client goes, else one and then silence
+};
+
+class NeverReadyServer : public FtpClient, public ::testing::WithParamInterface<NeverReady> {};
+
+TEST_P(NeverReadyServer, RunsIntoTheTimeoutAndIsConnectedToAgain)
+{
+    const NeverReady &row = GetParam();
+    server.greet = [endless = row.endless](Session &session) {
+        const QByteArray line = "120 Service ready in 1 minute\r\n";
+        // Bounded as every peer is: by a count, and by the client going away.
+        for (int sent = 0; sent < (endless ? 5'000'000 : 1); ++sent) {
+            if (!LoopbackPeer::sendAll(session.control, line))
+                return;
+        }
+    };
+    int lines = 0;
+    ftp.OnDisplay = [&lines](TCustomFtpClient *, const QString &) { ++lines; };
+    server.start();
+    ftp.SetTimeout(1);
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Timeout"));
+    EXPECT_EQ(ftp.LastResponse(), QStringLiteral("120 Service ready in 1 minute"));
+    EXPECT_FALSE(ftp.IsConnected());
+    EXPECT_GE(lines, 1);
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
+    server.join();
+    server.greet = nullptr;
+    connect();
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, NeverReadyServer,
+    ::testing::Values(NeverReady {"OneLineThenSilence", false}, NeverReady {"LinesInALoop", true}),
+    [](const ::testing::TestParamInfo<NeverReady> &info) { return info.param.name; });
 
 // Processor time used by the calling thread so far.
 qint64 threadCpuMs()
