@@ -289,6 +289,10 @@ private:
     void transferFinalReply(const FtpReplyLine &reply);
     // The server refused the transfer or ended it failed (reply code), which ends with result.
     void transferFailed(int code, int result);
+    // The file and the data connection of a transfer the server failed with code.
+    void transferEnded(int code);
+    // A 421: the request fails with its line, and the control connection is closed.
+    void serviceClosing();
 
     // The data connection.
     void dataSessionClosed(quint16 error);

@@ -20,6 +20,10 @@ void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
         handler = ReplyHandler::Banner;
     else if (m_state == TFtpState::WaitingForReply)
         handler = m_nextReply;
+    if (m_state == TFtpState::WaitingForReply && reply.code == 421 && !reply.intermediate) {
+        serviceClosing();
+        return;
+    }
     switch (handler) {
     case ReplyHandler::Ignore:
         Display(QStringLiteral("< ") + m_lastResponse);
@@ -37,6 +41,21 @@ void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
         transferFinalReply(reply);
         return;
     }
+}
+
+void TCustomFtpClient::serviceClosing()
+{
+    // RFC 959, section 4.2: 421 may answer any command; the server is closing the control
+    // connection, whatever the command was. It is closed here at once, so that the request
+    // fails with the line and a new connection may start right away.
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = 421;
+    m_awaitingReply = false;
+    setErrorIfNone(m_lastResponse);
+    if (m_command == Command::Store || m_command == Command::List)
+        transferEnded(421);
+    m_requestResult = 421;
+    closeControl();
 }
 
 void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)

@@ -105,6 +105,12 @@ void TCustomFtpClient::transferFailed(int code, int result)
 {
     m_awaitingReply = false;
     setErrorIfNone(m_lastResponse);
+    transferEnded(code);
+    endRequest(result);
+}
+
+void TCustomFtpClient::transferEnded(int code)
+{
     m_dataLink->closeFile();
     m_dataLink->closeAll();
     // RFC 959, section 5.4: 425, no data connection; 421 or 426 before any data flowed
@@ -114,7 +120,6 @@ void TCustomFtpClient::transferFailed(int code, int result)
         m_dataConnectionFailed = true;
     Display(m_command == Command::List ? QStringLiteral("! NLST Failed")
                                        : QStringLiteral("! STOR Failed"));
-    endRequest(result);
 }
 
 void TCustomFtpClient::startSending(quint64 transfer)

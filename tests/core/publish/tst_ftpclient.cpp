@@ -15,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <sys/file.h>
@@ -1128,6 +1130,141 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, SizeCheck,
         SizeCase {"FeatRefused", "500 Unknown command\r\n", "+", true, 0, "", false},
         SizeCase {"AsciiTransfer", FeatWithSize, "+", false, 0, "", false}),
     [](const ::testing::TestParamInfo<SizeCase> &info) { return info.param.name; });
+
+// --- The control connection going between or inside requests --------------------------------
+
+// The first command of the verb gets first, every later one then.
+ScriptedFtpServer::Handler once(ScriptedFtpServer::Handler first, ScriptedFtpServer::Handler then)
+{
+    auto used = std::make_shared<std::atomic<bool>>(false);
+    return [first, then, used](Session &session, const QByteArray &argument) {
+        (used->exchange(true) ? then : first)(session, argument);
+    };
+}
+
+// Replies with lines, then closes the control connection.
+ScriptedFtpServer::Handler going(const QByteArray &lines)
+{
+    return [lines](Session &session, const QByteArray &) {
+        session.reply(lines);
+        session.end();
+    };
+}
+
+struct GoingCase {
+    const char *name;
+    QByteArray verb;
+    ScriptedFtpServer::Handler first; // for the first command of the verb
+    TFtpTransferMode mode;
+    int error; // of the first put
+    const char *errorMessage;
+    QList<QByteArray> ways; // the data commands of the first session
+};
+
+class ControlConnectionGoing : public FtpClient, public ::testing::WithParamInterface<GoingCase> {
+protected:
+    // RFC 3659, section 4: the size of the file as the server stored it.
+    ScriptedFtpServer::Handler sizeOfStored()
+    {
+        return [this](Session &session, const QByteArray &name) {
+            session.reply("213 " + QByteArray::number(server.stored(name).size()) + "\r\n");
+        };
+    }
+};
+
+TEST_P(ControlConnectionGoing, FailsTheRequestAndAFreshConnectStoresTheNextFile)
+{
+    const GoingCase &row = GetParam();
+    server.on("FEAT", FeatWithSize);
+    const QHash<QByteArray, ScriptedFtpServer::Handler> usual {{"SIZE", sizeOfStored()},
+        {"EPSV", &ScriptedFtpServer::offerEpsv}, {"STOR", &ScriptedFtpServer::storeFile}};
+    for (auto handler = usual.begin(); handler != usual.end(); ++handler)
+        server.on(handler.key(), handler.value());
+    server.on(row.verb, once(row.first, usual.value(row.verb)));
+    ftp.SetTransferMode(row.mode);
+    const QByteArray first = patternBytes(0, 3000);
+    const QByteArray second = patternBytes(7, 5000);
+    connect();
+
+    EXPECT_EQ(put(file(QStringLiteral("first.bin"), first)), row.error == 0);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    if (row.error == 0) {
+        // The server closed between two requests.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !ftp.IsConnected(); }, LoopbackPeer::TimeoutMs));
+    } else {
+        // Gone at once: nothing more is sent on it, and a new connection may start.
+        EXPECT_FALSE(ftp.IsConnected());
+        EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    }
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.ways);
+
+    server.start();
+    ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(put(file(QStringLiteral("second.bin"), second)))
+        << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_TRUE(server.stored("second.bin") == second);
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ControlConnectionGoing,
+    ::testing::Values(GoingCase {"IdleTimeoutToSize", "SIZE", going("421 Idle timeout\r\n"),
+                          TFtpTransferMode::Active, 421, "421 Idle timeout", {"PORT"}},
+        GoingCase {"IdleTimeoutToStor", "STOR", going("421 Idle timeout\r\n"),
+            TFtpTransferMode::Active, 421, "421 Idle timeout", {"PORT"}},
+        // Not a refusal of passive mode: no other way is tried on a connection that is going.
+        GoingCase {"IdleTimeoutToEpsv", "EPSV", going("421 Idle timeout\r\n"),
+            TFtpTransferMode::Auto, 421, "421 Idle timeout", {"EPSV"}},
+        GoingCase {"ShuttingDownInSeveralLines", "STOR",
+            going("421-Shutting down\r\n421 Service not available\r\n"), TFtpTransferMode::Passive,
+            421, "421 Service not available", {"EPSV"}},
+        GoingCase {"ClosedWithoutAReply", "SIZE", going(""), TFtpTransferMode::Active, 421,
+            "421 Control connection closed", {"PORT"}},
+        GoingCase {"ClosedBetweenRequests", "SIZE",
+            [](Session &session, const QByteArray &) {
+                session.reply("213 3000\r\n");
+                session.end();
+            },
+            TFtpTransferMode::Active, 0, "", {"PORT"}}),
+    [](const ::testing::TestParamInfo<GoingCase> &info) { return info.param.name; });
+
+struct FallbackCase {
+    const char *name;
+    Offer epsv; // in the first session; the second offers EPSV as it should
+    Offer pasv;
+    QList<QByteArray> firstWays;
+};
+
+class ActiveFallback : public FtpClient, public ::testing::WithParamInterface<FallbackCase> {};
+
+TEST_P(ActiveFallback, LastsForOneSessionOnly)
+{
+    const FallbackCase &row = GetParam();
+    server.on("EPSV", once(offer(row.epsv, true), offer(Offer::Accepting, true)));
+    server.on("PASV", offer(row.pasv, false));
+    ftp.SetPassiveConnectTimeout(500);
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("one.bin"), "one"))) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.firstWays);
+
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("two.bin"), "two"))) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.firstWays + QList<QByteArray> {"EPSV"});
+    EXPECT_EQ(server.stored("two.bin"), QByteArray("two"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ActiveFallback,
+    ::testing::Values(FallbackCase {"AfterBothRefused", Offer::RefuseFor4xx, Offer::RefuseFor4xx,
+                          {"EPSV", "PASV", "PORT"}},
+        FallbackCase {"AfterThePassivePortRefused", Offer::NobodyListens, Offer::Accepting,
+            {"EPSV", "PORT"}}),
+    [](const ::testing::TestParamInfo<FallbackCase> &info) { return info.param.name; });
 
 struct ListCase {
     const char *name;
