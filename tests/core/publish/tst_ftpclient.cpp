@@ -1033,8 +1033,6 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, TransferModes,
             Offer::Malformed, 0, {"EPSV", "PASV", "PORT", "PORT"}},
         PassiveCase {"PassiveEpsvRefusedFor4xxThenPasv", TFtpTransferMode::Passive,
             Offer::RefuseFor4xx, Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
-        PassiveCase {"PassiveEpsvMalformedThenPasv", TFtpTransferMode::Passive, Offer::Malformed,
-            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
         PassiveCase {"PassiveWithBothRefusedFor4xxFails", TFtpTransferMode::Passive,
             Offer::RefuseFor4xx, Offer::RefuseFor4xx, 425, {"EPSV", "PASV", "EPSV", "PASV"}, true}),
     [](const ::testing::TestParamInfo<PassiveCase> &info) { return info.param.name; });
