@@ -56,6 +56,7 @@ public:
         QByteArray dataAddress;
         quint16 dataPort = 0;
         int passiveListener = -1;
+        int earlyData = -1;         // made at PORT (connectAtPort), for the next openData()
         bool protectedData = false; // PROT P: data connections run TLS
 
     private:
@@ -89,8 +90,13 @@ public:
     quint16 port() const { return m_port; }
     // Sent when the client connects; empty: the server never greets.
     QByteArray greeting = "220 Scripted server ready\r\n";
+    // When set, greets in greeting's place.
+    std::function<void(Session &)> greet;
     // Closes the connection right after the greeting.
     bool hangUp = false;
+    // Active mode: the data connection is made as PORT is answered, before the transfer's
+    // command, as pyftpdlib makes it.
+    bool connectAtPort = false;
     void on(const QByteArray &verb, const QByteArray &reply);
     void on(const QByteArray &verb, Handler handler)
     {
