@@ -36,11 +36,13 @@
 #include <QThread>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <cstdio>
 #include <netinet/in.h>
 #include <optional>
 #include <random>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -80,6 +82,12 @@ bool writePage(const QString &folder)
             return false;
     }
     return true;
+}
+
+// The server and the clients end with the bench, even when it is killed.
+void endWithTheBench(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 bool sameFile(const QString &a, const QString &b)
@@ -140,6 +148,7 @@ Run runClient(
     relay.takeTrace();
     relay.takeCounts();
     QProcess process;
+    endWithTheBench(process);
     process.setWorkingDirectory(pageFolder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
@@ -314,6 +323,7 @@ int main(int argc, char *argv[])
     }
     const quint16 port = relay.controlPort();
     QProcess server;
+    endWithTheBench(server);
     server.setStandardOutputFile(QProcess::nullDevice());
     server.setStandardErrorFile(QProcess::nullDevice());
     server.start(python,
