@@ -225,32 +225,40 @@ void LinkRelay::openServer(Connection &connection)
         connection.broken = true;
 }
 
-void LinkRelay::readClient(Connection &connection, Clock::time_point now)
+void LinkRelay::receive(Connection &connection, bool fromClient, Clock::time_point now)
 {
     char buffer[ReadPiece];
-    const std::size_t room = std::min(ReadPiece, connection.window - connection.inFlight);
-    const ssize_t n = ::recv(connection.client, buffer, room, 0);
+    Connection::Direction &direction = fromClient ? connection.up : connection.down;
+    const std::size_t room
+        = fromClient ? std::min(ReadPiece, connection.window - connection.inFlight) : ReadPiece;
+    const ssize_t n = ::recv(fromClient ? connection.client : connection.server, buffer, room, 0);
     if (n < 0) {
         connection.broken = !wouldBlock(errno);
         return;
     }
-    Connection::Direction &up = connection.up;
+    // Only the uplink is slow: the uplink sends one connection's bytes after another's.
+    Clock::time_point arrival = now + m_link.oneWay;
+    if (fromClient && n > 0) {
+        const auto sending = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(n) * 8 / m_link.upBitsPerSecond));
+        m_linkFreeAt = std::max(now, m_linkFreeAt) + sending;
+        arrival = m_linkFreeAt + m_link.oneWay;
+    }
     if (n == 0) {
         // The close follows the bytes still on their way.
-        up.ended = true;
-        up.endAt = std::max(now + m_link.oneWay, up.chunks.empty() ? now : up.chunks.back().first);
-        if (!connection.control)
+        direction.ended = true;
+        direction.endAt
+            = direction.chunks.empty() ? arrival : std::max(arrival, direction.chunks.back().first);
+        if (fromClient && !connection.control)
             note(now, connection.id,
-                "data: the client closes after " + std::to_string(up.total) + " bytes");
+                "data: the client closes after " + std::to_string(direction.total) + " bytes");
         return;
     }
-    // The uplink sends one connection's bytes after another's, at its rate.
-    const auto sending = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(static_cast<double>(n) * 8 / m_link.upBitsPerSecond));
-    m_linkFreeAt = std::max(now, m_linkFreeAt) + sending;
-    up.chunks.emplace_back(m_linkFreeAt + m_link.oneWay, std::string(buffer, n));
-    up.queued += n;
-    up.total += n;
+    direction.chunks.emplace_back(arrival, std::string(buffer, n));
+    direction.queued += n;
+    direction.total += n;
+    if (!fromClient)
+        return;
     connection.inFlight += n;
     if (connection.control) {
         traceLines(connection, true, buffer, n, now);
@@ -258,25 +266,6 @@ void LinkRelay::readClient(Connection &connection, Clock::time_point now)
         const std::lock_guard lock(m_mutex);
         m_counts.bytesUp += n;
     }
-}
-
-void LinkRelay::readServer(Connection &connection, Clock::time_point now)
-{
-    char buffer[ReadPiece];
-    const ssize_t n = ::recv(connection.server, buffer, sizeof buffer, 0);
-    if (n < 0) {
-        connection.broken = !wouldBlock(errno);
-        return;
-    }
-    Connection::Direction &down = connection.down;
-    if (n == 0) {
-        down.ended = true;
-        down.endAt = now + m_link.oneWay;
-        return;
-    }
-    down.chunks.emplace_back(now + m_link.oneWay, std::string(buffer, n));
-    down.queued += n;
-    down.total += n;
 }
 
 // Hands on what has arrived, takes the acknowledgements and passes each side's close on.
@@ -441,7 +430,7 @@ void LinkRelay::run()
             const auto [client, server] = places[i];
             if (client >= 0 && (polled[client].revents & (POLLIN | POLLHUP | POLLERR)) != 0
                 && (polled[client].events & POLLIN) != 0)
-                readClient(c, woken);
+                receive(c, true, woken);
             if (client >= 0 && (polled[client].revents & POLLERR) != 0)
                 c.broken = true;
             if (server < 0 || polled[server].revents == 0)
@@ -457,7 +446,7 @@ void LinkRelay::run()
                 continue;
             }
             if ((polled[server].events & POLLIN) != 0)
-                readServer(c, woken);
+                receive(c, false, woken);
             if ((polled[server].revents & POLLERR) != 0)
                 c.broken = true;
         }

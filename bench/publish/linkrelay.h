@@ -67,8 +67,7 @@ private:
     void run();
     void advance(Connection &connection, Clock::time_point now);
     void openServer(Connection &connection);
-    void readClient(Connection &connection, Clock::time_point now);
-    void readServer(Connection &connection, Clock::time_point now);
+    void receive(Connection &connection, bool fromClient, Clock::time_point now);
     void traceLines(Connection &connection, bool fromClient, const char *bytes, std::size_t size,
         Clock::time_point at);
     void note(Clock::time_point at, int connection, const std::string &text);

@@ -26,6 +26,7 @@
 // Usage: bench_publish [--runs N] [--cli PATH] [--trace] [--no-slow-start]   (default: 3 runs)
 #include "linkrelay.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -264,31 +265,30 @@ std::vector<Client> clients(const QString &cli, quint16 port)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int runs = 3;
-    QString cli = QStringLiteral(ZEPHYRO_CLI);
-    bool trace = false;
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral(
+        "Uploads a typical page through a slow link with zephyro-cli, curl and lftp. Needs "
+        "python3-pyftpdlib; bench/publish/setup.sh installs it and the other clients."));
+    options.addHelpOption();
+    const QCommandLineOption runsOption(QStringLiteral("runs"),
+        QStringLiteral("Runs of each client; the best counts."), QStringLiteral("N"),
+        QStringLiteral("3"));
+    const QCommandLineOption cliOption(QStringLiteral("cli"),
+        QStringLiteral("The zephyro-cli to measure."), QStringLiteral("PATH"),
+        QStringLiteral(ZEPHYRO_CLI));
+    const QCommandLineOption traceOption(QStringLiteral("trace"),
+        QStringLiteral("Prints the commands and replies of each client's best run."));
+    const QCommandLineOption slowStartOption(QStringLiteral("no-slow-start"),
+        QStringLiteral("Lets every connection send its whole window at once."));
+    options.addOptions({runsOption, cliOption, traceOption, slowStartOption});
+    options.process(app);
+    const int runs = std::max(1, options.value(runsOption).toInt());
+    const QString cli = options.value(cliOption);
+    const bool trace = options.isSet(traceOption);
     LinkRelay::Link link;
     link.upBitsPerSecond = UpBitsPerSecond;
     link.oneWay = OneWay;
-    const QStringList arguments = app.arguments().mid(1);
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == QLatin1String("--runs") && i + 1 < arguments.size()) {
-            runs = std::max(1, arguments[++i].toInt());
-        } else if (argument == QLatin1String("--cli") && i + 1 < arguments.size()) {
-            cli = arguments[++i];
-        } else if (argument == QLatin1String("--trace")) {
-            trace = true;
-        } else if (argument == QLatin1String("--no-slow-start")) {
-            link.slowStart = false;
-        } else {
-            std::printf("usage: bench_publish [--runs N] [--cli PATH] [--trace] "
-                        "[--no-slow-start]\n"
-                        "needs python3-pyftpdlib; measures curl and lftp too "
-                        "(bench/publish/setup.sh)\n");
-            return 2;
-        }
-    }
+    link.slowStart = !options.isSet(slowStartOption);
 
     QTemporaryDir work;
     const QString pageFolder = work.filePath(QStringLiteral("page"));
