@@ -380,7 +380,8 @@ void LinkRelay::run()
             } else {
                 if (!c.serverReady || !c.up.due.empty())
                     server |= POLLOUT;
-                if (c.serverReady && !c.down.ended && c.down.queued < DownQueueLimit)
+                if (c.serverReady && !c.down.ended
+                    && c.down.queued + c.down.due.size() < DownQueueLimit)
                     server |= POLLIN;
             }
             if (!c.up.chunks.empty() && c.serverReady)
