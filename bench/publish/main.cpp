@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -162,9 +163,12 @@ Run runClient(
     QElapsedTimer clock;
     clock.start();
     process.start(client.program, client.arguments);
-    const bool finished = process.waitForFinished(ClientTimeoutMs);
+    const bool started = process.waitForStarted();
+    const bool finished = started && process.waitForFinished(ClientTimeoutMs);
     run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    if (!finished) {
+    if (!started) {
+        run.failure = QStringLiteral("did not start: ") + process.errorString();
+    } else if (!finished) {
         process.kill();
         process.waitForFinished();
         run.failure = QStringLiteral("timed out");
@@ -283,7 +287,8 @@ int main(int argc, char *argv[])
     options.addOptions({runsOption, cliOption, traceOption, slowStartOption});
     options.process(app);
     const int runs = std::max(1, options.value(runsOption).toInt());
-    const QString cli = options.value(cliOption);
+    // The clients run in the page's folder.
+    const QString cli = QFileInfo(options.value(cliOption)).absoluteFilePath();
     const bool trace = options.isSet(traceOption);
     LinkRelay::Link link;
     link.upBitsPerSecond = UpBitsPerSecond;
