@@ -26,8 +26,8 @@
 // Debian lets only one of pure-ftpd and vsftpd be installed at a time: bench/ftp/setup.sh
 // installs what this needs.
 //
-// Over TLS: pyftpdlib's TLS handler (python3-openssl, with tests/publish/tls_ftpd.py), pure-ftpd
-// with -Y 3 and vsftpd with ssl_enable.
+// Over TLS: pyftpdlib's TLS handler (python3-openssl, with tests/core/publish/tls_ftpd.py),
+// pure-ftpd with -Y 3 and vsftpd with ssl_enable.
 //
 // Usage: bench_ftp [--runs N] [--cli PATH] [megabytes...]   (default: 2 runs, 20 200 1000)
 #include "tftpclient.h"

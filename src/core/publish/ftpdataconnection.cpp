@@ -338,6 +338,9 @@ void FtpDataConnection::closeAll()
 {
     detach(m_listener);
     detach(m_data);
+    // The connection made next, at PORT or EPSV, belongs to a transfer whose 125 or 150 has
+    // not come yet: nothing, not even a TLS hello, may go on it before.
+    m_sendStarted = false;
     m_connecting = false;
     m_connectLimit->stop();
     closeListener();

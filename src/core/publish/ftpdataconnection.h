@@ -50,7 +50,8 @@ public:
     void closeListener();
     // Cuts an open connection with a reset.
     void cut();
-    // Drops the events of both sockets, stops listening or connecting, and cuts.
+    // Drops the events of both sockets, stops listening or connecting, and cuts; the next
+    // connection waits for its own transfer to start.
     void closeAll();
     // Forgets every handler and cuts what is open, for the owner's destructor.
     void release();

@@ -198,7 +198,8 @@ protected:
     virtual void TriggerProgress(qint64 count, bool &abort);
     // Raises OnCertificate; the user may take a while to decide.
     virtual void TriggerCertificate(const TlsCertificateInfo &info, bool changed, bool &trust);
-    // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout".
+    // Aborts for a blocking call whose time ran out; ErrorMessage becomes "426 Timeout", or
+    // the reason a transfer already stopped here, waiting only for the server's reply.
     void AbortTimedOut();
 
     quint64 CurrentRequest() const { return m_requestSerial; }
@@ -295,12 +296,19 @@ private:
     void bannerReply(const FtpReplyLine &reply);
     void standardReply(const FtpReplyLine &reply);
     void passiveReply(const FtpReplyLine &reply);
+    // The server gave no port to EPSV or PASV: PASV after EPSV, then as passiveFailed.
+    void passiveRefused(int error, const QString &message);
+    // No passive connection: active mode in Auto, else the request fails with error.
     void passiveFailed(int error, const QString &message);
     void sizeReply(const FtpReplyLine &reply);
     void transferFirstReply(const FtpReplyLine &reply);
     void transferFinalReply(const FtpReplyLine &reply);
     // The server refused the transfer or ended it failed (reply code), which ends with result.
     void transferFailed(int code, int result);
+    // The file and the data connection of a transfer the server failed with code.
+    void transferEnded(int code);
+    // A 421: the request fails with its line, and the control connection is closed.
+    void serviceClosing();
 
     // The data connection.
     void dataSessionClosed(quint16 error);

@@ -63,27 +63,21 @@ void TCustomFtpClient::passiveCommand(Command command)
 void TCustomFtpClient::passiveReply(const FtpReplyLine &reply)
 {
     const bool epsv = m_command == Command::Epsv;
-    if (reply.code >= 500 && reply.code <= 599) {
-        if (epsv)
-            passiveCommand(Command::Pasv);
-        else
-            passiveFailed(reply.code, m_lastResponse);
-        return;
-    }
-    if (reply.code != (epsv ? 229 : 227)) {
-        setErrorIfNone(m_lastResponse);
-        endRequest(failureResult(reply.code));
-        return;
-    }
+    // Anything but a port offer that can be read, a refusal of either kind (4xx or 5xx) above
+    // all, gives no data connection this way; the next way is tried.
+    const bool offered = reply.code == (epsv ? 229 : 227);
     std::optional<quint16> port;
-    if (epsv)
+    if (offered && epsv)
         port = PassiveReply::epsvPort(reply.text);
-    else if (const auto offer = PassiveReply::pasvOffer(reply.text))
+    else if (const auto offer = offered ? PassiveReply::pasvOffer(reply.text) : std::nullopt)
         port = offer->port;
     if (!port) {
-        failRequest(LocalFailure,
-            QStringLiteral("500 Malformed %1 reply: %2")
-                .arg(epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"), m_lastResponse));
+        if (offered)
+            passiveRefused(LocalFailure,
+                QStringLiteral("500 Malformed %1 reply: %2")
+                    .arg(epsv ? QStringLiteral("EPSV") : QStringLiteral("PASV"), m_lastResponse));
+        else
+            passiveRefused(failureResult(reply.code), m_lastResponse);
         return;
     }
     // Always to the control connection's peer, whatever address PASV names: a server behind
@@ -96,6 +90,16 @@ void TCustomFtpClient::passiveReply(const FtpReplyLine &reply)
     } catch (const ESocketException &e) {
         passiveFailed(e.error() != 0 ? e.error() : LocalFailure, oneLine(e.message()));
     }
+}
+
+void TCustomFtpClient::passiveRefused(int error, const QString &message)
+{
+    if (m_command == Command::Epsv) {
+        Display(QStringLiteral("! EPSV refused (%1); trying PASV").arg(message));
+        passiveCommand(Command::Pasv);
+        return;
+    }
+    passiveFailed(error, message);
 }
 
 void TCustomFtpClient::passiveFailed(int error, const QString &message)

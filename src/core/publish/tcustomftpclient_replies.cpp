@@ -20,6 +20,10 @@ void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
         handler = ReplyHandler::Banner;
     else if (m_state == TFtpState::WaitingForReply)
         handler = m_nextReply;
+    if (m_state == TFtpState::WaitingForReply && reply.code == 421 && !reply.intermediate) {
+        serviceClosing();
+        return;
+    }
     switch (handler) {
     case ReplyHandler::Ignore:
         Display(QStringLiteral("< ") + m_lastResponse);
@@ -39,11 +43,28 @@ void TCustomFtpClient::dispatchReply(const FtpReplyLine &reply)
     }
 }
 
+void TCustomFtpClient::serviceClosing()
+{
+    // RFC 959, section 4.2: 421 may answer any command; the server is closing the control
+    // connection, whatever the command was. It is closed here at once, so that the request
+    // fails with the line and a new connection may start right away.
+    Display(QStringLiteral("< ") + m_lastResponse);
+    m_statusCode = 421;
+    m_awaitingReply = false;
+    setErrorIfNone(m_lastResponse);
+    if (m_command == Command::Store || m_command == Command::List)
+        transferEnded(421);
+    m_requestResult = 421;
+    closeControl();
+}
+
 void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
     m_statusCode = reply.code;
-    if (reply.intermediate)
+    // RFC 959, section 5.4: 120 says when the server will be ready, and its 220 follows; the
+    // blocking call's Timeout bounds the wait, however many come.
+    if (reply.intermediate || reply.code == 120)
         return;
     m_awaitingReply = false;
     // RFC 959, section 5.4: 220 means ready; anything else (421 above all) turns us away.

@@ -105,6 +105,12 @@ void TCustomFtpClient::transferFailed(int code, int result)
 {
     m_awaitingReply = false;
     setErrorIfNone(m_lastResponse);
+    transferEnded(code);
+    endRequest(result);
+}
+
+void TCustomFtpClient::transferEnded(int code)
+{
     m_dataLink->closeFile();
     m_dataLink->closeAll();
     // RFC 959, section 5.4: 425, no data connection; 421 or 426 before any data flowed
@@ -114,7 +120,6 @@ void TCustomFtpClient::transferFailed(int code, int result)
         m_dataConnectionFailed = true;
     Display(m_command == Command::List ? QStringLiteral("! NLST Failed")
                                        : QStringLiteral("! STOR Failed"));
-    endRequest(result);
 }
 
 void TCustomFtpClient::startSending(quint64 transfer)
@@ -186,11 +191,15 @@ void TCustomFtpClient::finishTransfer()
 void TCustomFtpClient::AbortTimedOut()
 {
     // Still waiting for a data connection, passive or active, is why the request failed.
+    const bool transferring
+        = (m_command == Command::Store || m_command == Command::List) && m_awaitingReply;
     const bool dataMissing = m_dataLink->isConnecting()
-        || ((m_command == Command::Store || m_command == Command::List) && m_awaitingReply
-            && !m_dataLink->isConnected() && !m_dataClosed);
+        || (transferring && !m_dataLink->isConnected() && !m_dataClosed);
+    // A transfer that had already stopped here waited only for the server's word; why it
+    // stopped is what the program is told.
+    const QString reason = transferring && m_transferError != 0 ? m_transferMessage : QString();
     Abort();
     m_dataConnectionFailed = m_dataConnectionFailed || dataMissing;
-    m_errorMessage = QStringLiteral("426 Timeout");
+    m_errorMessage = reason.isEmpty() ? QStringLiteral("426 Timeout") : reason;
     m_statusCode = 426;
 }

@@ -29,8 +29,9 @@ public:
     // a change made while a wait runs (by a handler), which applies from then on, and so does
     // the answer to the certificate question (OnCertificate), which may take the user longer
     // than any limit. When it runs out, the connection is aborted, ErrorMessage becomes "426
-    // Timeout" and the request-done event (426 for chained requests) follows at the next
-    // processing of events.
+    // Timeout" (or, for a transfer that had already stopped on this side, why it stopped) and
+    // the request-done event (426 for chained requests) follows at the next processing of
+    // events.
     int Timeout() const { return m_timeout; }
     void SetTimeout(int seconds) { m_timeout = seconds; }
     // Kept for programs that set it. Either way a wait runs the calling thread's own event

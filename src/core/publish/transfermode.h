@@ -6,9 +6,10 @@
 #include <optional>
 
 // How FTP data connections are made. Passive: the client connects to a port the server
-// offers (EPSV, else PASV), which works from behind NAT and firewalls. Active: the server
-// connects to a port the client listens on (PORT). Auto: passive, and active once for a
-// transfer whose passive connection cannot be made, then for the rest of the session.
+// offers (EPSV, else PASV when EPSV is refused or its reply cannot be read), which works from
+// behind NAT and firewalls. Active: the server connects to a port the client listens on
+// (PORT). Auto: passive, and active once for a transfer whose passive connection cannot be
+// made, then for the rest of the session.
 enum class TFtpTransferMode { Auto, Passive, Active };
 
 namespace TransferModes {

@@ -69,7 +69,7 @@ ScriptedFtpServer::ScriptedFtpServer(const char *address)
     on("CWD", "250 Directory changed\r\n");
     on("PWD", "257 \"/home/\"\"q\"\"\" is the current directory\r\n");
     on("TYPE", "200 Type set\r\n");
-    on("PORT", [](Session &session, const QByteArray &argument) {
+    on("PORT", [this](Session &session, const QByteArray &argument) {
         const QList<QByteArray> numbers = argument.split(',');
         if (numbers.size() != 6) {
             session.reply("501 Bad PORT\r\n");
@@ -78,6 +78,8 @@ ScriptedFtpServer::ScriptedFtpServer(const char *address)
         session.dataAddress = numbers.mid(0, 4).join('.');
         session.dataPort = static_cast<quint16>(numbers[4].toInt() * 256 + numbers[5].toInt());
         session.closePassive();
+        if (connectAtPort)
+            session.earlyData = session.openData();
         session.reply("200 PORT command successful\r\n");
     });
     on("AUTH", [this](Session &session, const QByteArray &) {
@@ -194,7 +196,10 @@ void ScriptedFtpServer::serve(int control, int index)
         ::close(session.control);
         return;
     }
-    session.reply(greetings.value(index, greeting));
+    if (greet)
+        greet(session);
+    else
+        session.reply(greetings.value(index, greeting));
     QByteArray pending;
     QByteArray line;
     while (!hangUp && !session.m_ended && readLine(session, pending, line)) {
@@ -215,6 +220,8 @@ void ScriptedFtpServer::serve(int control, int index)
             (*handler)(session, argument);
     }
     session.closePassive();
+    if (session.earlyData >= 0)
+        ::close(session.earlyData);
     if (session.m_controlTls != nullptr) {
         SSL_shutdown(session.m_controlTls);
         SSL_free(session.m_controlTls);
@@ -496,6 +503,8 @@ int ScriptedFtpServer::Session::secureData(int data)
 
 int ScriptedFtpServer::Session::openData(const char *source)
 {
+    if (earlyData >= 0)
+        return std::exchange(earlyData, -1);
     if (passiveListener >= 0) {
         const int data = LoopbackPeer::acceptWithin(passiveListener);
         closePassive();

@@ -60,6 +60,7 @@ public:
         QByteArray dataAddress;
         quint16 dataPort = 0;
         int passiveListener = -1;
+        int earlyData = -1;         // made at PORT (connectAtPort), for the next openData()
         bool protectedData = false; // PROT P: data connections run TLS
 
     private:
@@ -99,8 +100,13 @@ public:
     int sessions = 1;
     // Each reply waits this long first, as a round trip over a slow link would.
     int replyDelayMs = 0;
+    // When set, greets in greeting's place.
+    std::function<void(Session &)> greet;
     // Closes the connection right after the greeting.
     bool hangUp = false;
+    // Active mode: the data connection is made as PORT is answered, before the transfer's
+    // command, as pyftpdlib makes it.
+    bool connectAtPort = false;
     void on(const QByteArray &verb, const QByteArray &reply);
     void on(const QByteArray &verb, Handler handler)
     {

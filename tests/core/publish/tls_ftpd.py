@@ -7,20 +7,14 @@ certificate and its key. Plain-text logins and data connections are refused.
 import argparse
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.handlers import TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 
-class DataHandler(TLS_DTPHandler):
-    # pyftpdlib drops a data connection that is readable before its transfer has been set
-    # up, even when what is waiting is the client's TLS hello, which the handshake needs.
-    def readable(self):
-        return self._ssl_accepting or super().readable()
-
-
 class ImplicitHandler(TLS_FTPHandler):
+    # pyftpdlib has no implicit mode of its own: its AUTH TLS step, run before the greeting,
+    # so that the greeting already goes through TLS. Nothing it refuses is let through.
     def handle(self):
-        # The greeting already goes through TLS.
         self.secure_connection(self.ssl_context)
         super().handle()
 
@@ -37,8 +31,7 @@ def main():
 
     handler = ImplicitHandler if options.implicit else TLS_FTPHandler
     handler.certfile = options.cert
-    handler.dtp_handler = DataHandler
-    handler.tls_control_required = not options.implicit
+    handler.tls_control_required = True
     handler.tls_data_required = True
     authorizer = DummyAuthorizer()
     authorizer.add_user(options.user, options.password, options.directory, perm="elradfmwMT")

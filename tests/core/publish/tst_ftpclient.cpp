@@ -15,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <sys/file.h>
@@ -216,6 +218,12 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, ConnectOutcome,
             false, "user", "", 0, "", {"USER user", "FEAT"}, true},
         ConnectCase {"PassRefused", "220 Hi\r\n", {}, "530 Login incorrect.\r\n", false, "user",
             "secret", 530, "530 Login incorrect.", Login, true},
+        // RFC 959, section 4.2: 120 tells when the server will be ready; its 220 follows.
+        ConnectCase {"ReadyLater", "120 Service ready in 1 minute\r\n220 Ready now\r\n", {}, {},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
+        ConnectCase {"ReadyLaterSaidTwiceOverSeveralLines",
+            "120-Busy\r\n120 Service ready in 1 minute\r\n120 Still busy\r\n220 Ready\r\n", {}, {},
+            false, "user", "secret", 0, "", LoginAndFeat, true},
         ConnectCase {"GreetingOtherThan220", "421 Too many users\r\n", {}, {}, false, "user",
             "secret", 421, "421 Too many users", {}, false},
         ConnectCase {"GreetingWithoutReplyCode", "Hello\r\n", {}, {}, false, "user", "secret", 500,
@@ -306,6 +314,45 @@ TEST_F(FtpClient, ServerThatNeverGreetsRunsIntoTheTimeout)
     EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
     EXPECT_EQ(ftp.State(), TFtpState::Ready);
 }
+
+struct NeverReady {
+    const char *name;
+    bool endless; // 120 lines until the client goes, else one and then silence
+};
+
+class NeverReadyServer : public FtpClient, public ::testing::WithParamInterface<NeverReady> {};
+
+TEST_P(NeverReadyServer, RunsIntoTheTimeoutAndIsConnectedToAgain)
+{
+    const NeverReady &row = GetParam();
+    server.greet = [endless = row.endless](Session &session) {
+        const QByteArray line = "120 Service ready in 1 minute\r\n";
+        // Bounded as every peer is: by a count, and by the client going away.
+        for (int sent = 0; sent < (endless ? 5'000'000 : 1); ++sent) {
+            if (!LoopbackPeer::sendAll(session.control, line))
+                return;
+        }
+    };
+    int lines = 0;
+    ftp.OnDisplay = [&lines](TCustomFtpClient *, const QString &) { ++lines; };
+    server.start();
+    ftp.SetTimeout(1);
+    EXPECT_FALSE(ftp.Connect());
+    EXPECT_EQ(ftp.ErrorMessage(), QStringLiteral("426 Timeout"));
+    EXPECT_EQ(ftp.LastResponse(), QStringLiteral("120 Service ready in 1 minute"));
+    EXPECT_FALSE(ftp.IsConnected());
+    EXPECT_GE(lines, 1);
+    settle();
+    EXPECT_EQ(done, QStringList {QStringLiteral("Connect 426")});
+    server.join();
+    server.greet = nullptr;
+    connect();
+    EXPECT_TRUE(ftp.Quit());
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, NeverReadyServer,
+    ::testing::Values(NeverReady {"OneLineThenSilence", false}, NeverReady {"LinesInALoop", true}),
+    [](const ::testing::TestParamInfo<NeverReady> &info) { return info.param.name; });
 
 // Processor time used by the calling thread so far.
 qint64 threadCpuMs()
@@ -911,7 +958,15 @@ TEST(FtpPortCommand, NamesLoopbackForALoopbackServerAndTheLocalAddressOtherwise)
 // --- Passive mode, the SIZE check and NLST ---------------------------------------------------
 
 // How the scripted server answers EPSV or PASV.
-enum class Offer { Refuse, Accepting, OtherAddress, NobodyListens, QueueFull };
+enum class Offer {
+    Refuse,
+    RefuseFor4xx,
+    Malformed,
+    Accepting,
+    OtherAddress,
+    NobodyListens,
+    QueueFull
+};
 
 ScriptedFtpServer::Handler offer(Offer how, bool epsv)
 {
@@ -921,6 +976,13 @@ ScriptedFtpServer::Handler offer(Offer how, bool epsv)
         switch (how) {
         case Offer::Refuse:
             session.reply("502 Not here\r\n");
+            return;
+        case Offer::RefuseFor4xx:
+            session.reply("425 Cannot open passive connection\r\n");
+            return;
+        case Offer::Malformed:
+            session.reply(
+                epsv ? "229 Extended Passive Mode (||6446|)\r\n" : "227 Passive Mode\r\n");
             return;
         case Offer::NobodyListens:
             port = refused.port();
@@ -1011,7 +1073,20 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, TransferModes,
         PassiveCase {"PassivePortNeverAcceptsThenPort", TFtpTransferMode::Auto, Offer::QueueFull,
             Offer::Accepting, 0, {"EPSV", "PORT", "PORT"}},
         PassiveCase {"PassivePortNeverAccepts", TFtpTransferMode::Passive, Offer::QueueFull,
-            Offer::Accepting, 10060, {"EPSV", "EPSV"}, true}),
+            Offer::Accepting, 10060, {"EPSV", "EPSV"}, true},
+        // Any refusal of a passive command, not only a 5xx, moves on to the next way.
+        PassiveCase {"EpsvRefusedFor4xxThenPasv", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"BothRefusedFor4xxThenPort", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::RefuseFor4xx, 0, {"EPSV", "PASV", "PORT", "PORT"}},
+        PassiveCase {"EpsvMalformedThenPasv", TFtpTransferMode::Auto, Offer::Malformed,
+            Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PasvMalformedThenPort", TFtpTransferMode::Auto, Offer::RefuseFor4xx,
+            Offer::Malformed, 0, {"EPSV", "PASV", "PORT", "PORT"}},
+        PassiveCase {"PassiveEpsvRefusedFor4xxThenPasv", TFtpTransferMode::Passive,
+            Offer::RefuseFor4xx, Offer::Accepting, 0, {"EPSV", "PASV", "EPSV", "PASV"}},
+        PassiveCase {"PassiveWithBothRefusedFor4xxFails", TFtpTransferMode::Passive,
+            Offer::RefuseFor4xx, Offer::RefuseFor4xx, 425, {"EPSV", "PASV", "EPSV", "PASV"}, true}),
     [](const ::testing::TestParamInfo<PassiveCase> &info) { return info.param.name; });
 
 struct MalformedCase {
@@ -1023,21 +1098,31 @@ struct MalformedCase {
 class MalformedPassiveReply : public FtpClient,
                               public ::testing::WithParamInterface<MalformedCase> {};
 
-TEST_P(MalformedPassiveReply, FailsThePutWithItsLine)
+// A malformed EPSV reply moves on to PASV, like a refusal; a malformed PASV reply, the last
+// passive way, fails the put with its line.
+TEST_P(MalformedPassiveReply, MovesOnToPasvOrFailsThePutWithItsLine)
 {
     const MalformedCase &row = GetParam();
+    const bool epsv = row.verb == "EPSV";
     server.on(row.verb, row.reply + "\r\n");
+    if (epsv)
+        server.on("PASV", offer(Offer::Accepting, false));
     ftp.SetTransferMode(TFtpTransferMode::Passive);
     connect();
-    EXPECT_FALSE(put(file(QStringLiteral("m.bin"), "m")));
-    EXPECT_EQ(done, QStringList {QStringLiteral("Put 500")});
-    EXPECT_EQ(ftp.ErrorMessage(),
-        QStringLiteral("500 Malformed %1 reply: %2")
-            .arg(QString::fromLatin1(row.verb), QString::fromLatin1(row.reply)));
-    EXPECT_FALSE(ftp.DataConnectionFailed());
+    const QByteArray content = patternBytes(0, 5000);
+    EXPECT_EQ(put(file(QStringLiteral("m.bin"), content)), epsv);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(epsv ? 0 : 500)});
+    const QString line = QStringLiteral("500 Malformed %1 reply: %2")
+                             .arg(QString::fromLatin1(row.verb), QString::fromLatin1(row.reply));
+    EXPECT_EQ(ftp.ErrorMessage(), epsv ? QString() : line);
+    EXPECT_EQ(ftp.DataConnectionFailed(), !epsv);
     EXPECT_TRUE(ftp.Quit());
     server.join();
-    EXPECT_FALSE(server.commands().contains("STOR m.bin"));
+    EXPECT_EQ(dataWays(server.commands()), QList<QByteArray>({"EPSV", "PASV"}));
+    EXPECT_EQ(server.commands().contains("STOR m.bin"), epsv);
+    if (epsv) {
+        EXPECT_TRUE(server.stored("m.bin") == content);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, MalformedPassiveReply,
@@ -1095,6 +1180,141 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, SizeCheck,
         SizeCase {"FeatRefused", "500 Unknown command\r\n", "+", true, 0, "", false},
         SizeCase {"AsciiTransfer", FeatWithSize, "+", false, 0, "", false}),
     [](const ::testing::TestParamInfo<SizeCase> &info) { return info.param.name; });
+
+// --- The control connection going between or inside requests --------------------------------
+
+// The first command of the verb gets first, every later one then.
+ScriptedFtpServer::Handler once(ScriptedFtpServer::Handler first, ScriptedFtpServer::Handler then)
+{
+    auto used = std::make_shared<std::atomic<bool>>(false);
+    return [first, then, used](Session &session, const QByteArray &argument) {
+        (used->exchange(true) ? then : first)(session, argument);
+    };
+}
+
+// Replies with lines, then closes the control connection.
+ScriptedFtpServer::Handler going(const QByteArray &lines)
+{
+    return [lines](Session &session, const QByteArray &) {
+        session.reply(lines);
+        session.end();
+    };
+}
+
+struct GoingCase {
+    const char *name;
+    QByteArray verb;
+    ScriptedFtpServer::Handler first; // for the first command of the verb
+    TFtpTransferMode mode;
+    int error; // of the first put
+    const char *errorMessage;
+    QList<QByteArray> ways; // the data commands of the first session
+};
+
+class ControlConnectionGoing : public FtpClient, public ::testing::WithParamInterface<GoingCase> {
+protected:
+    // RFC 3659, section 4: the size of the file as the server stored it.
+    ScriptedFtpServer::Handler sizeOfStored()
+    {
+        return [this](Session &session, const QByteArray &name) {
+            session.reply("213 " + QByteArray::number(server.stored(name).size()) + "\r\n");
+        };
+    }
+};
+
+TEST_P(ControlConnectionGoing, FailsTheRequestAndAFreshConnectStoresTheNextFile)
+{
+    const GoingCase &row = GetParam();
+    server.on("FEAT", FeatWithSize);
+    const QHash<QByteArray, ScriptedFtpServer::Handler> usual {{"SIZE", sizeOfStored()},
+        {"EPSV", &ScriptedFtpServer::offerEpsv}, {"STOR", &ScriptedFtpServer::storeFile}};
+    for (auto handler = usual.begin(); handler != usual.end(); ++handler)
+        server.on(handler.key(), handler.value());
+    server.on(row.verb, once(row.first, usual.value(row.verb)));
+    ftp.SetTransferMode(row.mode);
+    const QByteArray first = patternBytes(0, 3000);
+    const QByteArray second = patternBytes(7, 5000);
+    connect();
+
+    EXPECT_EQ(put(file(QStringLiteral("first.bin"), first)), row.error == 0);
+    EXPECT_EQ(done, QStringList {QStringLiteral("Put %1").arg(row.error)});
+    EXPECT_EQ(ftp.ErrorMessage(), QLatin1String(row.errorMessage));
+    if (row.error == 0) {
+        // The server closed between two requests.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !ftp.IsConnected(); }, LoopbackPeer::TimeoutMs));
+    } else {
+        // Gone at once: nothing more is sent on it, and a new connection may start.
+        EXPECT_FALSE(ftp.IsConnected());
+        EXPECT_EQ(ftp.State(), TFtpState::Ready);
+    }
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.ways);
+
+    server.start();
+    ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(put(file(QStringLiteral("second.bin"), second)))
+        << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_TRUE(server.stored("second.bin") == second);
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ControlConnectionGoing,
+    ::testing::Values(GoingCase {"IdleTimeoutToSize", "SIZE", going("421 Idle timeout\r\n"),
+                          TFtpTransferMode::Active, 421, "421 Idle timeout", {"PORT"}},
+        GoingCase {"IdleTimeoutToStor", "STOR", going("421 Idle timeout\r\n"),
+            TFtpTransferMode::Active, 421, "421 Idle timeout", {"PORT"}},
+        // Not a refusal of passive mode: no other way is tried on a connection that is going.
+        GoingCase {"IdleTimeoutToEpsv", "EPSV", going("421 Idle timeout\r\n"),
+            TFtpTransferMode::Auto, 421, "421 Idle timeout", {"EPSV"}},
+        GoingCase {"ShuttingDownInSeveralLines", "STOR",
+            going("421-Shutting down\r\n421 Service not available\r\n"), TFtpTransferMode::Passive,
+            421, "421 Service not available", {"EPSV"}},
+        GoingCase {"ClosedWithoutAReply", "SIZE", going(""), TFtpTransferMode::Active, 421,
+            "421 Control connection closed", {"PORT"}},
+        GoingCase {"ClosedBetweenRequests", "SIZE",
+            [](Session &session, const QByteArray &) {
+                session.reply("213 3000\r\n");
+                session.end();
+            },
+            TFtpTransferMode::Active, 0, "", {"PORT"}}),
+    [](const ::testing::TestParamInfo<GoingCase> &info) { return info.param.name; });
+
+struct FallbackCase {
+    const char *name;
+    Offer epsv; // in the first session; the second offers EPSV as it should
+    Offer pasv;
+    QList<QByteArray> firstWays;
+};
+
+class ActiveFallback : public FtpClient, public ::testing::WithParamInterface<FallbackCase> {};
+
+TEST_P(ActiveFallback, LastsForOneSessionOnly)
+{
+    const FallbackCase &row = GetParam();
+    server.on("EPSV", once(offer(row.epsv, true), offer(Offer::Accepting, true)));
+    server.on("PASV", offer(row.pasv, false));
+    ftp.SetPassiveConnectTimeout(500);
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("one.bin"), "one"))) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.firstWays);
+
+    connect();
+    EXPECT_TRUE(put(file(QStringLiteral("two.bin"), "two"))) << ftp.ErrorMessage().toStdString();
+    EXPECT_TRUE(ftp.Quit());
+    server.join();
+    EXPECT_EQ(dataWays(server.commands()), row.firstWays + QList<QByteArray> {"EPSV"});
+    EXPECT_EQ(server.stored("two.bin"), QByteArray("two"));
+}
+
+INSTANTIATE_TEST_SUITE_P(FtpClient, ActiveFallback,
+    ::testing::Values(FallbackCase {"AfterBothRefused", Offer::RefuseFor4xx, Offer::RefuseFor4xx,
+                          {"EPSV", "PASV", "PORT"}},
+        FallbackCase {"AfterThePassivePortRefused", Offer::NobodyListens, Offer::Accepting,
+            {"EPSV", "PORT"}}),
+    [](const ::testing::TestParamInfo<FallbackCase> &info) { return info.param.name; });
 
 struct ListCase {
     const char *name;
@@ -1175,9 +1395,23 @@ void stall(Session &session, const QByteArray &)
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 }
 
+// Drops the data connection before the transfer, then answers 150 and never more.
+void dropAndStall(Session &session, const QByteArray &argument)
+{
+    ::close(session.openData());
+    // The client sees the close before the 150, as it would from a server that refused.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    stall(session, argument);
+}
+
 INSTANTIATE_TEST_SUITE_P(FtpClient, StoppedTransfer,
     ::testing::Values(PassiveStop {"PassiveAbort", TFtpTransferMode::Passive, false, nullptr,
                           "426 Transfer aborted by application", false},
+        // The time runs out, but why the transfer could not go on is known.
+        PassiveStop {"PassiveDataConnectionDropped", TFtpTransferMode::Passive, true, dropAndStall,
+            "426 Connection closed; transfer aborted.", false},
+        PassiveStop {"ActiveDataConnectionDropped", TFtpTransferMode::Active, true, dropAndStall,
+            "426 Connection closed; transfer aborted.", false},
         PassiveStop {
             "PassiveTimeout", TFtpTransferMode::Passive, true, stall, "426 Timeout", false},
         // In active mode the server that never connects back is the data connection's failure.

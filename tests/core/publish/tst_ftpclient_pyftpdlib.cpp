@@ -136,7 +136,7 @@ struct TlsCase {
 
 class FtpsAgainstPyftpdlib : public ::testing::TestWithParam<TlsCase> {};
 
-TEST_P(FtpsAgainstPyftpdlib, UploadsByteForByteOverTls)
+TEST_P(FtpsAgainstPyftpdlib, UploadsSeveralFilesByteForByteOverTls)
 {
     const TlsCase &row = GetParam();
     TestCertificates certificates;
@@ -153,7 +153,9 @@ TEST_P(FtpsAgainstPyftpdlib, UploadsByteForByteOverTls)
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
     EXPECT_TRUE(ftp.IsSecure());
     ASSERT_TRUE(ftp.SetType());
+    // Every data connection of the session, and files that replace those sent before.
     putBigAndEmpty(ftp, server, 1500007, true);
+    putBigAndEmpty(ftp, server, 70001, true);
     EXPECT_TRUE(ftp.Quit());
 }
 

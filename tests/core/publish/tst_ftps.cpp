@@ -13,6 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
 namespace {
 
 using Session = ScriptedFtpServer::Session;
@@ -99,46 +105,54 @@ struct UploadCase {
 
 class FtpsUpload : public Ftps, public ::testing::WithParamInterface<UploadCase> {};
 
-TEST_P(FtpsUpload, StoresTheFileOverTlsResumingTheSessionAndEndsWithACloseNotify)
+// Takes the data connection made at PORT or EPSV, as pyftpdlib does, and only then answers
+// 150: not even the TLS hello may come before that answer.
+void storeWhenReady(Session &session, const QByteArray &name)
+{
+    const int data = session.openData();
+    session.replyReady(data, "150 Opening data connection\r\n");
+    const int secured = session.secureData(data);
+    if (secured < 0) {
+        session.reply("425 Cannot open data connection\r\n");
+        return;
+    }
+    session.store(name, session.receiveData(secured));
+    session.reply("226 Transfer complete\r\n");
+}
+
+TEST_P(FtpsUpload, StoresEachFileOverTlsResumingTheSessionAndEndsWithACloseNotify)
 {
     const UploadCase &row = GetParam();
     certificates.trustCa();
     server.certificateFile = certificates.file(Kind::Good);
     server.implicitTls = row.security == TFtpSecurity::Implicit;
     server.requireReuse = true;
+    server.connectAtPort = true;
     server.on("EPSV", &ScriptedFtpServer::offerEpsv);
-    if (row.mode == TFtpTransferMode::Passive) {
-        // Not even the TLS hello may come before the server's 150.
-        server.on("STOR", [](Session &session, const QByteArray &name) {
-            const int data = session.openData();
-            session.replyReady(data, "150 Opening data connection\r\n");
-            const int secured = session.secureData(data);
-            if (secured < 0) {
-                session.reply("425 Cannot open data connection\r\n");
-                return;
-            }
-            session.store(name, session.receiveData(secured));
-            session.reply("226 Transfer complete\r\n");
-        });
-    }
+    server.on("STOR", &storeWhenReady);
     ftp.SetSecurity(row.security);
     ftp.SetTransferMode(row.mode);
     server.start();
 
     ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
     EXPECT_TRUE(ftp.IsSecure());
-    const QString path = file(QStringLiteral("page.bin"), 300007);
-    ftp.SetLocalFileName(path);
-    ftp.SetHostFileName(QStringLiteral("page.bin"));
-    EXPECT_TRUE(ftp.Put()) << display.join(u'\n').toStdString();
+    const QList<QPair<QString, qint64>> files {{QStringLiteral("page.bin"), 300007},
+        {QStringLiteral("logo.png"), 1025}, {QStringLiteral("empty.txt"), 0},
+        {QStringLiteral("page.bin"), 4000}};
+    for (const auto &[name, size] : files) {
+        const QString path = file(name, size);
+        ftp.SetLocalFileName(path);
+        ftp.SetHostFileName(name);
+        EXPECT_TRUE(ftp.Put()) << name.toStdString() << ": " << ftp.ErrorMessage().toStdString();
+        QFile sentFile(path);
+        ASSERT_TRUE(sentFile.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(server.stored(name.toLatin1()) == sentFile.readAll()) << name.toStdString();
+    }
     EXPECT_TRUE(ftp.Quit());
     server.join();
 
-    QFile sentFile(path);
-    ASSERT_TRUE(sentFile.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(server.stored("page.bin") == sentFile.readAll());
-    EXPECT_EQ(server.dataEnds(), QList<DataEnd> {DataEnd::Closed});
-    EXPECT_EQ(server.dataReused(), QList<bool> {true});
+    EXPECT_EQ(server.dataEnds(), QList<DataEnd>(files.size(), DataEnd::Closed));
+    EXPECT_EQ(server.dataReused(), QList<bool>(files.size(), true));
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_FALSE(sentInPlain(server, "USER"));
     EXPECT_FALSE(sentInPlain(server, "PASS"));
@@ -157,6 +171,36 @@ INSTANTIATE_TEST_SUITE_P(Ftps, FtpsUpload,
         UploadCase {"ImplicitPassive", TFtpSecurity::Implicit, TFtpTransferMode::Passive},
         UploadCase {"ImplicitActive", TFtpSecurity::Implicit, TFtpTransferMode::Active}),
     [](const ::testing::TestParamInfo<UploadCase> &info) { return info.param.name; });
+
+// The server gives up the data connection in the handshake and never answers again: the put
+// fails with why, not with a bare timeout.
+TEST_F(Ftps, DataHandshakeCutFailsThePutWithItsReason)
+{
+    certificates.trustCa();
+    server.certificateFile = certificates.file(Kind::Good);
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("STOR", [](Session &session, const QByteArray &) {
+        const int data = session.openData();
+        session.replyReady(data, "150 Opening data connection\r\n");
+        char hello[64];
+        ::recv(data, hello, sizeof hello, 0);
+        ::close(data);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    });
+    ftp.SetSecurity(TFtpSecurity::ExplicitRequired);
+    ftp.SetTransferMode(TFtpTransferMode::Passive);
+    server.start();
+    ASSERT_TRUE(ftp.Connect()) << ftp.ErrorMessage().toStdString();
+    ftp.SetTimeout(1);
+    ftp.SetLocalFileName(file(QStringLiteral("cut.bin"), 100000));
+    ftp.SetHostFileName(QStringLiteral("cut.bin"));
+    EXPECT_FALSE(ftp.Put());
+    EXPECT_EQ(ftp.ErrorMessage(),
+        QStringLiteral("426 Data connection: Connection closed during the TLS handshake"));
+    EXPECT_EQ(ftp.StatusCode(), 426);
+    server.join();
+    EXPECT_FALSE(server.hasStored("cut.bin"));
+}
 
 // --- Certificates --------------------------------------------------------------------------
 
