@@ -399,7 +399,12 @@ bool readProfile(const QString &name, const QString &applicationDirectory, Uploa
     std::optional<QString> &password, QTextStream &err)
 {
     const QString path = ProfileStore::remoteIniPath(applicationDirectory);
-    const QStringList names = ProfileStore::loadProfiles(path);
+    IniFile::LoadError error = IniFile::LoadError::None;
+    const QStringList names = ProfileStore::loadProfiles(path, &error);
+    if (error == IniFile::LoadError::TooLarge) {
+        fail(err, path + QStringLiteral(": ") + MessageTable::englishText(Msg::RemoteIniTooLarge));
+        return false;
+    }
     const bool listed = std::any_of(names.cbegin(), names.cend(), [&](const QString &listedName) {
         return listedName.compare(name, Qt::CaseInsensitive) == 0;
     });

@@ -519,10 +519,11 @@ TEST(FtpsProfileTestNoGreeting, IsSaidToHaveTakenTheConnectionButNotAnswered)
         const ConnectionTestResult result = testConnection(client, profile);
         EXPECT_EQ(result.failedAt, Step::NoAnswer) << result.detail.toStdString();
         EXPECT_EQ(result.implicitTlsLikely, row.implicitTlsLikely);
-        if (row.implicitTlsLikely)
+        if (row.implicitTlsLikely) {
             EXPECT_EQ(result.detail,
                 QStringLiteral(
                     "Server sent TLS instead of a greeting; it may expect implicit TLS"));
+        }
         server.join();
     }
 }

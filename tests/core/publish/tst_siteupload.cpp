@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -206,8 +207,9 @@ struct Fault {
     void (*script)(ScriptedFtpServer &server);
     int sessions;
     int connections;
-    // Which files are stored: all, or all but the first picture, or none after the first.
-    enum class Stored { All, AllButFirst, OnlyFirst } stored;
+    // Which files are stored: all; the pictures after the first, the page held back since the
+    // first failed; or none after the first.
+    enum class Stored { All, OtherPictures, OnlyFirst } stored;
     const char *reason;  // how each failed file's reason begins
     const char *line;    // a display line that must be shown, or nullptr
     bool reconnects;     // Msg::Reconnecting is raised
@@ -233,14 +235,16 @@ TEST_P(SiteUploadFault, LeavesOldFilesWholeAndNamesWhatFailed)
     const QString log = seen.lines.join(u'\n');
     for (int i = 0; i < local.count(); ++i) {
         SCOPED_TRACE(local.name(i).constData());
+        const bool heldBack = row.stored == Fault::Stored::OtherPictures && i + 1 == local.count();
         const bool stored = row.stored == Fault::Stored::All
-            || (row.stored == Fault::Stored::AllButFirst && i != 0)
+            || (row.stored == Fault::Stored::OtherPictures && i != 0 && !heldBack)
             || (row.stored == Fault::Stored::OnlyFirst && i == 0);
         const UploadedFile &file = seen.outcome.files.at(std::size_t(i));
         EXPECT_EQ(file.stored, stored) << log.toStdString();
         EXPECT_TRUE(
             server.stored(local.name(i)) == (stored ? local.bytes(i) : "old " + local.name(i)));
-        if (!stored) {
+        EXPECT_EQ(file.heldBack, heldBack);
+        if (!stored && !heldBack) {
             EXPECT_TRUE(file.reason.startsWith(QLatin1String(row.reason)))
                 << file.reason.toStdString();
         }
@@ -266,7 +270,7 @@ const Fault faults[] = {
         [](ScriptedFtpServer &server) {
             firstPicture(server, "STOR", &cutMidFile, &ScriptedFtpServer::storeFile);
         },
-        1, 1, Fault::Stored::AllButFirst, "426 ", nullptr, false, nullptr},
+        1, 1, Fault::Stored::OtherPictures, "426 ", nullptr, false, nullptr},
     {"SizeMismatch",
         [](ScriptedFtpServer &server) {
             firstPicture(
@@ -274,7 +278,7 @@ const Fault faults[] = {
                 [](Session &session, const QByteArray &) { session.reply("213 1\r\n"); },
                 &ScriptedFtpServer::sizeOf);
         },
-        1, 1, Fault::Stored::AllButFirst, "550 Size check failed", nullptr, false, nullptr},
+        1, 1, Fault::Stored::OtherPictures, "550 Size check failed", nullptr, false, nullptr},
     {"DropAfterTheFirstFile",
         [](ScriptedFtpServer &server) {
             server.on("RNTO", [](Session &session, const QByteArray &name) {
@@ -430,6 +434,46 @@ TEST(SiteUploadOrder, ThePageIsStoredAfterEveryPicture)
     for (int session = 0; session < 3; ++session)
         EXPECT_TRUE(server.commandsOf(session).contains("TYPE I")) << session;
     EXPECT_EQ(seen.files.constLast().remoteName, QStringLiteral("index.html"));
+}
+
+// Two entries of one name would write one temporary file from two connections at once: the
+// later waits for the earlier, and the server keeps the later.
+TEST(SiteUploadOrder, TwoFilesOfOneNameAreSentOneAfterTheOther)
+{
+    ScriptedFtpServer server;
+    server.sessions = 3;
+    server.on("EPSV", &ScriptedFtpServer::offerEpsv);
+    server.on("FEAT", FeatWithSize);
+    server.on("STOR", [](Session &session, const QByteArray &name) {
+        session.reply("150 Opening data connection\r\n");
+        const QByteArray bytes = session.receiveData(session.connectData());
+        // Time for a second store of the name to overlap.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        session.store(name, bytes);
+        session.reply("226 Transfer complete\r\n");
+    });
+    QTemporaryDir local;
+    ASSERT_TRUE(local.isValid());
+    QStringList files;
+    for (const char *path : {"a/x.jpg", "b/x.jpg", "index.html"}) {
+        const QString file = local.filePath(QLatin1String(path));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        files << PyFtpdServer::writeFile(file, 1000 + files.size());
+    }
+    SiteUpload upload;
+    upload.setProfile(profileFor(server.port()));
+    upload.setFiles(files);
+    upload.setConnections(3);
+    server.start();
+    const Watched seen = runUpload(upload);
+    server.join();
+    EXPECT_TRUE(seen.outcome.complete()) << seen.lines.join(u'\n').toStdString();
+    const QList<QByteArray> sent = server.commands();
+    const QByteArray store = "STOR .x.jpg.zephyro-upload";
+    const qsizetype second = sent.indexOf(store, sent.indexOf(store) + 1);
+    ASSERT_GE(second, 0);
+    EXPECT_LT(sent.indexOf("RNTO x.jpg"), second);
+    EXPECT_TRUE(server.stored("x.jpg") == PyFtpdServer::contents(files[1]));
 }
 
 // One question for the certificate, whose answer the other connections take.

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -241,7 +242,8 @@ TEST_P(CommandLineUploadFailure, EndsWithTheErrorAndANonZeroStatus)
     EXPECT_NE(upload(row.options, files), 0);
     EXPECT_TRUE(err.startsWith(QLatin1String(row.error)))
         << err.toStdString() << " instead of " << row.error;
-    EXPECT_EQ(err.count(QStringLiteral("Error ")), 1) << err.toStdString();
+    // The page after a missing picture is held back, and says so.
+    EXPECT_EQ(err.count(QStringLiteral("Error ")), row.missingFile ? 2 : 1) << err.toStdString();
     EXPECT_TRUE(out.endsWith(QStringLiteral("Disconnected\n"))) << out.toStdString();
     EXPECT_FALSE(out.contains(QStringLiteral("Transfer complete")));
     EXPECT_EQ(QFile::exists(server.root() + QStringLiteral("/page.html")), row.pageStored);
@@ -252,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineUploadFailure,
         Failure {"MissingFolder", {QStringLiteral("--dir"), QStringLiteral("nope")}, "pass", false,
             "Error 550 ", false},
         Failure {"MissingLocalFile", {}, "pass", true,
-            "Error storing gone.gif: 426 Unable to open local file ", true},
+            "Error storing gone.gif: 426 Unable to open local file ", false},
         Failure {"BadPort", {QStringLiteral("--port"), QStringLiteral("x1")}, "pass", false,
             "Error SetPort: Cannot convert port 'x1'", false}),
     [](const ::testing::TestParamInfo<Failure> &info) { return info.param.name; });
@@ -312,7 +314,10 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineScriptedUpload,
                         ScriptedFtpServer::storeFile(session, name);
                 });
             },
-            {}, 1, "Error storing b.gif: 550 Permission denied.\n", "index.html: 2000 bytes"},
+            {}, 1,
+            "Error storing b.gif: 550 Permission denied.\nError storing index.html: Not sent, so "
+            "that the page on the server does not point at a file that did not arrive\n",
+            "a.gif: 2000 bytes"},
         ScriptedRun {"QuitNeverAnswered",
             [](ScriptedFtpServer &server) {
                 server.on("QUIT", &ScriptedFtpServer::holdUnanswered);
@@ -433,6 +438,24 @@ INSTANTIATE_TEST_SUITE_P(CommandLineUpload, CommandLineProfileRun,
         ProfileRow {"UnknownProfile", {"--profile", "Nowhere"}, nullptr,
             "No server profile \"Nowhere\" in ", false}),
     [](const ::testing::TestParamInfo<ProfileRow> &info) { return info.param.name; });
+
+// A Remote.ini far too large to be profiles is named, not taken for one without profiles, and
+// left as it is.
+TEST_F(CommandLineProfile, ARemoteIniTooLargeIsNamedAndKept)
+{
+    const QString ini = programDir.filePath(QStringLiteral("Remote.ini"));
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = 16 * 1024 * 1024 + 1;
+    ASSERT_TRUE(file.resize(size)); // sparse: no disk is spent
+    file.close();
+    EXPECT_NE(uploadWithProfile({QStringLiteral("--profile"), QStringLiteral("Site")},
+                  PyFtpdServer::writeFile(programDir.filePath(QStringLiteral("page.html")), 10)),
+        0);
+    EXPECT_TRUE(err.contains(QLatin1String("Remote.ini is larger than 16 MB")))
+        << err.toStdString();
+    EXPECT_EQ(QFileInfo(ini).size(), size);
+}
 
 struct TrustRow {
     const char *name;
