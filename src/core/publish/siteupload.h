@@ -55,7 +55,7 @@ public:
     static QString temporaryName(const QString &remoteName);
     // The name a local file gets on the server: the text after its last "/" or "\".
     static QString remoteNameOf(const QString &localPath);
-    static constexpr int DefaultConnections = 3;
+    static constexpr int DefaultConnections = 4;
     static constexpr int MaxConnections = 4;
     // How long QUIT is given before the connection is cut.
     static constexpr int QuitWaitMs = 2000;

@@ -89,7 +89,7 @@ upload  Sends files to a web server by FTP as the Upload step does: connects to
                    are printed so that you can decide. A certificate trusted in
                    the window is kept in the profile and counts as given.
         --connections N  how many connections the files before the last may use
-                   at once, 1 to 4 (3 by default)
+                   at once, 1 to 4 (4 by default)
         --verbose  also prints every command sent and every reply received
         Prints the status and the bytes sent. A connection lost is made once
         more. Each file that failed is printed as "Error storing NAME: " followed
