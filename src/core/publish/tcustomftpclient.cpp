@@ -170,6 +170,18 @@ void TCustomFtpClient::DeleteAsync()
     startFileCommand(TFtpRequest::Delete, Command::Delete, QStringLiteral("DELE "));
 }
 
+void TCustomFtpClient::RenameAsync()
+{
+    if (m_renameTarget.isEmpty())
+        throw FtpException(QStringLiteral("RenameTarget empty"));
+    refuseLineBreak(QStringLiteral("RenameTarget"), m_renameTarget);
+    m_renameFromReply = 0;
+    startFileCommand(TFtpRequest::Rename, Command::Rename, QStringLiteral("RNFR "));
+    // RFC 959 lets the client send ahead: the server reads RNTO once it has answered RNFR.
+    if (!m_requestDone && m_awaitingReply)
+        sendCommand(QStringLiteral("RNTO ") + m_renameTarget);
+}
+
 void TCustomFtpClient::startFileCommand(TFtpRequest kind, Command command, const QString &verb)
 {
     if (m_hostFileName.isEmpty())

@@ -87,6 +87,25 @@ void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
     endRequest(0);
 }
 
+void TCustomFtpClient::renameReply(const FtpReplyLine &reply)
+{
+    // The first final reply is the RNFR's; the RNTO sent behind it is still to be answered.
+    if (m_renameFromReply == 0) {
+        m_renameFromReply = reply.code;
+        if (reply.code != 350)
+            setErrorIfNone(m_lastResponse);
+        m_awaitingReply = true;
+        return;
+    }
+    const int failed = m_renameFromReply != 350 ? m_renameFromReply
+        : reply.code != 250                     ? reply.code
+                                                : 0;
+    if (failed != 0)
+        setErrorIfNone(m_lastResponse);
+    m_requestResult = failed == 0 ? 0 : failureResult(failed);
+    endRequest(m_requestResult);
+}
+
 void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
 {
     Display(QStringLiteral("< ") + m_lastResponse);
@@ -107,6 +126,9 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
         return;
     case Command::Size:
         sizeReply(reply);
+        return;
+    case Command::Rename:
+        renameReply(reply);
         return;
     default:
         break;

@@ -52,6 +52,7 @@ public:
     bool Port() { return waitFor(&TCustomFtpClient::PortAsync); }
     bool RenameFrom() { return waitFor(&TCustomFtpClient::RenameFromAsync); }
     bool RenameTo() { return waitFor(&TCustomFtpClient::RenameToAsync); }
+    bool Rename() { return waitFor(&TCustomFtpClient::RenameAsync); }
     bool Delete() { return waitFor(&TCustomFtpClient::DeleteAsync); }
 
 protected:

@@ -184,11 +184,8 @@ void UploadConnection::requestDone(TFtpRequest kind, quint16 error)
     case Stage::Storing:
         storeDone(error);
         return;
-    case Stage::RenamingFrom:
-        renameFromDone(error);
-        return;
-    case Stage::RenamingTo:
-        renameToDone(error);
+    case Stage::Renaming:
+        renameDone(error);
         return;
     case Stage::Deleting:
         deleteDone(error);
@@ -259,7 +256,7 @@ void UploadConnection::storeDone(quint16 error)
     }
     if (error == 0) {
         if (m_underTemporary)
-            run(Stage::RenamingFrom, &TCustomFtpClient::RenameFromAsync);
+            rename();
         else
             finishFile(true, QString());
         return;
@@ -281,17 +278,14 @@ void UploadConnection::storeDone(quint16 error)
         finishFile(false, why);
 }
 
-void UploadConnection::renameFromDone(quint16 error)
+void UploadConnection::rename()
 {
-    if (error == 0) {
-        m_ftp->SetHostFileName(m_remoteName);
-        run(Stage::RenamingTo, &TCustomFtpClient::RenameToAsync);
-        return;
-    }
-    renameRefused(error);
+    m_ftp->SetHostFileName(SiteUpload::temporaryName(m_remoteName));
+    m_ftp->SetRenameTarget(m_remoteName);
+    run(Stage::Renaming, &TCustomFtpClient::RenameAsync);
 }
 
-void UploadConnection::renameToDone(quint16 error)
+void UploadConnection::renameDone(quint16 error)
 {
     if (error == 0) {
         finishFile(true, QString());
@@ -370,8 +364,7 @@ void UploadConnection::timedOut()
         lostWhileDeleting(TimeoutReason);
         return;
     case Stage::Storing:
-    case Stage::RenamingFrom:
-    case Stage::RenamingTo:
+    case Stage::Renaming:
         lose(TimeoutReason);
         return;
     case Stage::Idle:

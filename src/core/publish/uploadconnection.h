@@ -60,8 +60,7 @@ private:
         SettingType,    // TYPE I
         Ready,          // waits for a file
         Storing,        // STOR under the temporary or the final name, then SIZE
-        RenamingFrom,   // RNFR of the temporary name
-        RenamingTo,     // RNTO of the final name
+        Renaming,       // RNFR of the temporary name and RNTO of the final one
         Deleting,       // DELE of a temporary file that failed or was refused
         Quitting,
         Gone, // ended or aborted: nothing more
@@ -75,8 +74,8 @@ private:
     void folderDone(quint16 error);
     void typeDone(quint16 error);
     void storeDone(quint16 error);
-    void renameFromDone(quint16 error);
-    void renameToDone(quint16 error);
+    void rename();
+    void renameDone(quint16 error);
     void renameRefused(quint16 error);
     void deleteDone(quint16 error);
     void lostWhileDeleting(const QString &why);

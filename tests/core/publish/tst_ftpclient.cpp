@@ -37,8 +37,9 @@ const QString TransferCut = QStringLiteral("! Transfer cut: data connection rese
 
 QString kindName(TFtpRequest kind)
 {
-    static const char *const names[] = {"None", "Connect", "ChangeDir", "PrintDir", "SetType",
-        "Put", "Quit", "Open", "User", "Pass", "Port", "List", "RenameFrom", "RenameTo", "Delete"};
+    static const char *const names[]
+        = {"None", "Connect", "ChangeDir", "PrintDir", "SetType", "Put", "Quit", "Open", "User",
+            "Pass", "Port", "List", "RenameFrom", "RenameTo", "Delete", "Rename"};
     return QLatin1String(names[static_cast<int>(kind)]);
 }
 
@@ -471,6 +472,7 @@ TEST_P(FileCommand, NamesTheFileAndEndsWithTheReply)
         server.on(row.verb, row.reply);
     connect();
     ftp.SetHostFileName(QStringLiteral("old.html"));
+    ftp.SetRenameTarget(QStringLiteral("new.html"));
     EXPECT_EQ((ftp.*row.call)(), row.error == 0) << ftp.ErrorMessage().toStdString();
     const QString kind = kindName(ftp.RequestType());
     EXPECT_EQ(done, QStringList {QStringLiteral("%1 %2").arg(kind).arg(row.error)});
@@ -499,7 +501,14 @@ INSTANTIATE_TEST_SUITE_P(FtpClient, FileCommand,
         FileCommandCase {"Delete", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
             "DELE old.html", "DELE", {}, 0},
         FileCommandCase {"DeleteRefused", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
-            "DELE old.html", "DELE", "450 Busy\r\n", 450}),
+            "DELE old.html", "DELE", "450 Busy\r\n", 450},
+        // Both commands at once; a refused RNFR's 503 to RNTO is not left for the next command.
+        FileCommandCase {"Rename", &TFtpClient::Rename, &TCustomFtpClient::RenameAsync,
+            "RNTO new.html", "RNFR", {}, 0},
+        FileCommandCase {"RenameRefused", &TFtpClient::Rename, &TCustomFtpClient::RenameAsync,
+            "RNTO new.html", "RNFR", "550 Not allowed\r\n", 550},
+        FileCommandCase {"RenameRefusedItsTarget", &TFtpClient::Rename,
+            &TCustomFtpClient::RenameAsync, "RNTO new.html", "RNTO", "553 File exists\r\n", 553}),
     [](const ::testing::TestParamInfo<FileCommandCase> &info) { return info.param.name; });
 
 TEST_F(FtpClient, BlockingCallsNestInRequestDoneHandlers)
