@@ -155,16 +155,6 @@ void TCustomFtpClient::PortAsync()
     runStep(PortStep);
 }
 
-void TCustomFtpClient::RenameFromAsync()
-{
-    startFileCommand(TFtpRequest::RenameFrom, Command::RenameFrom, QStringLiteral("RNFR "));
-}
-
-void TCustomFtpClient::RenameToAsync()
-{
-    startFileCommand(TFtpRequest::RenameTo, Command::RenameTo, QStringLiteral("RNTO "));
-}
-
 void TCustomFtpClient::DeleteAsync()
 {
     startFileCommand(TFtpRequest::Delete, Command::Delete, QStringLiteral("DELE "));
@@ -176,6 +166,8 @@ void TCustomFtpClient::RenameAsync()
         throw FtpException(QStringLiteral("RenameTarget empty"));
     refuseLineBreak(QStringLiteral("RenameTarget"), m_renameTarget);
     m_renameFromReply = 0;
+    // Its failure is one of its own two replies, never an older request's.
+    m_errorMessage.clear();
     startFileCommand(TFtpRequest::Rename, Command::Rename, QStringLiteral("RNFR "));
     // RFC 959 lets the client send ahead: the server reads RNTO once it has answered RNFR.
     if (!m_requestDone && m_awaitingReply)

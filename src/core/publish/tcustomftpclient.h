@@ -32,8 +32,6 @@ enum class TFtpRequest {
     Pass,
     Port,
     List, // chained: the data connection, then NLST; the listing is read and dropped
-    RenameFrom,
-    RenameTo,
     Delete,
     Rename, // RNFR and RNTO sent together
 };
@@ -153,14 +151,12 @@ public:
     void UserAsync();
     void PassAsync();
     void PortAsync();
-    // RFC 959, section 4.1.3: RNFR names the file to rename (HostFileName), RNTO, sent next,
-    // its new name (HostFileName again); DELE deletes HostFileName.
-    void RenameFromAsync();
-    void RenameToAsync();
+    // RFC 959, section 4.1.3: DELE deletes HostFileName.
     void DeleteAsync();
-    // Renames HostFileName to RenameTarget: RNTO goes out right behind RNFR, without waiting for
-    // its 350, which saves a round trip; the request ends with both replies, failing with the
-    // first that is no success (a refused RNFR makes the RNTO's a 503).
+    // Renames HostFileName to RenameTarget (RFC 959, section 4.1.3): RNTO goes out right behind
+    // RNFR, without waiting for its 350, which saves a round trip; the request ends with both
+    // replies, failing with the first that is no success (a refused RNFR makes the RNTO's a
+    // 503). Like a chained request, it clears ErrorMessage as it starts.
     void RenameAsync();
 
     // The PORT command naming a data port (RFC 959, section 4.1.2): 127.0.0.1 for a server at
@@ -235,8 +231,6 @@ private:
         Auth,
         Pbsz,
         Prot,
-        RenameFrom,
-        RenameTo,
         Delete,
         Rename,
     };

@@ -89,7 +89,8 @@ void TCustomFtpClient::bannerReply(const FtpReplyLine &reply)
 
 void TCustomFtpClient::renameReply(const FtpReplyLine &reply)
 {
-    // The first final reply is the RNFR's; the RNTO sent behind it is still to be answered.
+    // The first final reply is the RNFR's (RFC 959, section 5.4: 350 asks for the RNTO); the
+    // RNTO sent behind it is still to be answered.
     if (m_renameFromReply == 0) {
         m_renameFromReply = reply.code;
         if (reply.code != 350)
@@ -160,11 +161,6 @@ void TCustomFtpClient::standardReply(const FtpReplyLine &reply)
     case Command::Pbsz:
         success = code == 200;
         break;
-    case Command::RenameFrom:
-        // RFC 959, section 5.4: 350 asks for the RNTO that completes the rename.
-        success = code == 350;
-        break;
-    case Command::RenameTo:
     case Command::Delete:
         success = code == 250;
         break;

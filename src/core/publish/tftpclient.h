@@ -50,8 +50,6 @@ public:
     bool User() { return waitFor(&TCustomFtpClient::UserAsync); }
     bool Pass() { return waitFor(&TCustomFtpClient::PassAsync); }
     bool Port() { return waitFor(&TCustomFtpClient::PortAsync); }
-    bool RenameFrom() { return waitFor(&TCustomFtpClient::RenameFromAsync); }
-    bool RenameTo() { return waitFor(&TCustomFtpClient::RenameToAsync); }
     bool Rename() { return waitFor(&TCustomFtpClient::RenameAsync); }
     bool Delete() { return waitFor(&TCustomFtpClient::DeleteAsync); }
 

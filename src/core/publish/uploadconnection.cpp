@@ -422,9 +422,10 @@ QString UploadConnection::reason(quint16 error) const
     if (!m_refusal.isEmpty())
         return m_refusal;
     if (m_ftp != nullptr) {
-        // Chained requests clear the message as they start; single commands keep an old one,
-        // so theirs is the reply that ended them.
-        const bool chained = m_stage == Stage::Connecting || m_stage == Stage::Storing;
+        // Chained requests and the rename clear the message as they start; single commands
+        // keep an old one, so theirs is the reply that ended them.
+        const bool chained = m_stage == Stage::Connecting || m_stage == Stage::Storing
+            || m_stage == Stage::Renaming;
         if (chained && !m_ftp->ErrorMessage().isEmpty())
             return m_ftp->ErrorMessage();
         if (FtpReplyReader::isReplyCode(m_ftp->StatusCode()) && !m_ftp->LastResponse().isEmpty()

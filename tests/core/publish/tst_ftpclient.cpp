@@ -37,9 +37,8 @@ const QString TransferCut = QStringLiteral("! Transfer cut: data connection rese
 
 QString kindName(TFtpRequest kind)
 {
-    static const char *const names[]
-        = {"None", "Connect", "ChangeDir", "PrintDir", "SetType", "Put", "Quit", "Open", "User",
-            "Pass", "Port", "List", "RenameFrom", "RenameTo", "Delete", "Rename"};
+    static const char *const names[] = {"None", "Connect", "ChangeDir", "PrintDir", "SetType",
+        "Put", "Quit", "Open", "User", "Pass", "Port", "List", "Delete", "Rename"};
     return QLatin1String(names[static_cast<int>(kind)]);
 }
 
@@ -463,7 +462,7 @@ struct FileCommandCase {
 
 class FileCommand : public FtpClient, public ::testing::WithParamInterface<FileCommandCase> {};
 
-// RNFR, RNTO and DELE name HostFileName and end with the reply's code when it is no success.
+// DELE and the rename name HostFileName and end with the reply's code when it is no success.
 TEST_P(FileCommand, NamesTheFileAndEndsWithTheReply)
 {
     const FileCommandCase &row = GetParam();
@@ -489,17 +488,8 @@ TEST_P(FileCommand, NamesTheFileAndEndsWithTheReply)
 }
 
 INSTANTIATE_TEST_SUITE_P(FtpClient, FileCommand,
-    ::testing::Values(FileCommandCase {"RenameFrom", &TFtpClient::RenameFrom,
-                          &TCustomFtpClient::RenameFromAsync, "RNFR old.html", "RNFR", {}, 0},
-        FileCommandCase {"RenameFromRefused", &TFtpClient::RenameFrom,
-            &TCustomFtpClient::RenameFromAsync, "RNFR old.html", "RNFR", "550 Not allowed\r\n",
-            550},
-        FileCommandCase {"RenameTo", &TFtpClient::RenameTo, &TCustomFtpClient::RenameToAsync,
-            "RNTO old.html", "RNTO", "250 Renamed\r\n", 0},
-        FileCommandCase {"RenameToOutOfSequence", &TFtpClient::RenameTo,
-            &TCustomFtpClient::RenameToAsync, "RNTO old.html", "RNTO", {}, 503},
-        FileCommandCase {"Delete", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
-            "DELE old.html", "DELE", {}, 0},
+    ::testing::Values(FileCommandCase {"Delete", &TFtpClient::Delete,
+                          &TCustomFtpClient::DeleteAsync, "DELE old.html", "DELE", {}, 0},
         FileCommandCase {"DeleteRefused", &TFtpClient::Delete, &TCustomFtpClient::DeleteAsync,
             "DELE old.html", "DELE", "450 Busy\r\n", 450},
         // Both commands at once; a refused RNFR's 503 to RNTO is not left for the next command.
