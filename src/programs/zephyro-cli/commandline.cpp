@@ -161,16 +161,10 @@ int listTemplates(const QString &applicationDirectory, QTextStream &out)
 }
 
 struct UploadOptions {
-    QString host;
-    QString port = QStringLiteral("21");
-    QString user;
-    QString directory;
-    TFtpTransferMode mode = TFtpTransferMode::Auto;
-    TFtpSecurity security = TFtpSecurity::ExplicitIfAvailable;
-    QString trustedFingerprint; // Fingerprints::format, or empty
+    // The password is kept apart: it comes last, from the profile, the environment or a prompt.
+    TConnectInfo server {QString(), QString(), QString(), QString(), QStringLiteral("21")};
     bool verbose = false;
     int connections = SiteUpload::DefaultConnections;
-    bool renameAfterUpload = true;
     QStringList files;
 };
 
@@ -257,16 +251,8 @@ public:
         : m_out(out)
         , m_err(err)
     {
-        TConnectInfo profile;
-        profile.hostName = options.host;
-        profile.port = options.port;
-        profile.userName = options.user;
+        TConnectInfo profile = options.server;
         profile.password = password;
-        profile.initialDirectory = options.directory;
-        profile.transferMode = options.mode;
-        profile.security = options.security;
-        profile.trustedCertificate = options.trustedFingerprint;
-        profile.renameAfterUpload = options.renameAfterUpload;
         m_upload.setProfile(profile);
         m_upload.setFiles(options.files);
         m_upload.setConnections(options.connections);
@@ -412,16 +398,8 @@ bool readProfile(const QString &name, const QString &applicationDirectory, Uploa
         fail(err, QStringLiteral("No server profile \"%1\" in %2.").arg(name, path));
         return false;
     }
-    const TConnectInfo info = ProfileStore::loadConnectInfo(path, name);
-    options.host = info.hostName;
-    options.port = info.port;
-    options.user = info.userName;
-    options.directory = info.initialDirectory;
-    options.mode = info.transferMode;
-    options.security = info.security;
-    options.trustedFingerprint = info.trustedCertificate;
-    options.renameAfterUpload = info.renameAfterUpload;
-    password = info.password;
+    options.server = ProfileStore::loadConnectInfo(path, name);
+    password = options.server.password;
     return true;
 }
 
@@ -505,14 +483,15 @@ int upload(const QStringList &arguments, const QString &applicationDirectory, QT
     std::optional<QString> password;
     if (profile && !readProfile(*profile, applicationDirectory, options, password, err))
         return 1;
-    options.host = host.value_or(options.host);
-    options.port = port.value_or(options.port);
-    options.user = user.value_or(options.user);
-    options.directory = directory.value_or(options.directory);
-    options.mode = mode.value_or(options.mode);
-    options.security = security.value_or(options.security);
-    options.trustedFingerprint = fingerprint.value_or(options.trustedFingerprint);
-    if (options.host.isEmpty() || options.user.isEmpty() || options.files.isEmpty())
+    TConnectInfo &server = options.server;
+    server.hostName = host.value_or(server.hostName);
+    server.port = port.value_or(server.port);
+    server.userName = user.value_or(server.userName);
+    server.initialDirectory = directory.value_or(server.initialDirectory);
+    server.transferMode = mode.value_or(server.transferMode);
+    server.security = security.value_or(server.security);
+    server.trustedCertificate = fingerprint.value_or(server.trustedCertificate);
+    if (server.hostName.isEmpty() || server.userName.isEmpty() || options.files.isEmpty())
         return fail(err, QString::fromLatin1(kUsage));
 
     if (qEnvironmentVariableIsSet("ZEPHYRO_PASSWORD"))
