@@ -84,8 +84,6 @@ public:
     // replace; finished() is raised before it returns, with stopped set, and nothing after it.
     void abort();
     bool running() const { return m_running; }
-    // The outcome so far; whole once finished() has been raised.
-    const UploadOutcome &outcome() const { return m_outcome; }
 
 signals:
     // A status line for the window: one of Msg::Connecting, Connected, ConnectedNotEncrypted,
