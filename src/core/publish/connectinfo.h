@@ -5,6 +5,9 @@
 
 #include <QString>
 
+// How files reach the server: FTP (with or without TLS) or SFTP over SSH.
+enum class TProtocol { Ftp, Sftp };
+
 // The server profile chosen for one upload, password already in plain text.
 struct TConnectInfo {
     QString hostName;
@@ -20,4 +23,9 @@ struct TConnectInfo {
     // Store each file under a temporary name and rename it over the old one once its size
     // has been checked.
     bool renameAfterUpload = true;
+    TProtocol protocol = TProtocol::Ftp;
+    // SFTP only, from the command line: a key file to log in with, and a host key fingerprint
+    // ("SHA256:...") accepted for this run without asking.
+    QString identityFile {};
+    QString trustedHostKey {};
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connectinfo.h"
+#include "sshhostkey.h"
 #include "tlstypes.h"
 
 #include <QObject>
@@ -78,6 +79,12 @@ public:
     // run a modal dialog. True trusts it for this upload (the caller stores the fingerprint).
     // Asked once per upload: further connections trust what was trusted and refuse the rest.
     std::function<bool(const TlsCertificateInfo &info, bool changed)> onCertificate;
+    // SFTP: asked from the event loop when the server's host key is not in known_hosts; the
+    // handler may run a modal dialog. True trusts it (the client adds it to known_hosts). Asked
+    // once per upload, like onCertificate. A changed key is refused unasked.
+    std::function<bool(const SshHostKey &key)> onHostKey;
+    // SFTP: the passphrase of an encrypted key file; false when the user gave none.
+    std::function<bool(const QString &keyFile, QString &passphrase)> onPassphrase;
 
     void start();
     // Stops at once: connections are cut, temporary files are left for the next upload to
