@@ -35,6 +35,12 @@ struct UploadOutcome {
     // user): empty when every file was tried.
     QString failure;
     bool stopped = false; // abort() was called
+    // SFTP: the server's host key, and whether the upload ended because it was refused:
+    // unknown and not trusted, or other than the one known_hosts holds (knownFingerprint).
+    SshHostKey hostKey;
+    bool hostKeyRefused = false;
+    bool hostKeyChanged = false;
+    QString knownFingerprint;
     qsizetype storedCount() const;
     bool complete() const; // every file stored
 };
